@@ -1,0 +1,37 @@
+#pragma once
+// A failure of the data access layer: a number and a description, worded as the platform's
+// database providers word them. The description is what the user sees in the error box.
+
+#include <stdexcept>
+#include <string>
+
+namespace db {
+
+// Numbers the providers give to the failures this layer reports.
+namespace ErrorNumber {
+constexpr long ProviderNotFound = 3706;       // no provider by that name
+constexpr long Unspecified = -2147467259;     // E_FAIL: file, format and lock failures
+constexpr long SyntaxError = -2147217900;     // DB_E_ERRORSINCOMMAND
+constexpr long TypeMismatch = -2147217913;    // DB_E_CANTCONVERTVALUE
+constexpr long NoValueGiven = -2147217904;    // DB_E_PARAMNOTOPTIONAL: an unknown column
+constexpr long TableNotFound = -2147217865;   // DB_E_NOTABLE
+constexpr long InvalidPassword = -2147217843; // DB_SEC_E_AUTH_FAILED
+constexpr long FieldExists = -2147217887;     // DB_E_ERRORSOCCURRED, as for a duplicate column
+constexpr long NotSupported = -2147217900;    // a statement this layer does not run
+constexpr long ObjectClosed = 3704;           // adErrObjectClosed
+constexpr long NoCurrentRecord = 3021;        // adErrNoCurrentRecord (BOF or EOF)
+constexpr long ItemNotFound = 3265;           // adErrItemNotFound (no field of that name)
+constexpr long InvalidArgument = 3001;        // adErrInvalidArgument
+} // namespace ErrorNumber
+
+class Error : public std::runtime_error {
+public:
+    Error(long number, const std::string& description) : std::runtime_error(description), number_(number) {}
+    long number() const { return number_; }
+    std::string description() const { return what(); }
+
+private:
+    long number_;
+};
+
+} // namespace db

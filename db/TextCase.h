@@ -1,0 +1,15 @@
+#pragma once
+// Comparing names without regard to case, as Access compares table and column names.
+
+#include <string>
+#include <string_view>
+
+namespace db {
+
+std::string asciiLower(std::string_view s);
+
+// Case-insensitive equality of two UTF-8 names: ASCII letters, Latin-1, Latin Extended-A, Greek
+// and Cyrillic letters fold to one case; other characters must match exactly.
+bool sameName(std::string_view a, std::string_view b);
+
+} // namespace db
