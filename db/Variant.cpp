@@ -1,36 +1,84 @@
 #include "db/Variant.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
 namespace db {
 
 namespace {
-bool asNumber(const Variant::Storage& s, double& out) {
-    if (auto* i = std::get_if<std::int64_t>(&s)) {
-        out = static_cast<double>(*i);
-        return true;
-    }
-    if (auto* d = std::get_if<double>(&s)) {
-        out = *d;
-        return true;
-    }
-    return false;
+
+// Exact numbers (whole numbers, Currency, Decimal) as canonical decimal text: no leading zeros,
+// no trailing fractional zeros, no "-" on zero.
+std::string canonical(std::string_view text) {
+    bool negative = !text.empty() && text.front() == '-';
+    if (negative) text.remove_prefix(1);
+    std::string whole(text.substr(0, text.find('.')));
+    std::string fraction =
+        text.find('.') == std::string_view::npos ? "" : std::string(text.substr(text.find('.') + 1));
+    while (whole.size() > 1 && whole.front() == '0')
+        whole.erase(0, 1);
+    if (whole.empty()) whole = "0";
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.pop_back();
+    std::string out = whole + (fraction.empty() ? "" : "." + fraction);
+    return negative && out != "0" ? "-" + out : out;
 }
+
+std::string currencyText(std::int64_t units) {
+    const bool negative = units < 0;
+    // Work in unsigned so the most negative amount has a magnitude too.
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    std::string whole = std::to_string(magnitude / 10000);
+    std::string fraction = std::to_string(magnitude % 10000);
+    fraction.insert(0, 4 - fraction.size(), '0');
+    return (negative ? "-" : "") + whole + "." + fraction;
+}
+
+std::optional<std::string> exactText(const Variant::Storage& s) {
+    if (auto* i = std::get_if<std::int64_t>(&s)) return canonical(std::to_string(*i));
+    if (auto* c = std::get_if<Currency>(&s)) return canonical(currencyText(c->units));
+    if (auto* d = std::get_if<Decimal>(&s)) return canonical(d->text);
+    return std::nullopt;
+}
+
+std::optional<double> approximate(const Variant::Storage& s) {
+    if (auto* f = std::get_if<float>(&s)) return *f;
+    if (auto* d = std::get_if<double>(&s)) return *d;
+    if (auto* i = std::get_if<std::int64_t>(&s)) return static_cast<double>(*i);
+    if (auto* c = std::get_if<Currency>(&s)) return static_cast<double>(c->units) / 10000.0;
+    if (auto* d = std::get_if<Decimal>(&s)) return std::strtod(d->text.c_str(), nullptr);
+    return std::nullopt;
+}
+
+bool isFloating(const Variant::Storage& s) {
+    return std::holds_alternative<float>(s) || std::holds_alternative<double>(s);
+}
+
 } // namespace
 
 bool operator==(const Variant& a, const Variant& b) {
     const auto& x = a.storage();
     const auto& y = b.storage();
+    if (auto ex = exactText(x), ey = exactText(y); ex && ey) return *ex == *ey;
     if (x.index() == y.index()) return x == y;
-    // Whole numbers against floating numbers: compare by value. An int64 beyond 2^53 cannot be
-    // represented exactly as a double, so compare such pairs through the integer when possible.
-    if (auto* i = std::get_if<std::int64_t>(&x); i && std::holds_alternative<double>(y)) {
-        double d = std::get<double>(y);
-        return static_cast<double>(*i) == d && d >= -9.2233720368547758e18 && d < 9.2233720368547758e18 &&
+    if (!isFloating(x) && !isFloating(y)) return false;
+    // A floating number against a whole number: equal only when the double is that integer
+    // exactly (beyond 2^53 a double cannot stand for every integer).
+    if (auto* i = std::get_if<std::int64_t>(&x); i && isFloating(y)) {
+        const double d = *approximate(y);
+        return d >= -9.2233720368547758e18 && d < 9.2233720368547758e18 && std::trunc(d) == d &&
                static_cast<std::int64_t>(d) == *i;
     }
-    if (std::holds_alternative<double>(x) && std::holds_alternative<std::int64_t>(y)) return b == a;
-    double dx, dy;
-    if (asNumber(x, dx) && asNumber(y, dy)) return dx == dy;
-    return false;
+    if (std::holds_alternative<std::int64_t>(y)) return b == a;
+    auto dx = approximate(x), dy = approximate(y);
+    return dx && dy && *dx == *dy;
+}
+
+bool operator==(const Decimal& a, const Decimal& b) {
+    return canonical(a.text) == canonical(b.text);
 }
 
 } // namespace db
