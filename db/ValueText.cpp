@@ -52,14 +52,7 @@ std::optional<std::string> valueText(const Variant& value) {
     if (auto* i = std::get_if<std::int64_t>(&s)) return std::to_string(*i);
     if (auto* f = std::get_if<float>(&s)) return shortest(*f);
     if (auto* d = std::get_if<double>(&s)) return shortest(*d);
-    if (auto* c = std::get_if<Currency>(&s)) {
-        const bool negative = c->units < 0;
-        const std::uint64_t m =
-            negative ? 0 - static_cast<std::uint64_t>(c->units) : static_cast<std::uint64_t>(c->units);
-        std::string fraction = std::to_string(m % 10000);
-        fraction.insert(0, 4 - fraction.size(), '0');
-        return trimmedDecimal((negative ? "-" : "") + std::to_string(m / 10000) + "." + fraction);
-    }
+    if (auto* c = std::get_if<Currency>(&s)) return trimmedDecimal(c->text());
     if (auto* d = std::get_if<Decimal>(&s)) return trimmedDecimal(d->text);
     if (auto* d = std::get_if<Date>(&s)) return formatAccessDate(d->days);
     if (auto* t = std::get_if<std::string>(&s)) return *t;

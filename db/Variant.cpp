@@ -26,20 +26,9 @@ std::string canonical(std::string_view text) {
     return negative && out != "0" ? "-" + out : out;
 }
 
-std::string currencyText(std::int64_t units) {
-    const bool negative = units < 0;
-    // Work in unsigned so the most negative amount has a magnitude too.
-    const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-    std::string whole = std::to_string(magnitude / 10000);
-    std::string fraction = std::to_string(magnitude % 10000);
-    fraction.insert(0, 4 - fraction.size(), '0');
-    return (negative ? "-" : "") + whole + "." + fraction;
-}
-
 std::optional<std::string> exactText(const Variant::Storage& s) {
     if (auto* i = std::get_if<std::int64_t>(&s)) return canonical(std::to_string(*i));
-    if (auto* c = std::get_if<Currency>(&s)) return canonical(currencyText(c->units));
+    if (auto* c = std::get_if<Currency>(&s)) return canonical(c->text());
     if (auto* d = std::get_if<Decimal>(&s)) return canonical(d->text);
     return std::nullopt;
 }
@@ -75,6 +64,16 @@ bool operator==(const Variant& a, const Variant& b) {
     if (std::holds_alternative<std::int64_t>(y)) return b == a;
     auto dx = approximate(x), dy = approximate(y);
     return dx && dy && *dx == *dy;
+}
+
+std::string Currency::text() const {
+    const bool negative = units < 0;
+    // In unsigned arithmetic the most negative amount has a magnitude too.
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    std::string fraction = std::to_string(magnitude % 10000);
+    fraction.insert(0, 4 - fraction.size(), '0');
+    return (negative ? "-" : "") + std::to_string(magnitude / 10000) + "." + fraction;
 }
 
 bool operator==(const Decimal& a, const Decimal& b) {

@@ -24,6 +24,8 @@ struct Date {
 // A Currency value: a whole number of ten-thousandths.
 struct Currency {
     std::int64_t units = 0;
+    std::string text() const; // four decimals: "-12.3400"
+
     friend bool operator==(Currency a, Currency b) { return a.units == b.units; }
 };
 
