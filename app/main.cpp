@@ -1,6 +1,15 @@
+#include "app/ProgramIcon.h"
+#include "wizard/Wizard.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    return 0;
+    QApplication application(argc, argv);
+    QApplication::setWindowIcon(app::ProgramIcon());
+    // The program ends when a page's window is closed, through the page itself.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    wizard::Wizard wizard;
+    wizard.Start();
+    return QApplication::exec();
 }

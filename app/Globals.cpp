@@ -1,0 +1,8 @@
+#include "app/Globals.h"
+
+namespace Globals {
+
+QString SelectedTable;
+QString SelectedFields;
+
+} // namespace Globals

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace app {
+
+// True when the path names an existing file whose modification time can be read. Never fails:
+// an empty path, a malformed name, a folder or a denied access all give false.
+bool FileExists(const QString& path);
+
+} // namespace app

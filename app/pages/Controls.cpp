@@ -1,0 +1,75 @@
+#include "app/pages/Controls.h"
+
+#include "app/pages/Twips.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+
+namespace app {
+
+namespace {
+
+template <class Control> Control* Make(Control* control, const char* name, Place place, const QFont& font) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(TwipsRect(place.left, place.top, place.width, place.height));
+    control->setFont(font);
+    return control;
+}
+
+} // namespace
+
+QFont Arial(double points, bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QFont ControlFont() { return Arial(9, true); }
+QFont ButtonFont() { return Arial(11.25, true); }
+
+QGroupBox* Frame(QWidget* container, const char* name, const QString& caption, Place place) {
+    return Make(new QGroupBox(caption, container), name, place, ControlFont());
+}
+
+QLabel* Label(QWidget* container, const char* name, const QString& caption, Place place) {
+    return Make(new QLabel(caption, container), name, place, ControlFont());
+}
+
+QLineEdit* TextBox(QWidget* container, const char* name, Place place) {
+    return Make(new QLineEdit(container), name, place, ControlFont());
+}
+
+QPushButton* PushButton(QWidget* container, const char* name, const QString& caption, Place place) {
+    return Make(new QPushButton(caption, container), name, place, ButtonFont());
+}
+
+QListWidget* ListBox(QWidget* container, const char* name, Place place) {
+    auto* list = Make(new QListWidget(container), name, place, ControlFont());
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSortingEnabled(false);
+    return list;
+}
+
+QRadioButton* OptionButton(QWidget* container, const char* name, const QString& caption, Place place) {
+    return Make(new QRadioButton(caption, container), name, place, ControlFont());
+}
+
+QTableView* DataGrid(QWidget* container, const char* name, Place place) {
+    auto* grid = Make(new QTableView(container), name, place, container->font());
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return grid;
+}
+
+void MaskWithStars(QLineEdit* textBox) {
+    textBox->setEchoMode(QLineEdit::Password);
+    textBox->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+}
+
+} // namespace app

@@ -1,0 +1,106 @@
+#include "app/pages/Page.h"
+
+#include "app/ProductTitle.h"
+#include "app/ProgramIcon.h"
+#include "app/errors/Failure.h"
+#include "app/helpers/ApplyFormColors.h"
+#include "app/helpers/FileExists.h"
+#include "app/pages/Controls.h"
+#include "app/pages/CursorFile.h"
+#include "app/pages/Twips.h"
+#include "app/ui/Runtime.h"
+
+#include <QCloseEvent>
+#include <QScreen>
+
+namespace app {
+
+QString HandPointerFile() { return BesideProgram(QStringLiteral("HAND-M.CUR")); }
+
+Page::Page(const QString& formName, int clientWidth, int clientHeight)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
+      formName_(formName), pointer_(new PointerRule(*this)) {
+    setObjectName(formName);
+    setFixedSize(TwipsSize(clientWidth, clientHeight));
+    setFont(Arial(9, false));
+}
+
+void Page::Load() {
+    if (loaded_) return;
+    loaded_ = true;
+    Form_Load();
+}
+
+void Page::Show() {
+    Load();
+    if (!shown_) {
+        shown_ = true;
+        CentreOnScreen();
+        if (firstFocus_) firstFocus_->setFocus();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void Page::Hide() { hide(); }
+
+void Page::SetMousePointer(int value) {
+    switch (value) {
+    case vbDefault: unsetCursor(); break;
+    case vbHourglass: setCursor(Qt::WaitCursor); break;
+    case vbCustom: setCursor(mouseIcon_ ? *mouseIcon_ : QCursor(Qt::PointingHandCursor)); break;
+    default: throw Failure(QStringLiteral("Invalid property value"));
+    }
+    mousePointer_ = value;
+}
+
+void Page::SetMouseIcon(const QCursor& icon) {
+    mouseIcon_ = icon;
+    if (mousePointer_ == vbCustom) setCursor(icon);
+}
+
+void Page::Form_Unload() { End(); }
+
+ErrorTrap Page::Trap(const QString& handler) const { return ErrorTrap(LocationText(formName_, handler)); }
+
+void Page::Guarded(const QString& handler, const std::function<void()>& body) const {
+    Trap(handler).Line(100, body);
+}
+
+void Page::LoadPageSetup(ErrorTrap& trap) {
+    trap.Line(100, [&] { ApplyFormColors(*this); });
+    trap.Line(102, [&] { setWindowIcon(ProgramIcon()); });
+    LoadHandPointer(trap, 106, 108);
+    trap.Line(110, [&] { SetCaption(ProductTitle); });
+}
+
+void Page::LoadHandPointer(ErrorTrap& trap, int testLine, int loadLine) {
+    if (trap.If(testLine, [] { return FileExists(HandPointerFile()); }))
+        trap.Line(loadLine, [&] { SetMouseIcon(LoadCursorFile(HandPointerFile())); });
+}
+
+void Page::SetTabOrder(std::initializer_list<QWidget*> controls) {
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous) setTabOrder(previous, control);
+        else firstFocus_ = control;
+        previous = control;
+    }
+}
+
+void Page::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void Page::CentreOnScreen() {
+    if (const QScreen* screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+} // namespace app

@@ -1,0 +1,120 @@
+#include "wizard/Form1.h"
+
+#include "app/ProductTitle.h"
+#include "app/ProgramIcon.h"
+#include "app/helpers/ApplySkin.h"
+#include "app/helpers/FileExists.h"
+#include "app/helpers/SetAppTitle.h"
+#include "app/pages/Controls.h"
+#include "app/settings/Settings.h"
+#include "app/ui/Runtime.h"
+#include "wizard/Wizard.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace wizard {
+
+namespace {
+
+const QString DatabaseFilter = QStringLiteral(
+    "All Microsoft Databases (*.mdb,*.accdb)|*.*db|Microsoft Database (*.mdb)|*.mdb|"
+    "Microsoft 2007 Database (*.accdb)|*.accdb|");
+
+} // namespace
+
+Form1::Form1(Wizard& wizard) : Page(QStringLiteral("Form1"), 8040, 2085), wizard_(wizard) {
+    using app::Place;
+    // The design background is white until a skin gives the page the button-face colour.
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    Frame1 = app::Frame(this, "Frame1", QStringLiteral("Access Database"), Place{120, 120, 7800, 1335});
+    Label5 = app::Label(Frame1, "Label5", QStringLiteral("MDB or ACCDB File:"), Place{240, 345, 1935, 255});
+    Text1 = app::TextBox(Frame1, "Text1", Place{2280, 300, 4575, 345});
+    PushButton5 = app::PushButton(Frame1, "PushButton5", QStringLiteral("..."), Place{6960, 300, 570, 345});
+    lblPassword = app::Label(Frame1, "lblPassword", QStringLiteral("Password (if required):"),
+                             Place{240, 840, 1950, 225});
+    Text2 = app::TextBox(Frame1, "Text2", Place{2280, 800, 5265, 345});
+    app::MaskWithStars(Text2);
+    PushButton1 = app::PushButton(this, "PushButton1", QStringLiteral("Load Sample/Example Database"),
+                                  Place{120, 1580, 3840, 405});
+    PushButton3 = app::PushButton(this, "PushButton3", QStringLiteral("Next >"), Place{4080, 1575, 3840, 405});
+    SetTabOrder({Text1, PushButton5, Text2, PushButton3, PushButton1});
+
+    Pointer()->HandOver({PushButton1, PushButton3, PushButton5});
+    Pointer()->ArrowOver({this, Text1, Text2, Frame1});
+
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+    connect(Text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);
+    Text1->installEventFilter(this);
+    Text2->installEventFilter(this);
+}
+
+// The start-up of the program.
+void Form1::Form_Load() {
+    app::ErrorTrap trap = Trap(QStringLiteral("Form_Load"));
+    trap.Line(100, [&] { app::ApplySkin(*this); });
+    trap.Line(106, [&] { SetCaption(app::ProductTitle); });
+    trap.Line(106, [&] { setWindowIcon(app::ProgramIcon()); });
+    trap.Line(106, [&] { app::SetAppTitle(); });
+    LoadHandPointer(trap, 124, 126);
+    trap.Line(128, [&] { Text1->setText(app::GetSetting(QStringLiteral("Database"))); });
+    trap.Line(130, [&] { Text2->setText(app::GetSetting(QStringLiteral("Password"))); });
+    // Line 136, the database engine check, comes here once the data layer is in: a false result
+    // ends the program.
+    if (trap.If(132, [&] { return app::FileExists(Text1->text()); }))
+        trap.Line(134, [&] { PushButton3_Click(); });
+}
+
+// Sample database: its path beside the program goes into the path box.
+void Form1::PushButton1_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton1_Click"));
+    trap.Line(100, [&] { Text1->setText(app::BesideProgram(QStringLiteral("Samples/sample.mdb"))); });
+}
+
+// Next: opens the database, lists its tables on page 2 and moves there. The move comes with the
+// data layer; until then the button does nothing.
+void Form1::PushButton3_Click() {}
+
+// Browse for the database file.
+void Form1::PushButton5_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
+    trap.Line(100, [&] { CommonDialog1.FileName = QString(); });
+    trap.Line(102, [&] { CommonDialog1.Flags = app::cdlOFNLongNames | app::cdlOFNExplorer | app::cdlOFNReadOnly; });
+    trap.Line(104, [&] { CommonDialog1.DialogTitle = QStringLiteral("Select Access Database"); });
+    trap.Line(106, [&] { CommonDialog1.Filter = DatabaseFilter; });
+    trap.Line(108, [&] { CommonDialog1.ShowOpen(); });
+    if (trap.If(110, [&] { return !CommonDialog1.FileName.isEmpty(); }))
+        trap.Line(112, [&] { Text1->setText(CommonDialog1.FileName); });
+}
+
+void Form1::Text1_Change() {
+    Guarded(QStringLiteral("Text1_Change"), [&] { app::SaveSetting(QStringLiteral("Database"), Text1->text()); });
+}
+
+void Form1::Text2_Change() {
+    Guarded(QStringLiteral("Text2_Change"), [&] { app::SaveSetting(QStringLiteral("Password"), Text2->text()); });
+}
+
+void Form1::Text1_GotFocus() { Text1->selectAll(); }
+
+void Form1::Text2_GotFocus() { Text2->selectAll(); }
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == Text1) Text1_GotFocus();
+        else if (watched == Text2) Text2_GotFocus();
+    }
+    return Page::eventFilter(watched, event);
+}
+
+} // namespace wizard
