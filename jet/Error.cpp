@@ -1,0 +1,7 @@
+#include "jet/Error.h"
+
+namespace jet {
+
+void corrupt(const std::string& what) { throw Corrupt(what); }
+
+} // namespace jet

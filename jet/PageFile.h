@@ -1,0 +1,35 @@
+#pragma once
+// The database file as raw bytes: reads (and, for writers, will write) whole pages at page-size
+// offsets. Knows nothing of the format beyond the page size.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace jet {
+
+class PageFile {
+public:
+    // Opens for reading; throws Error naming the file when it cannot be opened.
+    explicit PageFile(const std::string& path);
+    ~PageFile();
+    PageFile(const PageFile&) = delete;
+    PageFile& operator=(const PageFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::uint64_t size() const { return size_; }
+
+    // Reads up to length bytes at offset; returns how many were there.
+    std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length);
+
+    std::uint64_t bytesRead() const { return bytesRead_; }
+
+private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    std::uint64_t size_ = 0;
+    std::uint64_t bytesRead_ = 0;
+};
+
+} // namespace jet
