@@ -1,0 +1,88 @@
+#include "db/Access.h"
+
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/TextCase.h"
+
+#include <filesystem>
+
+namespace Access {
+
+namespace {
+
+ConnectionInputs& inputs() {
+    static ConnectionInputs current;
+    return current;
+}
+
+std::string read(const std::function<std::string()>& f) {
+    return f ? f() : std::string();
+}
+
+// The file exists and its modification time can be read; never fails.
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return false;
+    (void)std::filesystem::last_write_time(path, ec);
+    return !ec;
+}
+
+constexpr int MaxListEntries = 32767;
+
+} // namespace
+
+void SetConnectionInputs(ConnectionInputs in) {
+    inputs() = std::move(in);
+}
+
+std::string BuildConnectionString() {
+    const std::string path = read(inputs().databasePath);
+    const std::string password = read(inputs().databasePassword);
+    const std::string tail = path.size() > 5 ? path.substr(path.size() - 5) : path;
+    const std::string prefix = db::asciiLower(tail) == "accdb"
+                                   ? "Provider=Microsoft.ACE.OLEDB.12.0;Data Source="
+                                   : "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
+    return prefix + path + ";JET OLEDB:Database Password=" + password;
+}
+
+std::optional<std::vector<std::string>> ListTables(const std::string& path) {
+    ADODB::Connection connection;
+    if (!fileExists(path)) return std::nullopt;
+    connection.Open(BuildConnectionString());
+    ADODB::RecordSet schema = connection.OpenSchema(ADODB::adSchemaTables);
+    std::vector<std::string> tables;
+    while (!schema.Eof()) {
+        const db::Variant& type = schema("TABLE_TYPE").Value();
+        if (type.isText() && type.get<std::string>() == "TABLE")
+            tables.push_back(schema("TABLE_NAME").Value().get<std::string>());
+        schema.MoveNext();
+    }
+    schema.Close();
+    connection.Close();
+    return tables;
+}
+
+void FillTableList(ListBox& list, const std::string& path, const std::string& /*password*/) {
+    const auto tables = ListTables(path);
+    if (!tables) return;
+    list.Clear();
+    for (std::size_t i = 0; i < tables->size() && i < MaxListEntries; ++i)
+        list.AddItem((*tables)[i]);
+    if (list.ListCount() > 0) list.SetListIndex(0);
+}
+
+bool ColumnExists(const std::string& table, const std::string& column) {
+    try {
+        ADODB::Connection connection;
+        connection.Mode = ADODB::adModeReadWrite;
+        connection.Open(BuildConnectionString());
+        ADODB::RecordSet rs;
+        rs.Open("SELECT [" + column + "] FROM [" + table + "]", connection, ADODB::adOpenDynamic,
+                ADODB::adLockUnspecified);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace Access

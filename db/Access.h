@@ -1,0 +1,45 @@
+#pragma once
+// The program's own database routines: the one connection string, the list of a database's user
+// tables, filling the table page's list with them, and the test whether a column can be read.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Access {
+
+// Where the connection string's path and password come from: the database page's two boxes,
+// read afresh every time a string is built. The shell sets this once at start-up.
+struct ConnectionInputs {
+    std::function<std::string()> databasePath;
+    std::function<std::string()> databasePassword;
+};
+void SetConnectionInputs(ConnectionInputs inputs);
+
+// The list box FillTableList fills (the table page's List1 in the program).
+class ListBox {
+public:
+    virtual ~ListBox() = default;
+    virtual void Clear() = 0;
+    virtual void AddItem(const std::string& text) = 0;
+    virtual int ListCount() const = 0;
+    virtual void SetListIndex(int index) = 0;
+};
+
+// "Provider=Microsoft.ACE.OLEDB.12.0;..." when the path ends in "accdb" (any case), else
+// "PROVIDER=Microsoft.Jet.OLEDB.4.0;...", with path and password as they stand.
+std::string BuildConnectionString();
+
+// The user tables ("TABLE") of the database, in catalog order; nullopt when no file exists at
+// `path`. Throws db::Error when the database cannot be opened or read.
+std::optional<std::vector<std::string>> ListTables(const std::string& path);
+
+// Clears `list` and adds the tables, selecting the first; leaves it untouched when ListTables
+// gives nothing. At most 32,767 names. Throws db::Error as ListTables does.
+void FillTableList(ListBox& list, const std::string& path, const std::string& password);
+
+// True when the column can be read from the table; every failure gives false.
+bool ColumnExists(const std::string& table, const std::string& column);
+
+} // namespace Access

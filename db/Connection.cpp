@@ -1,0 +1,80 @@
+#include "db/Connection.h"
+
+#include "db/ConnectionString.h"
+#include "db/Error.h"
+#include "db/JetValues.h"
+#include "db/Session.h"
+#include "db/TableRows.h"
+#include "db/sql/Parser.h"
+
+namespace ADODB {
+
+using db::Error;
+namespace ErrorNumber = db::ErrorNumber;
+
+Connection::Connection() = default;
+Connection::~Connection() = default;
+
+void Connection::Open(const std::string& connectionString) {
+    if (session_)
+        throw Error(ErrorNumber::InvalidArgument, "Operation is not allowed when the object is open.");
+    const db::ConnectionSettings settings = db::parseConnectionString(connectionString);
+    session_ = db::Session::open(settings, Mode == adModeReadWrite);
+}
+
+db::Session& Connection::session() {
+    if (!session_)
+        throw Error(ErrorNumber::ObjectClosed, "Operation is not allowed when the object is closed.");
+    return *session_;
+}
+
+RecordSet Connection::OpenSchema(int schema) {
+    db::Session& s = session();
+    if (schema != adSchemaTables)
+        throw Error(ErrorNumber::InvalidArgument,
+                    "Object or provider is not capable of performing requested operation.");
+    std::vector<db::FieldInfo> fields = {
+        {"TABLE_CATALOG", adVarWChar}, {"TABLE_SCHEMA", adVarWChar}, {"TABLE_NAME", adVarWChar},
+        {"TABLE_TYPE", adVarWChar},    {"TABLE_GUID", adGUID},       {"DESCRIPTION", adVarWChar},
+        {"TABLE_PROPID", adInteger},   {"DATE_CREATED", adDate},     {"DATE_MODIFIED", adDate}};
+    std::vector<std::vector<db::Variant>> rows;
+    const auto& catalog = db::translatingErrors(
+        [&]() -> const std::vector<jet::CatalogEntry>& { return s.database().catalog(); });
+    for (const auto& entry : catalog)
+        rows.push_back({db::Variant(), db::Variant(), db::Variant(entry.name), db::Variant(entry.tableType),
+                        db::Variant(), db::Variant(), db::Variant(), db::Variant(), db::Variant()});
+    RecordSet rs;
+    rs.Open(std::make_unique<db::MemoryRows>(std::move(fields), std::move(rows)));
+    return rs;
+}
+
+std::unique_ptr<db::RowSource> Connection::query(const std::string& text) {
+    session();
+    const db::sql::Statement statement = db::sql::parse(text);
+    const auto* select = std::get_if<db::sql::Select>(&statement);
+    if (!select)
+        throw Error(ErrorNumber::ObjectClosed, "Operation is not allowed when the object is closed.");
+    return std::make_unique<db::TableRows>(session_, select->table,
+                                           select->allColumns ? std::vector<std::string>{} : select->columns);
+}
+
+void Connection::Execute(const std::string& text) {
+    db::Session& s = session();
+    const db::sql::Statement statement = db::sql::parse(text);
+    if (std::holds_alternative<db::sql::Select>(statement)) {
+        query(text); // checks the table and columns; the rows are not read
+        return;
+    }
+    if (!s.writable())
+        throw Error(ErrorNumber::Unspecified, "Cannot update. Database or object is read-only.");
+    throw Error(
+        ErrorNumber::NotSupported,
+        "Fendrel's database engine does not run this statement: changing a database is not available yet.");
+}
+
+void Connection::Close() {
+    session();
+    session_.reset();
+}
+
+} // namespace ADODB

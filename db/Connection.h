@@ -1,0 +1,47 @@
+#pragma once
+// ADODB.Connection: opens an Access database by a connection string, lists its tables, and runs
+// the program's statements. Mode 3 (read and write) is the mode for changing the file.
+
+#include "db/Ado.h"
+#include "db/RecordSet.h"
+#include "db/RowSource.h"
+
+#include <memory>
+#include <string>
+
+namespace db {
+class Session;
+}
+
+namespace ADODB {
+
+class Connection {
+public:
+    int Mode = adModeUnknown;
+    int CursorLocation = adUseServer;
+
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Throws db::Error: a malformed string, an unknown provider, a missing, damaged or foreign
+    // file, a wrong password.
+    void Open(const std::string& connectionString);
+    // adSchemaTables (20): one row per table-like object, TABLE_NAME and TABLE_TYPE among the
+    // fields, in catalog order.
+    RecordSet OpenSchema(int schema);
+    // Runs one statement; takes effect before it returns.
+    void Execute(const std::string& text);
+    void Close();
+    bool isOpen() const { return session_ != nullptr; }
+
+    // A SELECT's rows, for RecordSet::Open.
+    std::unique_ptr<db::RowSource> query(const std::string& text);
+
+private:
+    db::Session& session();
+    std::shared_ptr<db::Session> session_;
+};
+
+} // namespace ADODB

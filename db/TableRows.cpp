@@ -1,0 +1,43 @@
+#include "db/TableRows.h"
+
+#include "db/Error.h"
+#include "db/JetValues.h"
+
+namespace db {
+
+TableRows::TableRows(std::shared_ptr<Session> session, const std::string& table,
+                     const std::vector<std::string>& columns)
+    : database_(session->databaseHandle()) {
+    const std::string exact = session->tableName(table);
+    translatingErrors([&] { reader_.emplace(database_->rows(exact)); });
+    const jet::TableDef& def = reader_->def();
+    if (columns.empty()) {
+        for (std::size_t i = 0; i < def.columns.size(); ++i)
+            chosen_.push_back(i);
+    } else {
+        for (const auto& name : columns) {
+            const jet::Column* c = findColumn(def, name);
+            // The engine reads an unknown name in a query as a parameter nobody supplied.
+            if (!c)
+                throw Error(ErrorNumber::NoValueGiven,
+                            "No value given for one or more required parameters: table '" + exact +
+                                "' has no field '" + name + "'.");
+            chosen_.push_back(static_cast<std::size_t>(c - def.columns.data()));
+        }
+    }
+    for (std::size_t i : chosen_)
+        fields_.push_back({def.columns[i].name, adoTypeOf(def.columns[i])});
+}
+
+bool TableRows::next(std::vector<Variant>& row) {
+    return translatingErrors([&] {
+        if (!reader_->next(values_)) return false;
+        row.clear();
+        row.reserve(chosen_.size());
+        for (std::size_t i : chosen_)
+            row.push_back(toVariant(values_[i]));
+        return true;
+    });
+}
+
+} // namespace db
