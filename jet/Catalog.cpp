@@ -57,8 +57,14 @@ std::vector<CatalogEntry> readCatalog(Pager& pager, unsigned codePage) {
         e.tableType = tableTypeOf(e.type, e.flags);
         if (!e.tableType.empty()) rows.push_back({std::move(e), parent});
     }
-    for (auto& r : rows)
-        if (tablesContainer < 0 || r.parent == tablesContainer) out.push_back(std::move(r.e));
+    for (auto& r : rows) {
+        if (tablesContainer >= 0 && r.parent != tablesContainer) continue;
+        // A local table's id is its definition page; one beyond the end means the file was cut short.
+        if (r.e.isTable() && (r.e.id <= 0 || static_cast<std::uint32_t>(r.e.id) >= pager.pageCount()))
+            corrupt("table \"" + r.e.name + "\" has its definition on page " + std::to_string(r.e.id) +
+                    ", outside the file's " + std::to_string(pager.pageCount()) + " pages (is the file truncated?)");
+        out.push_back(std::move(r.e));
+    }
     return out;
 }
 
