@@ -1,0 +1,31 @@
+#pragma once
+// The one-writer rule: a database is changed only by a process holding an exclusive lock on it.
+// Taking the lock refuses, each with its own message naming the file: a file that cannot be
+// written (read-only), a file another writer holds, and a file that Access has open (its lock
+// file, .ldb or .laccdb, lies beside it).
+
+#include <string>
+
+namespace jet {
+
+class FileLock {
+public:
+    // Opens `path` for writing and locks it. Throws Error when it cannot.
+    explicit FileLock(const std::string& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // The descriptor opened for writing, for the writer to use.
+    int descriptor() const { return fd_; }
+    const std::string& path() const { return path_; }
+
+    // The lock file Access keeps beside a database it has open: x.mdb -> x.ldb, x.accdb -> x.laccdb.
+    static std::string accessLockFileOf(const std::string& path);
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+} // namespace jet
