@@ -11,12 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "CreateCommand.h"
 #include "Json.h"
 #include "jet/Database.h"
 
 namespace {
 
-const char* kUsage = "usage: fendrel-db [--password PW] FILE tables|columns TABLE|rows TABLE\n";
+const char* kUsage = "usage: fendrel-db [--password PW] FILE tables|columns TABLE|rows TABLE|create SPEC.json\n";
 
 int usage(const std::string& why) {
     std::cerr << "fendrel-db: " << why << "\n" << kUsage;
@@ -57,6 +58,9 @@ int main(int argc, char** argv) {
     const std::string& command = args[1];
     if (command == "tables") {
         if (args.size() != 2) return usage("tables takes no further arguments");
+    } else if (command == "create") {
+        if (args.size() != 3) return usage("create needs exactly one SPEC.json (or - for stdin)");
+        return fendrel_db::runCreate(file, args[2], options.password);
     } else if (command == "columns" || command == "rows") {
         if (args.size() != 3) return usage(command + " needs exactly one TABLE");
     } else {

@@ -1,0 +1,144 @@
+#include "jet/DatabaseCreator.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+
+#include "jet/HeaderWriter.h"
+#include "jet/SystemCatalog.h"
+#include "jet/UsageMapWriter.h"
+
+namespace jet {
+
+namespace {
+
+constexpr std::uint32_t kGlobalMapPage = 1;
+
+const Format& creatableFormat(Version v) {
+    if (v != Version::Jet4 && v != Version::Ace12)
+        throw Unsupported(std::string("creating ") + versionName(v) + " databases is not supported (Jet4 and ACE12 are)");
+    return formatFor(v);
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+Value integerValue(std::int64_t n) {
+    Value v;
+    v.kind = Value::Kind::Integer;
+    v.integer = n;
+    return v;
+}
+Value textValue(const std::string& s) {
+    Value v;
+    v.kind = Value::Kind::Text;
+    v.text = s;
+    return v;
+}
+Value dateValue(double d) {
+    Value v;
+    v.kind = Value::Kind::DateTime;
+    v.real = d;
+    return v;
+}
+Value bytesValue(const std::uint8_t* b, std::size_t n) {
+    Value v;
+    v.kind = Value::Kind::Binary;
+    v.bytes.assign(b, b + n);
+    return v;
+}
+
+} // namespace
+
+double currentDateTime() {
+    using namespace std::chrono;
+    auto secs = duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+    // Whole seconds, as Access keeps them; 25569 days lie between 1899-12-30 and 1970-01-01.
+    return 25569.0 + static_cast<double>(secs) / 86400.0;
+}
+
+DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& options)
+    : f_(creatableFormat(options.version)), alloc_(0, maxFileSize(creatableFormat(options.version)) / creatableFormat(options.version).pageSize) {
+    header_.version = options.version;
+    header_.codePage = 1252;
+    header_.sortOrder = GeneralSortOrder;
+    header_.creationDate = options.creationDate != 0 ? options.creationDate : currentDateTime();
+    header_.password = options.password;
+    encodeHeader(header_); // refuses a bad password before anything is created
+    file_ = std::make_unique<NewFile>(path, f_.pageSize);
+    alloc_.allocate(); // page 0: the header
+    alloc_.allocate(); // page 1: the global usage map
+    for (const SystemTable& t : systemTables(options.version)) {
+        std::uint32_t page = alloc_.allocate();
+        system_.push_back(std::make_unique<TableWriter>(f_, t.name, layoutTable(f_, t.name, t.columns, t.tableType), page, alloc_, *file_));
+        systemFlags_.push_back(t.objectFlags);
+    }
+}
+
+DatabaseCreator::~DatabaseCreator() = default; // the NewFile removes an unfinished file
+
+TableWriter& DatabaseCreator::addTable(const std::string& name, const std::vector<ColumnSpec>& columns) {
+    if (finished_) throw Error("internal error: the database is finished");
+    try {
+        if (lower(name).rfind("msys", 0) == 0) throw Error("names starting with \"MSys\" belong to Access's own tables");
+        for (const auto& t : tables_)
+            if (lower(t->name()) == lower(name)) throw Error("a table of that name exists already");
+        TableDef def = layoutTable(f_, name, columns);
+        tables_.push_back(std::make_unique<TableWriter>(f_, name, std::move(def), alloc_.allocate(), alloc_, *file_));
+        return *tables_.back();
+    } catch (const Error& e) {
+        throw Error("table \"" + name + "\": " + e.what());
+    }
+}
+
+void DatabaseCreator::finish() {
+    if (finished_) return;
+    TableWriter& objects = *system_[0];
+    TableWriter& aces = *system_[1];
+    const double now = header_.creationDate;
+    auto addObject = [&](const CatalogObject& o) {
+        std::vector<Value> row(objects.def().columns.size());
+        row[0] = integerValue(o.id);
+        row[1] = integerValue(o.parentId);
+        row[2] = textValue(o.name);
+        row[3] = integerValue(o.type);
+        row[4] = dateValue(now);
+        row[5] = dateValue(now);
+        row[6] = bytesValue(DefaultOwner, sizeof DefaultOwner);
+        row[7] = integerValue(static_cast<std::int32_t>(o.flags));
+        objects.append(row);
+        std::vector<Value> ace(aces.def().columns.size());
+        ace[0] = integerValue(o.id);
+        ace[1] = bytesValue(DefaultOwner, sizeof DefaultOwner);
+        ace[2] = integerValue(AllRights);
+        ace[3].kind = Value::Kind::Boolean;
+        aces.append(ace);
+    };
+    std::vector<CatalogObject> standard = standardObjects();
+    // Access lists the containers and the database document first, then its tables.
+    for (std::size_t i = 0; i < 4; ++i) addObject(standard[i]);
+    for (std::size_t i = 0; i < system_.size(); ++i) {
+        const TableWriter& t = *system_[i];
+        addObject({static_cast<std::int32_t>(t.tdefPage()), object_id::TablesContainer, t.name(),
+                   object_type::Table, systemFlags_[i]});
+    }
+    for (std::size_t i = 4; i < standard.size(); ++i) addObject(standard[i]);
+    for (const auto& t : tables_)
+        addObject({static_cast<std::int32_t>(t->tdefPage()), object_id::TablesContainer, t->name(), object_type::Table, 0});
+
+    for (auto& t : system_) t->finish();
+    for (auto& t : tables_) t->finish();
+
+    UsageMapWriter maps(f_);
+    Bytes globalMap = maps.freePages(alloc_, *file_);
+    DataPageWriter page1(f_, kGlobalMapPage);
+    page1.add(globalMap);
+    file_->writePage(kGlobalMapPage, page1.bytes());
+    file_->writePage(0, encodeHeader(header_));
+    file_->commit();
+    finished_ = true;
+}
+
+} // namespace jet
