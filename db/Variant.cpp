@@ -1,5 +1,7 @@
 #include "db/Variant.h"
 
+#include "db/DecimalText.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -9,27 +11,10 @@ namespace db {
 
 namespace {
 
-// Exact numbers (whole numbers, Currency, Decimal) as canonical decimal text: no leading zeros,
-// no trailing fractional zeros, no "-" on zero.
-std::string canonical(std::string_view text) {
-    bool negative = !text.empty() && text.front() == '-';
-    if (negative) text.remove_prefix(1);
-    std::string whole(text.substr(0, text.find('.')));
-    std::string fraction =
-        text.find('.') == std::string_view::npos ? "" : std::string(text.substr(text.find('.') + 1));
-    while (whole.size() > 1 && whole.front() == '0')
-        whole.erase(0, 1);
-    if (whole.empty()) whole = "0";
-    while (!fraction.empty() && fraction.back() == '0')
-        fraction.pop_back();
-    std::string out = whole + (fraction.empty() ? "" : "." + fraction);
-    return negative && out != "0" ? "-" + out : out;
-}
-
 std::optional<std::string> exactText(const Variant::Storage& s) {
-    if (auto* i = std::get_if<std::int64_t>(&s)) return canonical(std::to_string(*i));
-    if (auto* c = std::get_if<Currency>(&s)) return canonical(c->text());
-    if (auto* d = std::get_if<Decimal>(&s)) return canonical(d->text);
+    if (auto* i = std::get_if<std::int64_t>(&s)) return canonicalDecimal(std::to_string(*i));
+    if (auto* c = std::get_if<Currency>(&s)) return canonicalDecimal(c->text());
+    if (auto* d = std::get_if<Decimal>(&s)) return canonicalDecimal(d->text);
     return std::nullopt;
 }
 
@@ -77,7 +62,7 @@ std::string Currency::text() const {
 }
 
 bool operator==(const Decimal& a, const Decimal& b) {
-    return canonical(a.text) == canonical(b.text);
+    return canonicalDecimal(a.text) == canonicalDecimal(b.text);
 }
 
 } // namespace db

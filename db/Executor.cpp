@@ -1,0 +1,104 @@
+#include "db/Executor.h"
+
+#include "db/Error.h"
+#include "db/Matching.h"
+#include "db/TextCase.h"
+
+namespace db {
+
+namespace {
+
+std::size_t columnIndex(const std::vector<StoreColumn>& columns, const std::string& name,
+                        const std::string& table) {
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (sameName(columns[i].name, name)) return i;
+    throw Error(ErrorNumber::NoValueGiven, "No value given for one or more required parameters: table '" +
+                                               table + "' has no field '" + name + "'.");
+}
+
+bool hasColumn(const std::vector<StoreColumn>& columns, const std::string& name) {
+    for (const auto& c : columns)
+        if (sameName(c.name, name)) return true;
+    return false;
+}
+
+} // namespace
+
+void Executor::run(const sql::AddColumn& s) {
+    const std::string table = store_.tableName(s.table);
+    if (hasColumn(store_.columns(table), s.column))
+        throw Error(ErrorNumber::FieldExists,
+                    "Field '" + s.column + "' already exists in table '" + table + "'.");
+    store_.addTextColumn(table, s.column, s.size);
+}
+
+void Executor::run(const sql::DropColumn& s) {
+    const std::string table = store_.tableName(s.table);
+    const auto columns = store_.columns(table);
+    if (!hasColumn(columns, s.column))
+        throw Error(ErrorNumber::Unspecified,
+                    "Can't find field '" + s.column + "' in table '" + table + "'.");
+    const std::string exact = columns[columnIndex(columns, s.column, table)].name;
+    store_.dropColumn(table, exact);
+    forget(table, exact);
+}
+
+const Executor::Index& Executor::indexOf(const std::string& table, std::size_t column,
+                                         const StoreColumn& info) {
+    const auto key = std::make_pair(table, info.name);
+    auto found = indexes_.find(key);
+    if (found != indexes_.end()) return found->second;
+    Index index;
+    const ValueDomain domain = domainOf(info.adoType);
+    store_.scan(table, column, [&](RowKey row, const Variant& value) {
+        if (auto k = keyOfValue(domain, value)) index[*k].push_back(row);
+    });
+    ++built_;
+    return indexes_.emplace(key, std::move(index)).first->second;
+}
+
+void Executor::forget(const std::string& table, const std::string& column) {
+    indexes_.erase({table, column});
+}
+
+std::size_t Executor::run(const sql::Update& s) {
+    const std::string table = store_.tableName(s.table);
+    const auto columns = store_.columns(table);
+
+    // Everything is checked before the first row changes.
+    std::vector<std::pair<std::size_t, Variant>> values;
+    for (const auto& a : s.assignments) {
+        const std::size_t i = columnIndex(columns, a.column, table);
+        values.emplace_back(
+            i, assignedValue(domainOf(columns[i].adoType), columns[i].maxLength, a.value, columns[i].name));
+    }
+
+    std::vector<RowKey> rows;
+    if (s.where) {
+        const std::size_t w = columnIndex(columns, s.where->column, table);
+        const auto key = keyOfLiteral(domainOf(columns[w].adoType), s.where->value);
+        if (key) {
+            const Index& index = indexOf(table, w, columns[w]);
+            if (auto hit = index.find(*key); hit != index.end()) rows = hit->second;
+        }
+    } else {
+        store_.scan(table, 0, [&](RowKey row, const Variant&) { rows.push_back(row); });
+    }
+
+    // The assigned columns' indexes go stale with the first row written, even if a later one fails.
+    struct Forget {
+        Executor& self;
+        const std::string& table;
+        const std::vector<StoreColumn>& columns;
+        const std::vector<std::pair<std::size_t, Variant>>& values;
+        ~Forget() {
+            for (const auto& v : values)
+                self.forget(table, columns[v.first].name);
+        }
+    } forgetAfterwards{*this, table, columns, values};
+    for (RowKey row : rows)
+        store_.update(table, row, values);
+    return rows.size();
+}
+
+} // namespace db

@@ -1,0 +1,42 @@
+#pragma once
+// Runs the statements that change a database: ALTER TABLE ... ADD / DROP and UPDATE. An UPDATE
+// with a WHERE finds its rows through an index of the WHERE column's values, built on first use
+// and kept while that column is unchanged, so a run of N such statements costs in proportion to
+// N plus the table rather than N times the table.
+
+#include "db/TableStore.h"
+#include "db/sql/Statement.h"
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace db {
+
+class Executor {
+public:
+    explicit Executor(TableStore& store) : store_(store) {}
+
+    // Throws db::Error. A statement is checked whole before anything is written, so one that is
+    // refused changes nothing; a failure of the file itself stops an UPDATE at the row it hit.
+    void run(const sql::AddColumn& statement);
+    void run(const sql::DropColumn& statement);
+    // Returns the number of rows changed.
+    std::size_t run(const sql::Update& statement);
+
+    // How many value indexes were built (each one a scan of its column).
+    std::size_t indexesBuilt() const { return built_; }
+
+private:
+    using Index = std::unordered_map<std::string, std::vector<RowKey>>;
+    const Index& indexOf(const std::string& table, std::size_t column, const StoreColumn& info);
+    void forget(const std::string& table, const std::string& column);
+
+    TableStore& store_;
+    std::map<std::pair<std::string, std::string>, Index>
+        indexes_; // (table, column) as the catalog spells them
+    std::size_t built_ = 0;
+};
+
+} // namespace db

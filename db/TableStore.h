@@ -1,0 +1,42 @@
+#pragma once
+// What the statement executor needs of a database it changes: its tables' columns, a column's
+// values with the rows they stand in, and the three changes the program makes. The engine's
+// writing session provides it; tests may provide their own.
+
+#include "db/Variant.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace db {
+
+// A row's lasting identity (its page and slot): it does not change when the row is rewritten.
+using RowKey = std::uint64_t;
+
+struct StoreColumn {
+    std::string name;
+    int adoType = 0;   // ADO data type code
+    int maxLength = 0; // Text: the most characters it holds
+};
+
+class TableStore {
+public:
+    virtual ~TableStore() = default;
+
+    // The catalog's own spelling of a table named without regard to case; throws db::Error.
+    virtual std::string tableName(const std::string& name) = 0;
+    virtual std::vector<StoreColumn> columns(const std::string& table) = 0;
+    // Calls visit for every row with that row's value of the column.
+    virtual void scan(const std::string& table, std::size_t column,
+                      const std::function<void(RowKey, const Variant&)>& visit) = 0;
+    // Sets columns (by position) of one row; in the file when it returns.
+    virtual void update(const std::string& table, RowKey row,
+                        const std::vector<std::pair<std::size_t, Variant>>& values) = 0;
+    virtual void addTextColumn(const std::string& table, const std::string& column, int size) = 0;
+    virtual void dropColumn(const std::string& table, const std::string& column) = 0;
+};
+
+} // namespace db
