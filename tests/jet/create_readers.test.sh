@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# Databases made by `fendrel-db create` read identically through this engine, mdb-reader (the
+# oracle) and mdbtools (mdb-tables, mdb-schema, mdb-export): a Jet 4 file with a password and every
+# supported type, an ACE 12 file with memos of 0 to 100,000 characters in text that compresses and
+# text that cannot. Also the command's refusals: an existing file, and bad descriptions, whose
+# errors name the table, column or row and leave no file.
+# Each reference is skipped when it is not installed; the engine's own checks always run.
+set -uo pipefail
+
+bin=${FENDREL_BIN:-build/bin}/fendrel-db
+oracle_dir=${FENDREL_ORACLE_DIR:-tests/oracle}
+[[ -x $bin ]] || { echo "fendrel-db not built at $bin"; exit 1; }
+command -v python3 >/dev/null || { echo "skip: python3 is needed to write the descriptions"; exit 77; }
+have_oracle=0
+[[ -d $oracle_dir/node_modules/mdb-reader ]] && command -v node >/dev/null && have_oracle=1
+have_mdbtools=0
+command -v mdb-export >/dev/null && command -v mdb-tables >/dev/null && command -v mdb-schema >/dev/null && have_mdbtools=1
+((have_oracle)) || echo "note: oracle not installed ($oracle_dir/node_modules), mdb-reader checks skipped"
+((have_mdbtools)) || echo "note: mdbtools not installed, its checks skipped"
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+python3 - "$tmp" <<'PY'
+import json, sys
+tmp = sys.argv[1]
+every = [
+    {"name": "ID", "type": "Long"}, {"name": "Full Name", "type": "Text", "size": 100},
+    {"name": "Notes", "type": "Memo"}, {"name": "Active", "type": "Yes/No"},
+    {"name": "Born", "type": "Date/Time"}, {"name": "Salary", "type": "Currency"},
+    {"name": "Ratio", "type": "Double"}, {"name": "Weight", "type": "Single"},
+    {"name": "Level", "type": "Byte"}, {"name": "Visits", "type": "Integer"},
+    {"name": "Key", "type": "Replication ID"}, {"name": "Exact", "type": "Decimal", "precision": 18, "scale": 4},
+]
+rows = [
+    [1, "Ada Lovelace", "Wrote the first program,\nfor the Analytical Engine.", True, "1952-12-10 08:30:00",
+     "1234.5600", 0.1, 1.5, 255, -32768, "{6F9619FF-8B86-D011-B42D-00C04FC964FF}", "-12345678901234.5678"],
+    [2, "Grace \"Amazing\" Hopper", "", False, "2024-02-29 23:59:59", "-0.0001", -1e300, -0.25, 0, 32767,
+     "{00000000-0000-0000-0000-000000000001}", "0.0000"],
+    [3, "Ελληνικά κείμενα", "Кириллица и Ελληνικά", True, "1900-01-01 00:00:00", "922337203685477.5807", 12345.678,
+     3.0, 7, 0, "{FFFFFFFF-FFFF-FFFF-FFFF-FFFFFFFFFFFF}", "99999999999999.9999"],
+    [4, None, None, None, None, None, None, None, None, None, None, None],
+]
+json.dump({"format": "mdb", "password": "Zoë's pass",
+           "tables": [{"name": "People", "columns": every, "rows": rows},
+                      {"name": "Nothing", "columns": [{"name": "X", "type": "Text", "size": 5}]}]},
+          open(f"{tmp}/every.json", "w"))
+memo_rows = []
+for i, n in enumerate([0, 1, 2000, 10000, 100000]):
+    memo_rows.append([i, "plain, text " * (n // 12) + "x" * (n % 12), "Ωμέγα " * (n // 6) + "Ж" * (n % 6),
+                      ("Zoë " * 60)[: min(n, 255)]])
+json.dump({"format": "accdb", "tables": [{"name": "Memos", "columns": [
+    {"name": "N", "type": "Long"}, {"name": "Latin", "type": "Memo"}, {"name": "Greek", "type": "Memo"},
+    {"name": "Short", "type": "Text", "size": 255}], "rows": memo_rows}]}, open(f"{tmp}/memos.json", "w"))
+PY
+
+# Compares our rows (JSON lines) with mdb-export's CSV of the same table, value for value.
+compare_export() { # file table ours.jsonl export.csv
+    python3 - "$@" <<'PY'
+import csv, json, sys, math
+_, file, table, ours, exported = sys.argv
+mine = [json.loads(l) for l in open(ours, encoding="utf-8")]
+theirs = list(csv.DictReader(open(exported, encoding="utf-8", newline="")))
+if len(mine) != len(theirs):
+    sys.exit(f"{file} {table}: {len(mine)} rows here, {len(theirs)} from mdb-export")
+def same(a, b):
+    if a is None: return b == ""
+    if isinstance(a, bool): return b == ("1" if a else "0")
+    if isinstance(a, (int, float)):
+        try: return math.isclose(float(b), a, rel_tol=1e-6, abs_tol=1e-30)
+        except ValueError: return False
+    if a.startswith("{") and a.endswith("}"): return a.replace("-", "") == b.replace("-", "")
+    return a == b
+for i, (m, t) in enumerate(zip(mine, theirs)):
+    for k, v in m.items():
+        if not same(v, t.get(k)):
+            sys.exit(f"{file} {table} row {i + 1} column {k}: here {v!r}, mdb-export {t.get(k)!r}")
+PY
+}
+
+check() { # file table password expected-user-tables
+    local file=$1 table=$2 pw=$3 tables=$4
+    local pwopt=()
+    [[ -n $pw ]] && pwopt=(--password "$pw")
+    "$bin" "${pwopt[@]}" "$file" rows "$table" >"$tmp/ours.jsonl" || { fail "$file: fendrel-db cannot read $table"; return; }
+    local user
+    user=$("$bin" "${pwopt[@]}" "$file" tables | awk -F'\t' '$2 == "TABLE" {print $1}' | paste -sd' ')
+    [[ $user == "$tables" ]] || fail "$file: fendrel-db lists user tables '$user', expected '$tables'"
+    if ((have_oracle)); then
+        node "$oracle_dir/oracle.mjs" compare "${pwopt[@]}" "$file" "$table" "$tmp/ours.jsonl" 2>"$tmp/oracle.err" ||
+            fail "$file $table: mdb-reader differs: $(cat "$tmp/oracle.err")"
+        local listed
+        listed=$(node "$oracle_dir/oracle.mjs" dump "${pwopt[@]}" "$file" tables | paste -sd' ')
+        [[ $listed == "$tables" ]] || fail "$file: mdb-reader lists '$listed', expected '$tables'"
+        diff <("$bin" "${pwopt[@]}" "$file" columns "$table") \
+             <(node "$oracle_dir/oracle.mjs" dump "${pwopt[@]}" "$file" columns "$table") >/dev/null ||
+            fail "$file $table: columns differ from mdb-reader's"
+    fi
+    if ((have_mdbtools)); then
+        local listed
+        listed=$(mdb-tables -1 "$file" | paste -sd' ')
+        [[ $listed == "$tables" ]] || fail "$file: mdb-tables lists '$listed', expected '$tables'"
+        local all expected_all
+        all=$(mdb-tables -1 -S "$file" | paste -sd' ')
+        expected_all=$("$bin" "${pwopt[@]}" "$file" tables | cut -f1 | paste -sd' ')
+        [[ $all == "$expected_all" ]] || fail "$file: mdb-tables -S lists '$all', fendrel-db '$expected_all'"
+        mdb-export -T '%Y-%m-%d %H:%M:%S' -b raw "$file" "$table" >"$tmp/export.csv" ||
+            fail "$file $table: mdb-export failed"
+        compare_export "$file" "$table" "$tmp/ours.jsonl" "$tmp/export.csv" || fail "$file $table: mdb-export differs"
+        local cols
+        cols=$(mdb-schema -T "$table" "$file" access 2>/dev/null | grep -c '^\s*\[')
+        [[ $cols == $("$bin" "${pwopt[@]}" "$file" columns "$table" | wc -l) ]] ||
+            fail "$file $table: mdb-schema shows $cols columns"
+    fi
+}
+
+"$bin" "$tmp/every.mdb" create "$tmp/every.json" || fail "create every.mdb"
+"$bin" "$tmp/every.mdb" tables >/dev/null 2>&1 && fail "every.mdb opens without its password"
+check "$tmp/every.mdb" People "Zoë's pass" "People Nothing"
+if ((have_mdbtools)); then
+    schema=$(mdb-schema -T People "$tmp/every.mdb" access 2>/dev/null)
+    for want in '\[Full Name\]\s+Text \(100\)' '\[Exact\]\s+Numeric \(18, 4\)' '\[Key\]\s+Replication ID' \
+                '\[Notes\]\s+Memo' '\[Salary\]\s+Currency' '\[Active\]\s+Boolean'; do
+        grep -Eq "$want" <<<"$schema" || fail "mdb-schema lacks $want"
+    done
+fi
+
+"$bin" "$tmp/memos.accdb" create "$tmp/memos.json" || fail "create memos.accdb"
+check "$tmp/memos.accdb" Memos "" "Memos"
+
+# Refusals.
+cp "$tmp/every.json" "$tmp/again.json"
+before=$(md5sum <"$tmp/every.mdb")
+"$bin" "$tmp/every.mdb" create "$tmp/again.json" 2>"$tmp/err" && fail "an existing file was overwritten"
+[[ $(md5sum <"$tmp/every.mdb") == "$before" ]] || fail "the existing file changed"
+grep -q "exists" "$tmp/err" || fail "no 'exists' in: $(cat "$tmp/err")"
+
+bad() { # description expected-words...
+    local json=$1
+    shift
+    printf '%s' "$json" >"$tmp/bad.json"
+    rm -f "$tmp/bad.mdb"
+    if "$bin" "$tmp/bad.mdb" create "$tmp/bad.json" 2>"$tmp/err"; then
+        fail "accepted: $json"
+        return
+    fi
+    [[ -e $tmp/bad.mdb ]] && fail "a file was left behind for: $json"
+    for w in "$@"; do grep -qF -- "$w" "$tmp/err" || fail "error for $json lacks '$w': $(cat "$tmp/err")"; done
+}
+bad '{"format":"mdb","tables":[{"name":"T","columns":[{"name":"A","type":"Lng"}]}]}' 'table "T"' 'column "A"' 'Lng'
+bad '{"format":"mdb","tables":[{"name":"T","columns":[{"name":"A","type":"Text","size":300}]}]}' 'column "A"' '255'
+bad '{"format":"mdb","tables":[{"name":"T","columns":[{"name":"A","type":"Byte"}],"rows":[[1],[256]]}]}' 'table "T"' 'row 2' 'column "A"'
+bad '{"format":"mdb","tables":[{"name":"T","columns":[{"name":"D","type":"Date/Time"}],"rows":[["yesterday"]]}]}' 'row 1' 'column "D"' 'yesterday'
+bad '{"format":"mdb","tables":[{"name":"T","columns":[{"name":"A","type":"Long"}],"rows":[[1,2]]}]}' 'row 1' '2 values'
+bad '{"format":"mdb","tables":[{"name":"T","columns":[{"name":"A","type":"Long"}]},{"name":"t","columns":[{"name":"A","type":"Long"}]}]}' 'table "t"' 'exists'
+bad '{"format":"xls","tables":[]}' 'format'
+bad '{"format":"accdb","password":"x","tables":[]}' 'password'
+bad '{"format":"mdb","tables":[' 'JSON'
+
+((failures == 0)) || { echo "$failures failure(s)"; exit 1; }
+echo "ok"
