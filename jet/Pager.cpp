@@ -12,6 +12,15 @@ Pager::Pager(std::unique_ptr<PageFile> file, const Format& format, std::unique_p
     pageCount_ = static_cast<std::uint32_t>(pages < limit ? pages : limit);
 }
 
+void Pager::replaceFile(std::unique_ptr<PageFile> file) {
+    file_ = std::move(file);
+    std::uint64_t pages = file_->size() / format_.pageSize;
+    std::uint64_t limit = maxFileSize(format_) / format_.pageSize;
+    pageCount_ = static_cast<std::uint32_t>(pages < limit ? pages : limit);
+    lru_.clear();
+    index_.clear();
+}
+
 PageRef Pager::page(std::uint32_t n) {
     if (n == 0) corrupt("a pointer leads to page 0, the header");
     auto hit = index_.find(n);
