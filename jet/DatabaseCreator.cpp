@@ -73,7 +73,6 @@ DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& o
     for (const SystemTable& t : systemTables(options.version)) {
         std::uint32_t page = alloc_.allocate();
         system_.push_back(std::make_unique<TableWriter>(f_, t.name, layoutTable(f_, t.name, t.columns, t.tableType), page, alloc_, *file_));
-        systemFlags_.push_back(t.objectFlags);
     }
 }
 
@@ -98,7 +97,9 @@ void DatabaseCreator::finish() {
     TableWriter& objects = *system_[0];
     TableWriter& aces = *system_[1];
     const double now = header_.creationDate;
-    auto addObject = [&](const CatalogObject& o) {
+    // One row in MSysObjects per object; access control entries for the engine's containers and
+    // tables, the database document and the user's tables, granting the administrator every right.
+    auto addObject = [&](const CatalogObject& o, const std::uint8_t* owner, bool withAce) {
         std::vector<Value> row(objects.def().columns.size());
         row[0] = integerValue(o.id);
         row[1] = integerValue(o.parentId);
@@ -106,35 +107,40 @@ void DatabaseCreator::finish() {
         row[3] = integerValue(o.type);
         row[4] = dateValue(now);
         row[5] = dateValue(now);
-        row[6] = bytesValue(DefaultOwner, sizeof DefaultOwner);
+        if (owner) row[6] = bytesValue(owner, 2);
         row[7] = integerValue(static_cast<std::int32_t>(o.flags));
         objects.append(row);
+        if (!withAce) return;
         std::vector<Value> ace(aces.def().columns.size());
         ace[0] = integerValue(o.id);
-        ace[1] = bytesValue(DefaultOwner, sizeof DefaultOwner);
+        ace[1] = bytesValue(AdminOwner, sizeof AdminOwner);
         ace[2] = integerValue(AllRights);
         ace[3].kind = Value::Kind::Boolean;
+        ace[3].boolean = o.type == object_type::Container; // what is created inside inherits them
         aces.append(ace);
     };
-    std::vector<CatalogObject> standard = standardObjects();
-    // Access lists the containers and the database document first, then its tables.
-    for (std::size_t i = 0; i < 4; ++i) addObject(standard[i]);
+    for (const CatalogObject& o : standardObjects())
+        addObject(o, o.id == object_id::DatabaseDocument ? AdminOwner : EngineOwner, true);
+    const std::vector<SystemTable> defs = systemTables(header_.version);
     for (std::size_t i = 0; i < system_.size(); ++i) {
         const TableWriter& t = *system_[i];
-        addObject({static_cast<std::int32_t>(t.tdefPage()), object_id::TablesContainer, t.name(),
-                   object_type::Table, systemFlags_[i]});
+        addObject({static_cast<std::int32_t>(t.tdefPage()), object_id::TablesContainer, t.name(), object_type::Table,
+                   defs[i].objectFlags},
+                  defs[i].ownerless ? nullptr : EngineOwner, !defs[i].ownerless);
     }
-    for (std::size_t i = 4; i < standard.size(); ++i) addObject(standard[i]);
     for (const auto& t : tables_)
-        addObject({static_cast<std::int32_t>(t->tdefPage()), object_id::TablesContainer, t->name(), object_type::Table, 0});
+        addObject({static_cast<std::int32_t>(t->tdefPage()), object_id::TablesContainer, t->name(), object_type::Table, 0},
+                  AdminOwner, true);
 
     for (auto& t : system_) t->finish();
     for (auto& t : tables_) t->finish();
 
     UsageMapWriter maps(f_);
     Bytes globalMap = maps.freePages(alloc_, *file_);
+    // Page 1 holds the global map and, in every file Access makes, a second, empty map row.
     DataPageWriter page1(f_, kGlobalMapPage);
     page1.add(globalMap);
+    page1.add(Bytes(usage_map_layout::RowSize, 0));
     file_->writePage(kGlobalMapPage, page1.bytes());
     file_->writePage(0, encodeHeader(header_));
     file_->commit();

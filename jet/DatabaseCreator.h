@@ -45,7 +45,6 @@ private:
     std::unique_ptr<NewFile> file_;
     PageAllocator alloc_;
     std::vector<std::unique_ptr<TableWriter>> system_;
-    std::vector<std::uint32_t> systemFlags_;
     std::vector<std::unique_ptr<TableWriter>> tables_;
     bool finished_ = false;
 };

@@ -15,6 +15,9 @@ constexpr std::uint8_t kObservedAt0x18[24] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01
                                               0x03, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
 constexpr std::size_t kObservedAt0x6A = 0x6A; // u16 0x11A6
 constexpr std::size_t kEngineBuild = 0x98;    // u32 0x654, then the text "4.0"
+// A table of 256 u16 at 0xE00: two counters, then 00 01 in every slot. Nothing reads it; the
+// counters get the lowest values seen in Access's files.
+constexpr std::size_t kObservedTable = 0xE00;
 
 std::uint8_t versionByte(Version v) {
     switch (v) {
@@ -58,6 +61,8 @@ Bytes encodeHeader(const Header& h) {
     putF64(p, header::CreationDate, h.creationDate);
     putU32(p, kEngineBuild, 0x654);
     std::memcpy(p.data() + kEngineBuild + 4, "4.0", 3);
+    for (std::size_t at = kObservedTable; at + 1 < p.size(); at += 2) putU16(p, at, 0x0100);
+    putU16(p, kObservedTable, 0x0101);
 
     std::vector<std::uint8_t> masked(p.begin(), p.end());
     applyHeaderMask(masked, f);

@@ -25,6 +25,7 @@ SystemTable complexType(const char* suffix, std::vector<ColumnSpec> columns) {
     t.columns = std::move(columns);
     t.tableType = tdef_type::User;
     t.objectFlags = 0x80030000;
+    t.ownerless = true;
     return t;
 }
 
@@ -56,6 +57,7 @@ std::vector<SystemTable> systemTables(Version v) {
                                 col("ConceptualTableID", T::Long),
                                 col("ComplexID", T::Long, kSystemColumn | column_flag::AutoLong)}};
     complexColumns.tableType = tdef_type::User;
+    complexColumns.ownerless = true;
     out.push_back(complexColumns);
     out.push_back(complexType("UnsignedByte", {value(T::Byte)}));
     out.push_back(complexType("Short", {value(T::Integer)}));
@@ -72,21 +74,11 @@ std::vector<SystemTable> systemTables(Version v) {
 }
 
 std::vector<CatalogObject> standardObjects() {
-    constexpr std::int16_t document = -32757;
-    constexpr auto accessId = [](int k) { return static_cast<std::int32_t>(0x80000000u + static_cast<unsigned>(k)); };
     return {
         {object_id::TablesContainer, object_id::Root, "Tables", object_type::Container, object_flag::System},
         {object_id::DatabasesContainer, object_id::Root, "Databases", object_type::Container, object_flag::System},
         {object_id::RelationshipsContainer, object_id::Root, "Relationships", object_type::Container, object_flag::System},
         {object_id::DatabaseDocument, object_id::DatabasesContainer, "MSysDb", 2, object_flag::System},
-        {accessId(0), object_id::Root, "DataAccessPages", object_type::Container, 0},
-        {accessId(1), object_id::Root, "Forms", object_type::Container, 0},
-        {accessId(2), object_id::Root, "Modules", object_type::Container, 0},
-        {accessId(3), object_id::Root, "Reports", object_type::Container, 0},
-        {accessId(4), object_id::Root, "Scripts", object_type::Container, 0},
-        {accessId(5), object_id::Root, "SysRel", object_type::Container, 0},
-        {accessId(6), object_id::DatabasesContainer, "SummaryInfo", document, 0},
-        {accessId(7), object_id::DatabasesContainer, "UserDefined", document, 0},
     };
 }
 

@@ -18,6 +18,7 @@ struct SystemTable {
     std::vector<ColumnSpec> columns;
     std::uint8_t tableType = tdef_type::System;
     std::uint32_t objectFlags = object_flag::System; // MSysObjects.Flags
+    bool ownerless = false;                          // MSysObjects.Owner is null (ACE's complex tables)
 };
 
 // In the order of their definition pages; MSysObjects comes first (page 2).
@@ -41,12 +42,17 @@ struct CatalogObject {
     std::uint32_t flags = 0;
 };
 
-// The objects of a fresh database other than its tables: the containers and documents Access
-// creates with every database.
+// The objects of a fresh database other than its tables, as the database engine makes them: the
+// containers and the database document. (Forms, Reports and the other containers, the summary
+// documents and the MSysAccess*/MSysNavPane* tables are the Access application's, added when it
+// first opens a file, and are not made here.)
 std::vector<CatalogObject> standardObjects();
 
-// The owner SID that new objects carry (and the SID of their access control entries).
-inline constexpr std::uint8_t DefaultOwner[2] = {0xA6, 0x33};
+// Owners (2-byte SIDs): the administrator, who owns MSysDb and the user's tables, and the engine,
+// which owns its own objects. Within an Access file the engine's SID is the administrator's with
+// the bytes XORed by 01 02; the administrator's value is the one Jackcess uses.
+inline constexpr std::uint8_t AdminOwner[2] = {0xA6, 0x33};
+inline constexpr std::uint8_t EngineOwner[2] = {0xA7, 0x31};
 // Every right on the object: what a new table's access control entry grants.
 inline constexpr std::int32_t AllRights = 0xFFFFF;
 
