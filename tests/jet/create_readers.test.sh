@@ -54,6 +54,15 @@ for i, n in enumerate([0, 1, 2000, 10000, 100000]):
 json.dump({"format": "accdb", "tables": [{"name": "Memos", "columns": [
     {"name": "N", "type": "Long"}, {"name": "Latin", "type": "Memo"}, {"name": "Greek", "type": "Memo"},
     {"name": "Short", "type": "Text", "size": 255}], "rows": memo_rows}]}, open(f"{tmp}/memos.json", "w"))
+# A definition over several pages, a table over more pages than one inline map describes, and one
+# whose pages all lie far from page 0.
+wide = [{"name": f"Column {i} with a rather long name to fill the definition pages"[:64],
+         "type": "Long" if i % 3 == 0 else "Text", "size": 20} for i in range(120)]
+json.dump({"format": "mdb", "tables": [
+    {"name": "Wide", "columns": wide, "rows": [[i if c % 3 == 0 else f"r{i}c{c}" for c in range(120)] for i in range(3)]},
+    {"name": "First", "columns": [{"name": "T", "type": "Text", "size": 255}], "rows": [["x" * 200]] * 12000},
+    {"name": "Second", "columns": [{"name": "N", "type": "Long"}], "rows": [[i] for i in range(1000)]}]},
+    open(f"{tmp}/pages.json", "w"))
 PY
 
 # Compares our rows (JSON lines) with mdb-export's CSV of the same table, value for value.
@@ -129,6 +138,9 @@ fi
 
 "$bin" "$tmp/memos.accdb" create "$tmp/memos.json" || fail "create memos.accdb"
 check "$tmp/memos.accdb" Memos "" "Memos"
+
+"$bin" "$tmp/pages.mdb" create "$tmp/pages.json" || fail "create pages.mdb"
+for t in Wide First Second; do check "$tmp/pages.mdb" "$t" "" "Wide First Second"; done
 
 # Refusals.
 cp "$tmp/every.json" "$tmp/again.json"

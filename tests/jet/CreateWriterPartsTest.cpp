@@ -1,0 +1,180 @@
+// The writer's pieces that later writers build on, checked against the reader's view of the same
+// bytes: rows (padded or not, with and without variable-length columns), data pages filled to their
+// limits, long table definitions over several pages, and usage maps whose window does not start at 0.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "jet/DataPage.h"
+#include "jet/DataPageWriter.h"
+#include "jet/Database.h"
+#include "jet/DatabaseCreator.h"
+#include "jet/RowEncoder.h"
+#include "jet/RowLayout.h"
+#include "jet/TableLayout.h"
+
+namespace {
+
+using jet::ColumnType;
+
+const jet::Format& jet4() { return jet::formatFor(jet::Version::Jet4); }
+
+jet::FieldValue field(std::initializer_list<std::uint8_t> bytes) {
+    jet::FieldValue v;
+    v.null = false;
+    v.bytes = bytes;
+    return v;
+}
+jet::FieldValue bit(bool b) {
+    jet::FieldValue v;
+    v.null = false;
+    v.bit = b;
+    return v;
+}
+
+std::vector<std::uint8_t> bytesOf(const jet::FieldBytes& f) { return {f.bytes.data(), f.bytes.data() + f.bytes.size()}; }
+
+std::string tempPath(const std::string& name) {
+    auto p = std::filesystem::temp_directory_path() / ("fendrel-parts-" + std::to_string(::getpid()) + "-" + name);
+    std::filesystem::remove(p);
+    return p.string();
+}
+
+} // namespace
+
+TEST(CreateRow, EncodedRowsSplitBackIntoTheirFieldsPaddedOrNot) {
+    jet::TableDef def = jet::layoutTable(jet4(), "T",
+                                         {{"A", ColumnType::Long},
+                                          {"B", ColumnType::Text, 10},
+                                          {"C", ColumnType::Boolean},
+                                          {"D", ColumnType::Integer},
+                                          {"E", ColumnType::Text, 10},
+                                          {"F", ColumnType::Text, 10}});
+    std::vector<jet::FieldValue> in = {field({1, 2, 3, 4}), field({'x', 0, 'y', 0}), bit(true), jet::FieldValue{},
+                                       field({}), field({'z', 0})};
+    for (std::size_t minSize : {std::size_t{0}, std::size_t{200}}) {
+        jet::Bytes row = jet::encodeRow(jet4(), def, in, minSize);
+        if (minSize) {
+            EXPECT_EQ(row.size(), minSize);
+        }
+        std::vector<jet::FieldBytes> out;
+        std::vector<std::size_t> offsets;
+        jet::splitRow(jet4(), def, jet::ByteView(row.data(), row.size()), out, offsets);
+        ASSERT_EQ(out.size(), 6u);
+        EXPECT_EQ(bytesOf(out[0]), (std::vector<std::uint8_t>{1, 2, 3, 4}));
+        EXPECT_EQ(bytesOf(out[1]), (std::vector<std::uint8_t>{'x', 0, 'y', 0}));
+        EXPECT_TRUE(out[2].bit);
+        EXPECT_TRUE(out[3].null);
+        EXPECT_FALSE(out[4].null); // empty, not null
+        EXPECT_TRUE(out[4].bytes.empty());
+        EXPECT_EQ(bytesOf(out[5]), (std::vector<std::uint8_t>{'z', 0}));
+    }
+
+    // Without variable-length columns a row is the count, the fixed area and the null mask only.
+    jet::TableDef fixedOnly = jet::layoutTable(jet4(), "F", {{"A", ColumnType::Long}, {"B", ColumnType::Boolean}});
+    jet::Bytes row = jet::encodeRow(jet4(), fixedOnly, {field({9, 0, 0, 0}), bit(false)});
+    EXPECT_EQ(row, (jet::Bytes{2, 0, 9, 0, 0, 0, 0x01}));
+
+    // A fixed value of the wrong size, or a row longer than a page allows, is refused.
+    EXPECT_THROW(jet::encodeRow(jet4(), fixedOnly, {field({1, 2}), bit(false)}), jet::Error);
+    jet::TableDef wide = jet::layoutTable(jet4(), "W", {{"A", ColumnType::Binary, 510}, {"B", ColumnType::Binary, 510}});
+    jet::FieldValue big;
+    big.null = false;
+    big.bytes.assign(2100, 7);
+    EXPECT_THROW(jet::encodeRow(jet4(), wide, {big, big}), jet::Error);
+}
+
+TEST(CreateDataPage, RowsFillThePageUpToItsRoomAndTo255Rows) {
+    const jet::Format& f = jet4();
+    jet::DataPageWriter page(f, 42);
+    EXPECT_EQ(page.freeSpace(), f.pageSize - 14);
+    std::size_t used = 0;
+    unsigned n = 0;
+    while (page.fits(100)) {
+        jet::Bytes row(100, static_cast<std::uint8_t>(n));
+        EXPECT_EQ(page.add(row), n);
+        used += 102;
+        ++n;
+    }
+    EXPECT_EQ(page.freeSpace(), f.pageSize - 14 - used);
+    jet::ByteView v(page.bytes().data(), page.bytes().size());
+    EXPECT_EQ(v.u16(2), page.freeSpace());
+    EXPECT_EQ(v.u32(f.dataTdefPage), 42u);
+    ASSERT_EQ(jet::dataPageRowCount(f, v), n);
+    for (unsigned i = 0; i < n; ++i) {
+        jet::ByteView r = jet::dataPageRowBytes(f, v, i);
+        ASSERT_EQ(r.size(), 100u);
+        EXPECT_EQ(r.u8(0), i);
+    }
+
+    jet::DataPageWriter tiny(f, 1);
+    jet::Bytes one{1};
+    while (tiny.fits(1)) tiny.add(one);
+    EXPECT_EQ(tiny.rowCount(), jet::data_page::MaxRows); // row numbers are one byte
+}
+
+TEST(CreateTableDef, LongDefinitionsContinueOnFurtherPages) {
+    std::string path = tempPath("wide.mdb");
+    std::vector<jet::ColumnSpec> columns;
+    for (int i = 0; i < 120; ++i) {
+        std::string name = "Column number " + std::to_string(i) + " with a long name, near sixty-four chars";
+        columns.push_back({name.substr(0, 64), i % 3 ? ColumnType::Text : ColumnType::Long, 20});
+    }
+    {
+        jet::DatabaseCreator c(path, {});
+        auto& t = c.addTable("Wide", columns);
+        std::vector<jet::Value> row(columns.size());
+        row[0].kind = jet::Value::Kind::Integer;
+        row[0].integer = 7;
+        row[119].kind = jet::Value::Kind::Text;
+        row[119].text = "last";
+        t.append(row);
+        c.finish();
+    }
+    auto db = jet::Database::open(path);
+    auto def = db->table("Wide");
+    EXPECT_GT(def->pages.size(), 2u);
+    ASSERT_EQ(def->columns.size(), columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) EXPECT_EQ(def->columns[i].name, columns[i].name);
+    auto reader = db->rows("Wide");
+    std::vector<jet::Value> v;
+    ASSERT_TRUE(reader.next(v));
+    EXPECT_EQ(v[0].integer, 7);
+    EXPECT_EQ(v[119].text, "last");
+    EXPECT_FALSE(reader.next(v));
+    std::filesystem::remove(path);
+}
+
+TEST(CreateUsageMap, ATableWhosePagesLieFarFromPageZero) {
+    // The second table's pages all come after the first's several hundred, so its inline map's
+    // window starts far from 0; the first one's span is too wide for a window.
+    std::string path = tempPath("far.mdb");
+    {
+        jet::DatabaseCreator c(path, {});
+        auto& first = c.addTable("First", {{"Text", ColumnType::Text, 255}});
+        std::vector<jet::Value> row(1);
+        row[0].kind = jet::Value::Kind::Text;
+        row[0].text = std::string(200, 'x');
+        for (int i = 0; i < 12000; ++i) first.append(row);
+        auto& second = c.addTable("Second", {{"N", ColumnType::Long}});
+        row[0].kind = jet::Value::Kind::Integer;
+        for (int i = 0; i < 1000; ++i) {
+            row[0].integer = i;
+            second.append(row);
+        }
+        c.finish();
+    }
+    auto db = jet::Database::open(path);
+    auto count = [&](const char* table) {
+        auto reader = db->rows(table);
+        std::vector<jet::Value> v;
+        std::size_t n = 0;
+        while (reader.next(v)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("First"), 12000u);
+    EXPECT_EQ(count("Second"), 1000u);
+    std::filesystem::remove(path);
+}
