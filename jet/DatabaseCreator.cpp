@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "jet/HeaderWriter.h"
+#include "jet/PropertyWriter.h"
 #include "jet/SystemCatalog.h"
 #include "jet/UsageMapWriter.h"
 
@@ -13,6 +14,7 @@ namespace jet {
 namespace {
 
 constexpr std::uint32_t kGlobalMapPage = 1;
+constexpr std::size_t kLvPropColumn = 14; // MSysObjects.LvProp
 
 const Format& creatableFormat(Version v) {
     if (v != Version::Jet4 && v != Version::Ace12)
@@ -99,7 +101,7 @@ void DatabaseCreator::finish() {
     const double now = header_.creationDate;
     // One row in MSysObjects per object; access control entries for the engine's containers and
     // tables, the database document and the user's tables, granting the administrator every right.
-    auto addObject = [&](const CatalogObject& o, const std::uint8_t* owner, bool withAce) {
+    auto addObject = [&](const CatalogObject& o, const std::uint8_t* owner, bool withAce, const Bytes& properties = {}) {
         std::vector<Value> row(objects.def().columns.size());
         row[0] = integerValue(o.id);
         row[1] = integerValue(o.parentId);
@@ -109,6 +111,7 @@ void DatabaseCreator::finish() {
         row[5] = dateValue(now);
         if (owner) row[6] = bytesValue(owner, 2);
         row[7] = integerValue(static_cast<std::int32_t>(o.flags));
+        if (!properties.empty()) row[kLvPropColumn] = bytesValue(properties.data(), properties.size());
         objects.append(row);
         if (!withAce) return;
         std::vector<Value> ace(aces.def().columns.size());
@@ -119,8 +122,12 @@ void DatabaseCreator::finish() {
         ace[3].boolean = o.type == object_type::Container; // what is created inside inherits them
         aces.append(ace);
     };
-    for (const CatalogObject& o : standardObjects())
-        addObject(o, o.id == object_id::DatabaseDocument ? AdminOwner : EngineOwner, true);
+    for (const CatalogObject& o : standardObjects()) {
+        if (o.id == object_id::DatabaseDocument)
+            addObject(o, AdminOwner, true, encodeProperties(databaseProperties()));
+        else
+            addObject(o, EngineOwner, true);
+    }
     const std::vector<SystemTable> defs = systemTables(header_.version);
     for (std::size_t i = 0; i < system_.size(); ++i) {
         const TableWriter& t = *system_[i];

@@ -73,6 +73,8 @@ std::vector<SystemTable> systemTables(Version v) {
     return out;
 }
 
+std::vector<Property> databaseProperties() { return {textProperty("AccessVersion", "09.50")}; }
+
 std::vector<CatalogObject> standardObjects() {
     return {
         {object_id::TablesContainer, object_id::Root, "Tables", object_type::Container, object_flag::System},

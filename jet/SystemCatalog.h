@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jet/Catalog.h"
+#include "jet/PropertyWriter.h"
 #include "jet/TableLayout.h"
 
 namespace jet {
@@ -47,6 +48,10 @@ struct CatalogObject {
 // documents and the MSysAccess*/MSysNavPane* tables are the Access application's, added when it
 // first opens a file, and are not made here.)
 std::vector<CatalogObject> standardObjects();
+
+// The properties of the database document (MSysDb's LvProp): AccessVersion "09.50", which marks a
+// Jet 4 file as of the Access 2002-2003 format (Access 2007 files carry the same).
+std::vector<Property> databaseProperties();
 
 // Owners (2-byte SIDs): the administrator, who owns MSysDb and the user's tables, and the engine,
 // which owns its own objects. Within an Access file the engine's SID is the administrator's with
