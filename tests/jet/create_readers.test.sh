@@ -13,8 +13,8 @@ oracle_dir=${FENDREL_ORACLE_DIR:-tests/oracle}
 command -v python3 >/dev/null || { echo "skip: python3 is needed to write the descriptions"; exit 77; }
 have_oracle=0
 [[ -d $oracle_dir/node_modules/mdb-reader ]] && command -v node >/dev/null && have_oracle=1
-have_mdbtools=0
-command -v mdb-export >/dev/null && command -v mdb-tables >/dev/null && command -v mdb-schema >/dev/null && have_mdbtools=1
+have_mdbtools=1
+for t in mdb-export mdb-tables mdb-schema mdb-count mdb-prop; do command -v $t >/dev/null || have_mdbtools=0; done
 ((have_oracle)) || echo "note: oracle not installed ($oracle_dir/node_modules), mdb-reader checks skipped"
 ((have_mdbtools)) || echo "note: mdbtools not installed, its checks skipped"
 
@@ -118,6 +118,9 @@ check() { # file table password expected-user-tables
         mdb-export -T '%Y-%m-%d %H:%M:%S' -b raw "$file" "$table" >"$tmp/export.csv" ||
             fail "$file $table: mdb-export failed"
         compare_export "$file" "$table" "$tmp/ours.jsonl" "$tmp/export.csv" || fail "$file $table: mdb-export differs"
+        local counted
+        counted=$(mdb-count "$file" "$table" 2>/dev/null)
+        [[ $counted == $(wc -l <"$tmp/ours.jsonl") ]] || fail "$file $table: mdb-count says $counted rows"
         local cols
         cols=$(mdb-schema -T "$table" "$file" access 2>/dev/null | grep -c '^\s*\[')
         [[ $cols == $("$bin" "${pwopt[@]}" "$file" columns "$table" | wc -l) ]] ||
@@ -130,6 +133,7 @@ check() { # file table password expected-user-tables
 check "$tmp/every.mdb" People "Zoë's pass" "People Nothing"
 if ((have_mdbtools)); then
     schema=$(mdb-schema -T People "$tmp/every.mdb" access 2>/dev/null)
+    mdb-prop "$tmp/every.mdb" MSysDb 2>/dev/null | grep -q 'AccessVersion: 09.50' || fail "mdb-prop: no AccessVersion"
     for want in '\[Full Name\]\s+Text \(100\)' '\[Exact\]\s+Numeric \(18, 4\)' '\[Key\]\s+Replication ID' \
                 '\[Notes\]\s+Memo' '\[Salary\]\s+Currency' '\[Active\]\s+Boolean'; do
         grep -Eq "$want" <<<"$schema" || fail "mdb-schema lacks $want"
