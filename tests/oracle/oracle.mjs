@@ -5,8 +5,15 @@
 //   node oracle.mjs dump [--password PW] FILE tables          user tables, one name a line
 //   node oracle.mjs dump [--password PW] FILE columns TABLE   NAME<TAB>TYPE<TAB>SIZE
 //   node oracle.mjs dump [--password PW] FILE rows TABLE      JSON Lines, fendrel-db's value forms
-//   node oracle.mjs compare [--password PW] FILE TABLE OURS   compare OURS (fendrel-db rows output,
-//                                                             a file or - for stdin) cell for cell
+//   node oracle.mjs compare [--password PW] [--any-order] FILE TABLE OURS
+//                                                             compare OURS (fendrel-db rows output,
+//                                                             a file or - for stdin) cell for cell;
+//                                                             with --any-order, as sets of rows
+//
+// Row order: fendrel-db and mdbtools read rows in the order of their header slots, following a
+// moved row's pointer; mdb-reader skips the pointer slot and reads the moved copy where it now
+// lives. After rows have moved the orders differ, and --any-order compares the rows whatever
+// their order.
 //
 // Value forms (those of `fendrel-db rows`): null; Yes/No true/false; Byte, Integer, Long and
 // Large Number as integers; Single and Double as JSON numbers; Currency as a string with four
@@ -216,12 +223,57 @@ function parseOurs(line) {
   return JSON.parse(line.replace(/([:,\[]\s*)(-?\d{16,})(?=\s*[,}\]])/g, '$1"$2"'));
 }
 
-function compare(reader, file, tableName, oursText) {
+// A row reduced to one text in which equal cells (by sameCell's rules) give equal texts.
+function rowKey(columns, row, ours) {
+  return JSON.stringify(
+    columns
+      .filter((c) => c.type !== "complex")
+      .map((c) => {
+        const v = row[c.name];
+        if (v === null || v === undefined) return null;
+        switch (c.type) {
+          case "float":
+            return String(Math.fround(Number(v)));
+          case "double":
+          case "bigint":
+            return String(v);
+          case "datetimextended":
+            return ours ? extendedFromStored(v) : v;
+          default:
+            return JSON.stringify(v);
+        }
+      }),
+  );
+}
+
+function compareAnyOrder(columns, ours, rows) {
+  const count = new Map();
+  for (const r of rows) {
+    const k = rowKey(columns, r, false);
+    count.set(k, (count.get(k) ?? 0) + 1);
+  }
+  const problems = [];
+  for (const r of ours) {
+    const k = rowKey(columns, r, true);
+    const n = count.get(k) ?? 0;
+    if (n === 0) problems.push(`ours only: ${k}`);
+    else count.set(k, n - 1);
+  }
+  for (const [k, n] of count) for (let i = 0; i < n; ++i) problems.push(`oracle only: ${k}`);
+  return problems;
+}
+
+function compare(reader, file, tableName, oursText, anyOrder) {
   const { columns, skipped, rows } = oracleRows(reader, tableName);
   if (skipped.length) {
     process.stderr.write(`oracle: ${file} ${tableName}: complex columns not compared: ${skipped.join(", ")}\n`);
   }
   const ours = oursText.split("\n").filter((l) => l.length > 0).map(parseOurs);
+  if (anyOrder) {
+    const problems = compareAnyOrder(columns, ours, rows).slice(0, 20);
+    for (const p of problems) process.stdout.write(`${p}\n`);
+    return problems.length === 0;
+  }
   const problems = [];
   if (ours.length !== rows.length) problems.push(`row count: ours ${ours.length}, oracle ${rows.length}`);
   const n = Math.min(ours.length, rows.length);
@@ -248,9 +300,15 @@ function compare(reader, file, tableName, oursText) {
 function main(argv) {
   const [verb, ...rest] = argv;
   let password;
-  if (rest[0] === "--password") {
-    password = rest[1];
-    rest.splice(0, 2);
+  let anyOrder = false;
+  for (;;) {
+    if (rest[0] === "--password") {
+      password = rest[1];
+      rest.splice(0, 2);
+    } else if (rest[0] === "--any-order") {
+      anyOrder = true;
+      rest.splice(0, 1);
+    } else break;
   }
   const [file, what, table] = rest;
   if (!file) usage("no file given");
@@ -281,7 +339,7 @@ function main(argv) {
       // compare FILE TABLE OURS: here "what" is the table and "table" the file with our rows.
       if (!what || !table) usage("compare needs FILE TABLE OURS");
       const text = readFileSync(table === "-" ? 0 : table, "utf8");
-      return compare(reader, file, what, text) ? 0 : 1;
+      return compare(reader, file, what, text, anyOrder) ? 0 : 1;
     }
     usage(`unknown verb ${verb ?? ""}`);
   } catch (e) {
