@@ -13,11 +13,13 @@
 
 #include "CreateCommand.h"
 #include "Json.h"
+#include "WriteCommands.h"
 #include "jet/Database.h"
 
 namespace {
 
-const char* kUsage = "usage: fendrel-db [--password PW] FILE tables|columns TABLE|rows TABLE|create SPEC.json\n";
+const char* kUsage = "usage: fendrel-db [--password PW] FILE tables|columns TABLE|rows TABLE|create SPEC.json|keys TABLE|\n"
+                     "       add-column TABLE NAME [SIZE]|drop-column TABLE NAME|apply SCRIPT\n";
 
 int usage(const std::string& why) {
     std::cerr << "fendrel-db: " << why << "\n" << kUsage;
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
     } else if (command == "create") {
         if (args.size() != 3) return usage("create needs exactly one SPEC.json (or - for stdin)");
         return fendrel_db::runCreate(file, args[2], options.password);
+    } else if (fendrel_db::isWriteCommand(command)) {
+        return fendrel_db::runWriteCommand(file, std::vector<std::string>(args.begin() + 1, args.end()), options.password);
     } else if (command == "columns" || command == "rows") {
         if (args.size() != 3) return usage(command + " needs exactly one TABLE");
     } else {

@@ -1,0 +1,24 @@
+#pragma once
+// Adding a text column at the end of a table, as Access adds one: a new column block and name in
+// the definition, the column numbered after every column the table ever had (max_cols, which never
+// goes down) and given the next slot of the variable-offset table, so that no row written before
+// holds anything for it: existing rows are not touched and read the new column as Null.
+
+#include <cstdint>
+#include <string>
+
+#include "jet/PageWriter.h"
+#include "jet/TableDef.h"
+
+namespace jet {
+
+inline constexpr unsigned DefaultTextColumnSize = 255;
+
+// Checks the name and size against Access's rules and the table's columns; throws Error saying
+// what is wrong.
+void checkNewTextColumn(const TableDef& def, const std::string& name, unsigned size);
+
+// Adds the column; in the file when it returns. `sortOrder` is the database's (0: Access's general).
+void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, unsigned size, std::uint32_t sortOrder);
+
+} // namespace jet

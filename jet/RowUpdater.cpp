@@ -1,0 +1,178 @@
+#include "jet/RowUpdater.h"
+
+#include <string>
+
+#include "jet/DataPageCompactor.h"
+#include "jet/DataPageWriter.h"
+#include "jet/Error.h"
+#include "jet/FieldEncoder.h"
+#include "jet/RowEncoder.h"
+
+namespace jet {
+
+namespace {
+
+// Pages with less room than this are not worth remembering as homes for moved rows.
+constexpr std::size_t kUsefulRoom = 64;
+constexpr std::size_t kRoomHints = 512;
+constexpr std::size_t kPointerSize = 4;
+
+} // namespace
+
+RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def) : w_(writer), def_(def), maps_(writer) {
+    for (const auto& ri : def.realIndexes)
+        for (const auto& ic : ri.columns) {
+            if (ic.columnNumber >= indexed_.size()) indexed_.resize(ic.columnNumber + 1u, false);
+            indexed_[ic.columnNumber] = true;
+        }
+}
+
+void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values) const {
+    for (const auto& [at, v] : values) {
+        if (at >= def_.columns.size()) throw Error("the table has no column " + std::to_string(at + 1));
+        const Column& c = def_.columns[at];
+        if (c.number < indexed_.size() && indexed_[c.number])
+            throw Unsupported("column " + c.name + " is part of an index; changing indexed columns is not supported yet");
+        if (c.calculated()) throw Unsupported("column " + c.name + " is calculated; its values cannot be set");
+        if (c.type == ColumnType::Complex) throw Unsupported("column " + c.name + " holds several values; changing it is not supported");
+        if (isLongValue(c.type) && !v.isNull())
+            throw Unsupported("column " + c.name + " is a " + columnTypeName(c.type) + " column; setting such values is not supported yet");
+    }
+}
+
+void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values) {
+    const Format& f = w_.format();
+    halfway_ = false;
+    check(values);
+    const std::string where = "row " + std::to_string(id.row) + " on page " + std::to_string(id.page);
+
+    // Find where the row lives now: its own slot, or where that slot points.
+    ByteView home = w_.peek(id.page);
+    if (home.u8(0) != page_type::Data || home.u32(f.dataTdefPage) != def_.page || id.row >= dataPageRowCount(f, home))
+        throw Error("the table has no " + where);
+    RowSlot homeSlot = dataPageRow(f, home, id.row);
+    if (homeSlot.deleted()) throw Error("the table has no " + where + " (it was deleted)");
+    const std::size_t homeLength = homeSlot.fits ? homeSlot.end - homeSlot.start : 0;
+    std::uint32_t current = id.page;
+    unsigned currentRow = id.row;
+    RowSlot slot = homeSlot;
+    Bytes old(dataPageRowBytes(f, home, id.row).data(), dataPageRowBytes(f, home, id.row).data() + homeLength);
+    for (int hops = 0; slot.flags & row_slot::Overflow; ++hops) {
+        if (old.size() < kPointerSize || hops >= TableScan::MaxMoves) corrupt(where + " has a damaged pointer to where it moved");
+        RowPointer to = RowPointer::fromU32(ByteView(old.data(), old.size()).u32(0));
+        ByteView target = w_.peek(to.page);
+        if (target.u8(0) != page_type::Data || target.u32(f.dataTdefPage) != def_.page || to.row >= dataPageRowCount(f, target))
+            corrupt(where + " points into page " + std::to_string(to.page) + ", which is not one of its table's");
+        slot = dataPageRow(f, target, to.row);
+        ByteView bytes = dataPageRowBytes(f, target, to.row);
+        old.assign(bytes.data(), bytes.data() + bytes.size());
+        current = to.page;
+        currentRow = to.row;
+    }
+
+    // The row encoded again with the new values; nothing has changed yet if this throws.
+    splitRow(f, def_, ByteView(old.data(), old.size()), fields_, offsets_);
+    std::vector<FieldValue> encoded(def_.columns.size());
+    for (std::size_t i = 0; i < def_.columns.size(); ++i) {
+        encoded[i].null = fields_[i].null;
+        encoded[i].bit = fields_[i].bit;
+        encoded[i].bytes.assign(fields_[i].bytes.data(), fields_[i].bytes.data() + fields_[i].bytes.size());
+    }
+    for (const auto& [at, v] : values) {
+        try {
+            encoded[at] = encodeField(def_.columns[at], v, nullptr);
+        } catch (const Error& e) {
+            throw Error("column " + def_.columns[at].name + ": " + e.what());
+        }
+    }
+    const Bytes row = encodeRow(f, def_, encoded);
+    const ByteView rowView(row.data(), row.size());
+
+    // Where it is, when its page can take it.
+    if (rewriteDataPageRow(f, w_.edit(current), currentRow, rowView, slot.flags)) {
+        noteRoom(current);
+        return;
+    }
+
+    // Elsewhere: the home slot must be able to hold a pointer first.
+    if (homeLength < kPointerSize && dataPageFreeSpace(f, w_.peek(id.page)) < kPointerSize - homeLength)
+        throw Error(where + " cannot grow: its page has no room left even for a pointer to a new place");
+    std::uint32_t target = 0;
+    bool fresh = false;
+    for (int attempt = 0;; ++attempt) {
+        target = chooseTarget(row.size(), id.page, current);
+        fresh = target == 0;
+        if (fresh) target = w_.pageCount();
+        std::vector<PageWriter::Order> orders{{id.page, target}};
+        if (fresh) {
+            std::uint32_t owned = maps_.pageChangedFor(def_.ownedPages, target);
+            std::uint32_t global = maps_.pageChangedFor(UsageMapEditor::Global, target);
+            orders.insert(orders.end(), {{owned, target}, {global, target}, {id.page, owned}, {id.page, global}});
+        }
+        if (current != id.page) orders.push_back({current, id.page});
+        if (w_.tryOrder(orders)) break;
+        if (attempt > 0) throw Error("internal error: the pages of a moved row cannot be ordered");
+        w_.commit();
+    }
+    halfway_ = true;
+    if (fresh) {
+        if (w_.append() != target) throw Error("internal error: a new page is not where it was expected");
+        Bytes& page = w_.edit(target);
+        page = DataPageWriter(f, def_.page).bytes();
+    }
+    Bytes& targetPage = w_.edit(target);
+    const unsigned targetRow = dataPageRowCount(f, ByteView(targetPage.data(), targetPage.size()));
+    if (!rewriteDataPageRow(f, targetPage, targetRow, rowView, row_slot::Deleted))
+        throw Error("internal error: a moved row does not fit the page chosen for it");
+    if (fresh) {
+        maps_.addOwned(def_.ownedPages, target);
+        maps_.markUsed(target);
+    }
+    Bytes pointer(kPointerSize, 0);
+    putU32(pointer, 0, rowPointerValue(target, static_cast<std::uint8_t>(targetRow)));
+    if (!rewriteDataPageRow(f, w_.edit(id.page), id.row, ByteView(pointer.data(), pointer.size()), row_slot::Overflow))
+        throw Error("internal error: " + where + " has no room for its pointer");
+    if (current != id.page) {
+        // The earlier copy is reached by nothing now; its room goes back to its page.
+        rewriteDataPageRow(f, w_.edit(current), currentRow, ByteView(), row_slot::Deleted);
+        noteRoom(current);
+    }
+    noteRoom(id.page);
+    noteRoom(target);
+    ++moves_;
+    halfway_ = false;
+}
+
+std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std::uint32_t current) {
+    const Format& f = w_.format();
+    for (auto it = room_.begin(); it != room_.end();) {
+        std::uint32_t page = it->first;
+        if (page == home || page == current || it->second < size + 2) {
+            ++it;
+            continue;
+        }
+        ByteView v = w_.peek(page);
+        if (v.u8(0) == page_type::Data && v.u32(f.dataTdefPage) == def_.page && dataPageTakes(f, v, size)) return page;
+        it = room_.erase(it);
+    }
+    return 0;
+}
+
+void RowUpdater::noteRoom(std::uint32_t page) {
+    const Format& f = w_.format();
+    ByteView v = w_.peek(page);
+    std::size_t free = v.u16(2);
+    if (free < kUsefulRoom || dataPageRowCount(f, v) >= data_page::MaxRows) {
+        room_.erase(page);
+        return;
+    }
+    room_[page] = free;
+    if (room_.size() > kRoomHints) {
+        auto least = room_.begin();
+        for (auto it = room_.begin(); it != room_.end(); ++it)
+            if (it->second < least->second) least = it;
+        room_.erase(least);
+    }
+}
+
+} // namespace jet
