@@ -75,6 +75,7 @@ DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& o
     for (const SystemTable& t : systemTables(options.version)) {
         std::uint32_t page = alloc_.allocate();
         system_.push_back(std::make_unique<TableWriter>(f_, t.name, layoutTable(f_, t.name, t.columns, t.tableType), page, alloc_, *file_));
+        system_.back()->setEngineTable(t.engineLayout);
     }
 }
 

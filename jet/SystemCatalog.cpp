@@ -26,6 +26,7 @@ SystemTable complexType(const char* suffix, std::vector<ColumnSpec> columns) {
     t.tableType = tdef_type::User;
     t.objectFlags = 0x80030000;
     t.ownerless = true;
+    t.engineLayout = false;
     return t;
 }
 

@@ -20,6 +20,7 @@ struct SystemTable {
     std::uint8_t tableType = tdef_type::System;
     std::uint32_t objectFlags = object_flag::System; // MSysObjects.Flags
     bool ownerless = false;                          // MSysObjects.Owner is null (ACE's complex tables)
+    bool engineLayout = true; // definition laid out as the engine's own (false: as a user table's)
 };
 
 // In the order of their definition pages; MSysObjects comes first (page 2).

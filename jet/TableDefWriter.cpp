@@ -1,6 +1,7 @@
 #include "jet/TableDefWriter.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "jet/Error.h"
 #include "jet/TextEncoder.h"
@@ -16,7 +17,8 @@ std::uint32_t pointerValue(RowPointer p) { return rowPointerValue(p.page, p.row)
 
 } // namespace
 
-Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<LongValueMaps>& longValueMaps) {
+Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<LongValueMaps>& longValueMaps,
+                     bool engineTable) {
     if (f.jet3) throw Unsupported("writing Access 97 (Jet 3) table definitions is not supported");
     if (!def.realIndexes.empty() || !def.indexes.empty())
         throw Unsupported("writing table definitions with indexes is not supported yet");
@@ -36,13 +38,21 @@ Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<Lon
     putU32(b, f.tdefOwnedPages, pointerValue(def.ownedPages));
     putU32(b, f.tdefFreePages, pointerValue(def.freePages));
 
-    for (const Column& c : def.columns) {
+    std::vector<const Column*> order;
+    for (const Column& c : def.columns) order.push_back(&c);
+    if (engineTable) std::stable_sort(order.begin(), order.end(), [](const Column* x, const Column* y) {
+        return std::lexicographical_compare(x->name.begin(), x->name.end(), y->name.begin(), y->name.end(), [](char p, char q) {
+            return std::tolower(static_cast<unsigned char>(p)) < std::tolower(static_cast<unsigned char>(q));
+        });
+    });
+    for (const Column* column : order) {
+        const Column& c = *column;
         Bytes col(f.columnEntry, 0);
         col[f.colType] = static_cast<std::uint8_t>(c.type);
         putU32(col, 1, kTableMagic);
         putU16(col, f.colNumber, c.number);
         putU16(col, f.colVarIndex, c.varIndex);
-        putU16(col, f.colVarIndex + 2, c.number);
+        if (!engineTable) putU16(col, f.colVarIndex + 2, c.number);
         if (c.type == ColumnType::Decimal) {
             col[f.colPrecision] = c.precision;
             col[f.colPrecision + 1] = c.scale;
@@ -55,12 +65,21 @@ Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<Lon
         putU16(col, f.colLength, c.length);
         b.insert(b.end(), col.begin(), col.end());
     }
-    for (const Column& c : def.columns) {
-        Bytes name = encodeUcs2(utf16FromUtf8(c.name));
+    for (const Column* c : order) {
+        Bytes name = encodeUcs2(utf16FromUtf8(c->name));
         appendU16(b, static_cast<std::uint16_t>(name.size()));
         b.insert(b.end(), name.begin(), name.end());
     }
-    for (const auto& m : longValueMaps) {
+    // The long-value maps follow the order of the column blocks.
+    std::vector<LongValueMaps> maps = longValueMaps;
+    auto position = [&](std::uint16_t number) {
+        for (std::size_t i = 0; i < order.size(); ++i)
+            if (order[i]->number == number) return i;
+        return order.size();
+    };
+    std::stable_sort(maps.begin(), maps.end(),
+                     [&](const LongValueMaps& x, const LongValueMaps& y) { return position(x.columnNumber) < position(y.columnNumber); });
+    for (const auto& m : maps) {
         appendU16(b, m.columnNumber);
         appendU32(b, pointerValue(m.owned));
         appendU32(b, pointerValue(m.free));

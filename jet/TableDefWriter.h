@@ -20,8 +20,11 @@ struct LongValueMaps {
     RowPointer free;
 };
 
-// The whole definition; its size is the definition's length field.
-Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<LongValueMaps>& longValueMaps);
+// The whole definition; its size is the definition's length field. `engineTable`: lay it out as the
+// database engine lays out its own tables: column blocks and names sorted by name (ignoring case),
+// and no second column number in the blocks.
+Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<LongValueMaps>& longValueMaps,
+                     bool engineTable = false);
 
 // Pages a definition block of this size takes.
 std::size_t tableDefPageCount(const Format& f, std::size_t blockSize);

@@ -113,7 +113,7 @@ void TableWriter::finish() {
         longValueMaps.push_back({def_.columns[i].number, where[k], where[k + 1]});
         k += 2;
     }
-    Bytes block = encodeTableDef(f_, def_, longValueMaps);
+    Bytes block = encodeTableDef(f_, def_, longValueMaps, engineTable_);
     std::vector<std::uint32_t> pages{def_.page};
     while (pages.size() < tableDefPageCount(f_, block.size())) pages.push_back(alloc_.allocate());
     std::vector<Bytes> out = tableDefPages(f_, block, pages);

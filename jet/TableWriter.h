@@ -30,6 +30,9 @@ public:
     std::uint32_t tdefPage() const { return def_.page; }
     std::uint32_t rowCount() const { return def_.rowCount; }
 
+    // Lays the definition out as the engine lays out its own tables (see encodeTableDef).
+    void setEngineTable(bool engine) { engineTable_ = engine; }
+
     // Appends a row; values[i] belongs to def().columns[i]. Throws Error naming the row (counted
     // from 1) and the column at fault.
     void append(const std::vector<Value>& values);
@@ -50,6 +53,7 @@ private:
     std::vector<std::uint32_t> dataPages_;
     std::vector<std::unique_ptr<LongValueWriter>> longValues_; // per column; null unless memo/OLE
     std::vector<FieldValue> fields_;
+    bool engineTable_ = false;
 };
 
 } // namespace jet
