@@ -30,7 +30,11 @@ Database::Database(std::string path, Header header, std::unique_ptr<Pager> pager
     : path_(std::move(path)), header_(std::move(header)), pager_(std::move(pager)) {}
 
 std::unique_ptr<Database> Database::open(const std::string& path, const OpenOptions& options) {
-    auto file = std::make_unique<PageFile>(path);
+    return open(std::make_unique<PageFile>(path), options);
+}
+
+std::unique_ptr<Database> Database::open(std::unique_ptr<PageFile> file, const OpenOptions& options) {
+    const std::string path = file->path();
     try {
         std::vector<std::uint8_t> page0(4096, 0);
         std::size_t got = file->readAt(0, page0.data(), page0.size());

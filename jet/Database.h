@@ -43,6 +43,7 @@ public:
     // Opens the file read-only. Throws BadPassword ("Not a valid password.") when the password does
     // not match, Unsupported for Office-encrypted files, Corrupt for damaged or foreign files.
     static std::unique_ptr<Database> open(const std::string& path, const OpenOptions& options = {});
+    static std::unique_ptr<Database> open(std::unique_ptr<PageFile> file, const OpenOptions& options = {});
 
     const std::string& path() const { return path_; }
     const Header& header() const { return header_; }

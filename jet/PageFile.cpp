@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 
 #include "jet/Error.h"
@@ -21,12 +22,21 @@ PageFile::PageFile(const std::string& path) : path_(path) {
     size_ = sz;
 }
 
+PageFile::PageFile(std::string name, std::vector<std::uint8_t> bytes)
+    : path_(std::move(name)), size_(bytes.size()), memory_(std::move(bytes)) {}
+
 PageFile::~PageFile() {
     if (file_) std::fclose(file_);
 }
 
 std::size_t PageFile::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) {
     if (offset >= size_) return 0;
+    if (!file_) {
+        std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
+        std::memcpy(out, memory_.data() + offset, n);
+        bytesRead_ += n;
+        return n;
+    }
     if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0)
         throw Error(path_ + ": cannot seek to byte " + std::to_string(offset) + ": " + std::strerror(errno));
     std::size_t got = std::fread(out, 1, length, file_);

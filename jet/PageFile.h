@@ -13,6 +13,8 @@ class PageFile {
 public:
     // Opens for reading; throws Error naming the file when it cannot be opened.
     explicit PageFile(const std::string& path);
+    // A file held in memory (tests, fuzzing); `name` stands for its path in messages.
+    PageFile(std::string name, std::vector<std::uint8_t> bytes);
     ~PageFile();
     PageFile(const PageFile&) = delete;
     PageFile& operator=(const PageFile&) = delete;
@@ -30,6 +32,7 @@ private:
     std::FILE* file_ = nullptr;
     std::uint64_t size_ = 0;
     std::uint64_t bytesRead_ = 0;
+    std::vector<std::uint8_t> memory_;
 };
 
 } // namespace jet

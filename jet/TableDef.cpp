@@ -152,7 +152,7 @@ TableDef readTableDef(Pager& pager, std::uint32_t firstPage, unsigned codePage) 
         std::size_t o = f.jet3 ? 0 : 4;
         li.number = b.i32(o);
         li.realIndex = b.i32(o + 4);
-        li.kind = b.u8(o + 17);
+        li.kind = b.u8(o + 19); // after: relation table type (1), index (4), page (4), cascades (2)
         if (li.realIndex < 0 || static_cast<std::uint32_t>(li.realIndex) >= realCount)
             corrupt("index " + std::to_string(li.number) + " refers to missing index data " +
                     std::to_string(li.realIndex));
