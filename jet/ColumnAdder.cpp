@@ -18,6 +18,14 @@ void checkNewTextColumn(const TableDef& def, const std::string& name, unsigned s
         if (sameNameIgnoringCase(c.name, name)) throw Error("the table already has a column named \"" + c.name + "\"");
     if (def.columns.size() >= table_limits::MaxColumns)
         throw Error("the table has 255 columns, the most a table may have");
+    // Rows of a table without variable-length columns carry no variable-offset table, and every
+    // reader takes the definition's word for whether rows have one: the first such column would
+    // need every row rewritten first.
+    bool variable = def.varColumns > 0;
+    for (const Column& c : def.columns) variable = variable || !c.fixed();
+    if (!variable)
+        throw Unsupported("the table has only fixed-size columns (numbers, dates, Yes/No); adding a Text column to "
+                          "such a table is not supported yet");
     if (def.maxColumns >= table_limits::MaxColumns)
         throw Error("the table has used up its 255 column numbers (deleted columns keep theirs until the database is "
                     "compacted); compact it in Access, then try again");

@@ -1,0 +1,139 @@
+#include "WriteSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "jet/Database.h"
+
+namespace writetest {
+
+TempDir::TempDir() {
+    static int n = 0;
+    path = std::filesystem::temp_directory_path() / ("fendrel-write-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
+    std::filesystem::create_directories(path);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+}
+
+jet::Value text(const std::string& s) {
+    jet::Value v;
+    v.kind = jet::Value::Kind::Text;
+    v.text = s;
+    return v;
+}
+
+jet::Value integer(std::int64_t n) {
+    jet::Value v;
+    v.kind = jet::Value::Kind::Integer;
+    v.integer = n;
+    return v;
+}
+
+std::string show(const jet::Value& v) {
+    using K = jet::Value::Kind;
+    switch (v.kind) {
+    case K::Null: return "null";
+    case K::Boolean: return v.boolean ? "true" : "false";
+    case K::Integer:
+    case K::Currency:
+    case K::ComplexId: return std::to_string(v.integer);
+    case K::Single:
+    case K::Double:
+    case K::DateTime: return std::to_string(v.real);
+    case K::Binary: return std::string(v.bytes.begin(), v.bytes.end());
+    default: return "'" + v.text;
+    }
+}
+
+void makePeople(const std::string& path, std::size_t rows, jet::Version version, std::size_t nameLength) {
+    using T = jet::ColumnType;
+    jet::CreateOptions o;
+    o.version = version;
+    jet::DatabaseCreator c(path, o);
+    auto& t = c.addTable("People", {{"ID", T::Long}, {"Name", T::Text, 50}, {"City", T::Text, 100}, {"Notes", T::Memo}, {"Score", T::Double}});
+    for (std::size_t i = 0; i < rows; ++i) {
+        jet::Value score;
+        score.kind = jet::Value::Kind::Double;
+        score.real = static_cast<double>(i) / 4;
+        std::string name = "N" + std::to_string(i);
+        name.resize(std::max(name.size(), nameLength), 'x');
+        t.append({integer(static_cast<std::int64_t>(i)), text(name), i % 3 ? text("City " + std::to_string(i % 17)) : jet::Value{},
+                  i % 5 ? jet::Value{} : text("a note on row " + std::to_string(i)), score});
+    }
+    c.finish();
+}
+
+std::map<jet::RowKey, std::vector<std::string>> readTable(const std::string& path, const std::string& table) {
+    auto db = jet::Database::open(path);
+    jet::RowReader r = db->rows(table);
+    std::map<jet::RowKey, std::vector<std::string>> out;
+    std::vector<jet::FieldBytes> fields;
+    jet::RowId id;
+    while (r.nextFields(fields, &id)) {
+        std::vector<std::string> row;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            jet::Value v;
+            jet::decodeValue(db->pager(), r.def().columns[i], fields[i], db->codePage(), v);
+            row.push_back(show(v));
+        }
+        out[jet::rowKeyOf(id)] = row;
+    }
+    return out;
+}
+
+std::string fixture(const std::string& name) {
+    std::filesystem::path p = std::filesystem::path(FENDREL_SHARED_DIR) / "fixtures" / "access" / name;
+    return std::filesystem::exists(p) ? p.string() : "";
+}
+
+namespace {
+
+std::string script() { return std::string(FENDREL_SOURCE_DIR) + "/tests/jet/write_check.py"; }
+
+std::string quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string run(const std::string& mode, const std::string& db, const std::string& table, const std::string& dir,
+                const std::vector<std::string>& args) {
+    std::string cmd = "FENDREL_BIN=" + quote(std::filesystem::path(FENDREL_DB_TOOL).parent_path().string()) +
+                      " FENDREL_ORACLE_DIR=" + quote(FENDREL_ORACLE_DIR) + " python3 " + quote(script()) + " " + mode +
+                      " " + quote(db) + " " + quote(table) + " " + quote(dir);
+    for (const auto& a : args) cmd += " " + quote(a);
+    cmd += " 2>&1";
+    std::string out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        int status = ::pclose(p);
+        if (status == 0) return "";
+        return out.empty() ? "write_check.py failed" : out;
+    }
+    return "cannot run write_check.py";
+}
+
+} // namespace
+
+bool haveCheckers() {
+    return std::system("python3 -c '' >/dev/null 2>&1") == 0 && std::system("command -v mdb-export >/dev/null 2>&1") == 0 &&
+           std::filesystem::exists(std::filesystem::path(FENDREL_ORACLE_DIR) / "node_modules");
+}
+
+void snapshot(const std::string& db, const std::string& table, const std::string& dir) {
+    std::string err = run("snap", db, table, dir, {});
+    if (!err.empty()) throw std::runtime_error(err);
+}
+
+std::string checkAgainst(const std::string& db, const std::string& table, const std::string& dir,
+                         const std::vector<std::string>& args) {
+    return run("check", db, table, dir, args);
+}
+
+} // namespace writetest

@@ -1,0 +1,360 @@
+// In-place writing: the session's refusals, text columns added and dropped, rows updated in place
+// and moved, each change checked by every reader against what the table held before.
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+#include <sys/stat.h>
+
+#include "WriteSupport.h"
+#include "jet/Error.h"
+#include "jet/UsageMap.h"
+
+namespace {
+
+using namespace writetest;
+using jet::DatabaseWriter;
+
+std::string errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const jet::Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+std::vector<char> bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<jet::RowKey> keysOf(DatabaseWriter& w, const std::string& table) {
+    std::vector<jet::RowKey> keys;
+    w.scan(table, 0, [&](jet::RowKey k, const jet::Value&) { keys.push_back(k); });
+    return keys;
+}
+
+std::size_t columnIndex(DatabaseWriter& w, const std::string& table, const std::string& name) {
+    const auto& cols = w.table(table)->columns;
+    for (std::size_t i = 0; i < cols.size(); ++i)
+        if (cols[i].name == name) return i;
+    throw std::runtime_error("no column " + name);
+}
+
+TEST(WriteSession, RefusesWhatItCannotChangeSafely) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 3);
+    {
+        DatabaseWriter w(db);
+        EXPECT_NE(errorOf([&] { DatabaseWriter second(db); }).find("another program is changing"), std::string::npos);
+    }
+    std::ofstream(dir.file("p.ldb")) << "";
+    EXPECT_NE(errorOf([&] { DatabaseWriter w(db); }).find("lock file"), std::string::npos);
+    std::filesystem::remove(dir.file("p.ldb"));
+    if (::geteuid() != 0) {
+        ::chmod(db.c_str(), 0444);
+        EXPECT_NE(errorOf([&] { DatabaseWriter w(db); }).find("read-only"), std::string::npos);
+        ::chmod(db.c_str(), 0644);
+    }
+    if (std::string jet3 = fixture("jet3-97-basic.mdb"); !jet3.empty()) {
+        std::filesystem::copy_file(jet3, dir.file("old.mdb"));
+        EXPECT_NE(errorOf([&] { DatabaseWriter w(dir.file("old.mdb")); }).find("Access 97"), std::string::npos);
+    }
+    if (std::string enc = fixture("ace14-2010-agile-password.accdb"); !enc.empty()) {
+        std::filesystem::copy_file(enc, dir.file("enc.accdb"));
+        EXPECT_NE(errorOf([&] { DatabaseWriter w(dir.file("enc.accdb")); }).find("Office encryption"), std::string::npos);
+    }
+}
+
+TEST(AddTextColumn, OldRowsReadNullAndNewValuesGoIn) {
+    for (jet::Version v : {jet::Version::Jet4, jet::Version::Ace12}) {
+        TempDir dir;
+        const std::string db = dir.file(v == jet::Version::Jet4 ? "p.mdb" : "p.accdb");
+        makePeople(db, 300, v);
+        auto before = readTable(db, "People");
+        {
+            DatabaseWriter w(db);
+            w.addTextColumn("people", "Part1", 20);
+            w.addTextColumn("People", "Part2");
+            auto def = w.table("People");
+            ASSERT_EQ(def->columns.size(), 7u);
+            EXPECT_EQ(def->columns[5].name, "Part1");
+            EXPECT_EQ(def->columns[5].length, 40);
+            EXPECT_EQ(def->columns[6].length, 510);
+            auto keys = keysOf(w, "People");
+            w.update("People", keys[7], {{5, text("seven")}});
+        }
+        auto after = readTable(db, "People");
+        ASSERT_EQ(after.size(), before.size());
+        for (auto& [key, row] : before) {
+            auto got = after.at(key);
+            std::vector<std::string> want = row;
+            want.push_back(got[5] == "'seven" ? "'seven" : "null");
+            want.push_back("null");
+            EXPECT_EQ(got, want);
+        }
+    }
+}
+
+TEST(AddTextColumn, RefusesWhatAccessRefuses) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 2);
+    auto original = bytesOf(db);
+    DatabaseWriter w(db);
+    EXPECT_NE(errorOf([&] { w.addTextColumn("People", "CITY"); }).find("already has a column named \"City\""), std::string::npos);
+    EXPECT_NE(errorOf([&] { w.addTextColumn("People", "a.b"); }), "");
+    EXPECT_NE(errorOf([&] { w.addTextColumn("People", std::string(65, 'x')); }), "");
+    EXPECT_NE(errorOf([&] { w.addTextColumn("People", "Fine", 0); }), "");
+    EXPECT_NE(errorOf([&] { w.addTextColumn("People", "Fine", 256); }), "");
+    EXPECT_NE(errorOf([&] { w.addTextColumn("Nobody", "Fine"); }), "");
+    w.commit();
+    EXPECT_EQ(bytesOf(db), original);
+}
+
+TEST(AddTextColumn, DefinitionSpillsOntoNewPagesUpTo255Columns) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 50);
+    {
+        DatabaseWriter w(db);
+        for (int i = 5; i < 255; ++i) w.addTextColumn("People", "A rather long column name number " + std::to_string(i), 10);
+        EXPECT_NE(errorOf([&] { w.addTextColumn("People", "One too many"); }).find("255"), std::string::npos);
+        auto def = w.table("People");
+        EXPECT_EQ(def->columns.size(), 255u);
+        EXPECT_GT(def->pages.size(), 5u);
+        auto keys = keysOf(w, "People");
+        w.update("People", keys[3], {{254, text("last")}, {5, text("first")}});
+    }
+    auto rows = readTable(db, "People");
+    ASSERT_EQ(rows.size(), 50u);
+    int set = 0;
+    for (auto& [k, r] : rows) set += r[254] == "'last" && r[5] == "'first";
+    EXPECT_EQ(set, 1);
+}
+
+TEST(UpdateRow, InPlaceGrowAndShrinkKeepEveryOtherValue) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 200);
+    auto model = readTable(db, "People");
+    {
+        DatabaseWriter w(db);
+        auto keys = keysOf(w, "People");
+        w.update("People", keys[0], {{1, text("a much longer name than before, for row zero")}});
+        w.update("People", keys[1], {{1, text("x")}, {2, jet::Value{}}});
+        w.update("People", keys[2], {{0, integer(-5)}, {4, jet::Value{}}});
+        model[keys[0]][1] = "'a much longer name than before, for row zero";
+        model[keys[1]][1] = "'x";
+        model[keys[1]][2] = "null";
+        model[keys[2]][0] = "-5";
+        model[keys[2]][4] = "null";
+    }
+    EXPECT_EQ(readTable(db, "People"), model);
+}
+
+TEST(UpdateRow, RefusalsChangeNothing) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    using T = jet::ColumnType;
+    {
+        jet::DatabaseCreator c(db, {});
+        std::vector<jet::ColumnSpec> cols;
+        for (int i = 0; i < 12; ++i) cols.push_back({"T" + std::to_string(i), T::Text, 255});
+        auto& t = c.addTable("Wide", cols);
+        t.append(std::vector<jet::Value>(12));
+        c.finish();
+    }
+    auto original = bytesOf(db);
+    DatabaseWriter w(db);
+    auto key = keysOf(w, "Wide").at(0);
+    EXPECT_NE(errorOf([&] { w.update("Wide", key, {{0, text(std::string(256, 'a'))}}); }), "");
+    // Twelve full columns of text that cannot be compressed: more than a record may hold.
+    std::string wide;
+    for (int i = 0; i < 255; ++i) wide += "\xd0\x96"; // Cyrillic Zhe, two bytes a character when stored
+    std::vector<std::pair<std::size_t, jet::Value>> all;
+    for (std::size_t i = 0; i < 12; ++i) all.push_back({i, text(wide)});
+    EXPECT_NE(errorOf([&] { w.update("Wide", key, all); }).find("4060"), std::string::npos);
+    EXPECT_NE(errorOf([&] { w.update("Wide", jet::rowKeyOf({9999, 0}), {{0, text("x")}}); }), "");
+    w.commit();
+    EXPECT_EQ(bytesOf(db), original);
+}
+
+TEST(UpdateRow, APageFilledToTheBrimThenEveryRowGrown) {
+    for (jet::Version v : {jet::Version::Jet4, jet::Version::Ace12}) {
+        TempDir dir;
+        const std::string db = dir.file("p.db");
+        makePeople(db, 2000, v, 40);
+        std::string snap = dir.file("snap");
+        bool checkers = haveCheckers();
+        if (checkers) snapshot(db, "People", snap);
+        auto model = readTable(db, "People");
+        std::uint64_t moved = 0;
+        {
+            DatabaseWriter w(db);
+            w.addTextColumn("People", "Grown", 60);
+            for (auto& [key, row] : model) {
+                w.update("People", key, {{5, text("a grown value")}});
+                row.push_back("'a grown value");
+            }
+            moved = w.rowsMoved();
+        }
+        EXPECT_GT(moved, 100u);
+        EXPECT_EQ(readTable(db, "People"), model);
+        if (checkers) {
+            EXPECT_EQ(checkAgainst(db, "People", snap, {"--set", "Grown=a grown value"}), "");
+        }
+    }
+}
+
+TEST(UpdateRow, RandomGrowAndShrinkAgainstAModel) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 600);
+    auto model = readTable(db, "People");
+    std::vector<jet::RowKey> keys;
+    for (auto& [k, r] : model) keys.push_back(k);
+    std::mt19937 rng(12345);
+    {
+        DatabaseWriter w(db);
+        w.addTextColumn("People", "Extra", 255);
+        for (auto& [k, r] : model) r.push_back("null");
+        for (int step = 0; step < 4000; ++step) {
+            if (step % 500 == 0) w.beginBatch();
+            if (step % 500 == 499) w.commit();
+            jet::RowKey key = keys[rng() % keys.size()];
+            std::size_t col = std::vector<std::size_t>{1, 2, 5}[rng() % 3];
+            std::size_t len = rng() % 4 == 0 ? 0 : rng() % (col == 1 ? 50 : col == 2 ? 100 : 255);
+            std::string s(len, static_cast<char>('a' + rng() % 26));
+            if (rng() % 7 == 0) s = "Ünïcödé " + s.substr(0, len / 2);
+            jet::Value v = len == 0 ? jet::Value{} : text(s);
+            w.update("People", key, {{col, v}});
+            model[key][col] = len == 0 ? "null" : "'" + s;
+        }
+    }
+    EXPECT_EQ(readTable(db, "People"), model);
+}
+
+TEST(DropColumn, OthersKeepTheirPlacesAndANewColumnNeverSeesOldBytes) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 100);
+    std::string snap = dir.file("snap");
+    bool checkers = haveCheckers();
+    if (checkers) snapshot(db, "People", snap);
+    auto model = readTable(db, "People");
+    {
+        DatabaseWriter w(db);
+        w.dropColumn("People", "city");
+        EXPECT_NE(errorOf([&] { w.dropColumn("People", "City"); }).find("no column"), std::string::npos);
+        auto def = w.table("People");
+        ASSERT_EQ(def->columns.size(), 4u);
+        EXPECT_EQ(def->columns[2].name, "Notes");
+        EXPECT_EQ(def->columns[2].number, 3);
+    }
+    if (checkers) {
+        EXPECT_EQ(checkAgainst(db, "People", snap, {"--drop", "City"}), "");
+    }
+    {
+        DatabaseWriter w(db);
+        w.addTextColumn("People", "City");
+        EXPECT_EQ(w.table("People")->columns[4].number, 5);
+    }
+    for (auto& [k, r] : model) r[2] = "null";
+    auto now = readTable(db, "People");
+    for (auto& [k, r] : model) std::rotate(r.begin() + 2, r.begin() + 3, r.end());
+    EXPECT_EQ(now, model);
+}
+
+TEST(DropColumn, RefusedForIndexedColumnsAndRelationships) {
+    std::string src = fixture("jet4-2003-index-pk.mdb");
+    if (src.empty()) GTEST_SKIP() << "../shared/fixtures/access is absent";
+    TempDir dir;
+    const std::string db = dir.file("x.mdb");
+    std::filesystem::copy_file(src, db);
+    auto original = bytesOf(db);
+    DatabaseWriter w(db);
+    auto def = w.table("Table1");
+    ASSERT_FALSE(def->realIndexes.empty());
+    const jet::Column* indexed = nullptr;
+    for (const auto& c : def->columns)
+        if (c.number == def->realIndexes[0].columns.at(0).columnNumber) indexed = &c;
+    ASSERT_NE(indexed, nullptr);
+    std::size_t at = columnIndex(w, "Table1", indexed->name);
+    EXPECT_NE(errorOf([&] { w.dropColumn("Table1", indexed->name); }).find("index"), std::string::npos);
+    EXPECT_NE(errorOf([&] { w.update("Table1", keysOf(w, "Table1").at(0), {{at, jet::Value{}}}); }).find("index"), std::string::npos);
+    w.commit();
+    EXPECT_EQ(bytesOf(db), original);
+}
+
+TEST(WriteFixtures, EveryKindOfWriteReadsTheSameInEveryReader) {
+    if (fixture("jet4-2000-basic.mdb").empty()) GTEST_SKIP() << "../shared/fixtures/access is absent";
+    if (!haveCheckers()) GTEST_SKIP() << "needs python3, mdbtools and tests/oracle/node_modules";
+    for (const char* name : {"jet4-2000-basic.mdb", "jet4-2000-deleted-columns.mdb", "jet4-2003-index-pk.mdb",
+                             "jet4-2000-memo-ole.mdb", "ace12-2007-basic.accdb", "ace12-2007-memo-ole.accdb",
+                             "ace14-2010-512rows.accdb", "ace12-deleted-column.accdb", "jet4-2003-unicode.mdb"}) {
+        SCOPED_TRACE(name);
+        std::string src = fixture(name);
+        if (src.empty()) continue;
+        TempDir dir;
+        const std::string db = dir.file(std::string("copy") + std::filesystem::path(name).extension().string());
+        std::filesystem::copy_file(src, db);
+        std::vector<std::string> tables;
+        {
+            auto reader = jet::Database::open(db);
+            for (const auto& e : reader->catalog())
+                if (e.tableType == "TABLE") tables.push_back(e.name);
+        }
+        for (const auto& table : tables) {
+            SCOPED_TRACE(table);
+            std::string snap = dir.file("snap-" + std::to_string(std::hash<std::string>()(table)));
+            snapshot(db, table, snap);
+            DatabaseWriter w(db);
+            auto def = w.table(table);
+            bool variable = false;
+            for (const auto& c : def->columns) variable = variable || !c.fixed();
+            if (!variable) continue;
+            w.addTextColumn(table, "Split Part", 40);
+            std::size_t col = def->columns.size();
+            w.beginBatch();
+            for (jet::RowKey k : keysOf(w, table)) w.update(table, k, {{col, text("a part")}});
+            w.commit();
+            EXPECT_EQ(checkAgainst(db, table, snap, {"--set", "Split Part=a part"}), "");
+            w.dropColumn(table, "Split Part");
+            EXPECT_EQ(checkAgainst(db, table, snap), "");
+        }
+    }
+}
+
+TEST(UsageMaps, OwnedAndGlobalMapsGrowPastTheirInlineWindow) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 12000, jet::Version::Jet4, 40);
+    auto model = readTable(db, "People");
+    {
+        DatabaseWriter w(db);
+        w.addTextColumn("People", "Grown", 255);
+        w.beginBatch();
+        for (auto& [key, row] : model) {
+            w.update("People", key, {{5, text(std::string(200, 'g'))}});
+            row.push_back("'" + std::string(200, 'g'));
+        }
+        w.commit();
+    }
+    EXPECT_EQ(readTable(db, "People"), model);
+    // No page of the table may be one the global map calls free.
+    auto d = jet::Database::open(db);
+    jet::UsageMapCursor free(d->pager(), {1, 0});
+    auto def = d->table("People");
+    jet::UsageMapCursor owned(d->pager(), def->ownedPages);
+    std::set<std::uint32_t> ownedPages;
+    while (auto p = owned.next()) ownedPages.insert(*p);
+    EXPECT_GT(ownedPages.size(), 600u);
+    while (auto p = free.next()) EXPECT_EQ(ownedPages.count(*p), 0u) << "page " << *p;
+}
+
+} // namespace
