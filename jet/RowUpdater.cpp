@@ -133,8 +133,11 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
     if (!rewriteDataPageRow(f, w_.edit(id.page), id.row, ByteView(pointer.data(), pointer.size()), row_slot::Overflow))
         throw Error("internal error: " + where + " has no room for its pointer");
     if (current != id.page) {
-        // The earlier copy is reached by nothing now; its room goes back to its page.
-        rewriteDataPageRow(f, w_.edit(current), currentRow, ByteView(), row_slot::Deleted);
+        // The earlier copy is reached by nothing now; its room goes back to its page. It is marked
+        // as Access marks a deleted row (both flags): some readers take a row flagged only
+        // "deleted" for a moved row's data and read it.
+        rewriteDataPageRow(f, w_.edit(current), currentRow, ByteView(),
+                           static_cast<std::uint16_t>(row_slot::Deleted | row_slot::Overflow));
         noteRoom(current);
     }
     noteRoom(id.page);

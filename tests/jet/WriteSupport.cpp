@@ -132,8 +132,8 @@ void snapshot(const std::string& db, const std::string& table, const std::string
 }
 
 std::string checkAgainst(const std::string& db, const std::string& table, const std::string& dir,
-                         const std::vector<std::string>& args) {
-    return run("check", db, table, dir, args);
+                         const std::vector<std::string>& args, const std::string& mode) {
+    return run(mode, db, table, dir, args);
 }
 
 } // namespace writetest

@@ -40,6 +40,6 @@ bool haveCheckers();
 // tests/jet/write_check.py ("--set", "COL=VALUE", "--drop", "COL"). Returns its stderr on failure.
 void snapshot(const std::string& db, const std::string& table, const std::string& dir);
 std::string checkAgainst(const std::string& db, const std::string& table, const std::string& dir,
-                         const std::vector<std::string>& args = {});
+                         const std::vector<std::string>& args = {}, const std::string& mode = "check");
 
 } // namespace writetest

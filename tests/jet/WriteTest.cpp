@@ -237,6 +237,9 @@ TEST(UpdateRow, RandomGrowAndShrinkAgainstAModel) {
         }
     }
     EXPECT_EQ(readTable(db, "People"), model);
+    if (haveCheckers()) {
+        EXPECT_EQ(checkAgainst(db, "People", "-", {}, "agree"), "");
+    }
 }
 
 TEST(DropColumn, OthersKeepTheirPlacesAndANewColumnNeverSeesOldBytes) {

@@ -4,6 +4,7 @@ Fendrel's own (fendrel-db rows), mdb-reader (the oracle) and mdbtools (mdb-expor
 compared as sets, since a row that moved may be listed elsewhere by another reader.
 
   write_check.py snap DB TABLE DIR               reads the table with every reader into DIR
+  write_check.py agree DB TABLE -                 fendrel and mdb-reader read the same rows, mdbtools as many
   write_check.py check DB TABLE DIR [--set COL=VALUE] [--drop COL] [--password PW]
         the table must read as before, with COL=VALUE in every row for --set and COL gone for --drop
 Exit 0 when every reader agrees, 1 with the differences otherwise. mdb-reader and mdbtools are
@@ -68,6 +69,14 @@ def main():
             drops.append(val)
         elif flag == "--password":
             pw = val
+    if mode == "agree":
+        now = readers(db, table, pw)
+        bad = [n for n in ("mdb-reader",) if n in now and canon(now[n]) != canon(now["fendrel"])]
+        if "mdbtools" in now and len(now["mdbtools"]) != len(now["fendrel"]):
+            bad.append("mdbtools")
+        for n in bad:
+            print(f"{n} reads the table differently", file=sys.stderr)
+        return 1 if bad else 0
     if mode == "snap":
         os.makedirs(d, exist_ok=True)
         with open(os.path.join(d, "snap.json"), "w") as f:
