@@ -123,7 +123,10 @@ void DatabaseCreator::finish() {
         ace[3].boolean = o.type == object_type::Container; // what is created inside inherits them
         aces.append(ace);
     };
-    for (const CatalogObject& o : standardObjects()) {
+    // Access's order: the engine's containers and document, its tables, then Access's containers.
+    const std::vector<CatalogObject> standard = standardObjects();
+    for (const CatalogObject& o : standard) {
+        if (o.flags != object_flag::System) continue;
         if (o.id == object_id::DatabaseDocument)
             addObject(o, AdminOwner, true, encodeProperties(databaseProperties()));
         else
@@ -136,6 +139,8 @@ void DatabaseCreator::finish() {
                    defs[i].objectFlags},
                   defs[i].ownerless ? nullptr : EngineOwner, !defs[i].ownerless);
     }
+    for (const CatalogObject& o : standard)
+        if (o.flags != object_flag::System) addObject(o, AdminOwner, false);
     for (const auto& t : tables_)
         addObject({static_cast<std::int32_t>(t->tdefPage()), object_id::TablesContainer, t->name(), object_type::Table, 0},
                   AdminOwner, true);

@@ -77,11 +77,18 @@ std::vector<SystemTable> systemTables(Version v) {
 std::vector<Property> databaseProperties() { return {textProperty("AccessVersion", "09.50")}; }
 
 std::vector<CatalogObject> standardObjects() {
+    auto accessId = [](unsigned k) { return static_cast<std::int32_t>(0x80000000u + k); };
     return {
         {object_id::TablesContainer, object_id::Root, "Tables", object_type::Container, object_flag::System},
         {object_id::DatabasesContainer, object_id::Root, "Databases", object_type::Container, object_flag::System},
         {object_id::RelationshipsContainer, object_id::Root, "Relationships", object_type::Container, object_flag::System},
         {object_id::DatabaseDocument, object_id::DatabasesContainer, "MSysDb", 2, object_flag::System},
+        {accessId(0), object_id::Root, "DataAccessPages", object_type::Container, 0},
+        {accessId(1), object_id::Root, "Forms", object_type::Container, 0},
+        {accessId(2), object_id::Root, "Modules", object_type::Container, 0},
+        {accessId(3), object_id::Root, "Reports", object_type::Container, 0},
+        {accessId(4), object_id::Root, "Scripts", object_type::Container, 0},
+        {accessId(5), object_id::Root, "SysRel", object_type::Container, 0},
     };
 }
 

@@ -44,10 +44,10 @@ struct CatalogObject {
     std::uint32_t flags = 0;
 };
 
-// The objects of a fresh database other than its tables, as the database engine makes them: the
-// containers and the database document. (Forms, Reports and the other containers, the summary
-// documents and the MSysAccess*/MSysNavPane* tables are the Access application's, added when it
-// first opens a file, and are not made here.)
+// The objects of a fresh database other than its tables: the engine's containers and database
+// document, then the containers Access keeps its forms, reports, modules, scripts, pages and
+// relationship layouts in (ids from 0x80000000, flags 0). The Access application's documents
+// (SummaryInfo, UserDefined) and tables (MSysAccessStorage, MSysNavPane*, ...) are not made here.
 std::vector<CatalogObject> standardObjects();
 
 // The properties of the database document (MSysDb's LvProp): AccessVersion "09.50", which marks a
