@@ -65,11 +65,12 @@ void Connection::Execute(const std::string& text) {
         query(text); // checks the table and columns; the rows are not read
         return;
     }
-    if (!s.writable())
-        throw Error(ErrorNumber::Unspecified, "Cannot update. Database or object is read-only.");
-    throw Error(
-        ErrorNumber::NotSupported,
-        "Fendrel's database engine does not run this statement: changing a database is not available yet.");
+    std::visit(
+        [&](const auto& st) {
+            using T = std::decay_t<decltype(st)>;
+            if constexpr (!std::is_same_v<T, db::sql::Select>) s.execute(st);
+        },
+        statement);
 }
 
 void Connection::Close() {

@@ -12,6 +12,9 @@ namespace db {
 
 Variant toVariant(const jet::Value& value);
 
+// The engine's value for a column of this kind.
+jet::Value toJetValue(const Variant& value, const jet::Column& column);
+
 // The ADO data type code a column of this kind reports as Field.Type.
 int adoTypeOf(const jet::Column& column);
 

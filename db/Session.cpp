@@ -5,28 +5,77 @@
 #include "db/TextCase.h"
 
 #include <filesystem>
+#include <map>
 
 namespace db {
+
+namespace {
+
+// The writing sessions of this process, by file.
+std::map<std::string, std::weak_ptr<Session>>& writingSessions() {
+    static std::map<std::string, std::weak_ptr<Session>> sessions;
+    return sessions;
+}
+
+std::string fileKey(const std::string& path) {
+    std::error_code ec;
+    auto canonical = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : canonical.string();
+}
+
+void checkProvider(const ConnectionSettings& settings, const jet::Database& database,
+                   const std::string& path) {
+    const auto v = database.format().version;
+    if (settings.provider == Provider::Jet4 && v != jet::Version::Jet3 && v != jet::Version::Jet4)
+        throw Error(ErrorNumber::Unspecified, "Unrecognized database format '" + path + "'.");
+}
+
+} // namespace
+
+Session::Session(std::string path, std::unique_ptr<jet::Database> reader,
+                 std::unique_ptr<jet::DatabaseWriter> writer)
+    : path_(std::move(path)), reader_(std::move(reader)), writer_(std::move(writer)) {}
+
+Session::~Session() {
+    if (writer_) {
+        auto& sessions = writingSessions();
+        if (auto it = sessions.find(fileKey(path_)); it != sessions.end() && it->second.expired())
+            sessions.erase(it);
+    }
+}
 
 std::shared_ptr<Session> Session::open(const ConnectionSettings& settings, bool forWriting) {
     const std::string& path = settings.dataSource;
     std::error_code ec;
     if (path.empty() || !std::filesystem::is_regular_file(path, ec))
         throw Error(ErrorNumber::Unspecified, "Could not find file '" + path + "'.");
-    return translatingErrors([&] {
+    return translatingErrors([&]() -> std::shared_ptr<Session> {
         jet::OpenOptions options;
         options.password = settings.databasePassword;
-        std::shared_ptr<jet::Database> database = jet::Database::open(path, options);
-        if (settings.provider == Provider::Jet4 && database->format().version != jet::Version::Jet3 &&
-            database->format().version != jet::Version::Jet4)
-            throw Error(ErrorNumber::Unspecified, "Unrecognized database format '" + path + "'.");
-        return std::shared_ptr<Session>(new Session(path, std::move(database), forWriting));
+        // Reading page 0 checks the format and the password, also for a session already open.
+        auto reader = jet::Database::open(path, options);
+        checkProvider(settings, *reader, path);
+        if (!forWriting) return std::shared_ptr<Session>(new Session(path, std::move(reader), nullptr));
+
+        auto& sessions = writingSessions();
+        const std::string key = fileKey(path);
+        if (auto live = sessions[key].lock()) return live;
+        reader.reset();
+        auto writer = std::make_unique<jet::DatabaseWriter>(path, options);
+        std::shared_ptr<Session> session(new Session(path, nullptr, std::move(writer)));
+        sessions[key] = session;
+        return session;
     });
+}
+
+jet::DatabaseWriter& Session::writer() {
+    if (!writer_) throw Error(ErrorNumber::Unspecified, "Cannot update. Database or object is read-only.");
+    return *writer_;
 }
 
 std::string Session::tableName(const std::string& name) {
     const auto& catalog =
-        translatingErrors([&]() -> const std::vector<jet::CatalogEntry>& { return database_->catalog(); });
+        translatingErrors([&]() -> const std::vector<jet::CatalogEntry>& { return database().catalog(); });
     for (const auto& entry : catalog)
         if (entry.isTable() && entry.name == name) return entry.name;
     for (const auto& entry : catalog)
@@ -38,7 +87,70 @@ std::string Session::tableName(const std::string& name) {
 
 std::shared_ptr<const jet::TableDef> Session::table(const std::string& name) {
     const std::string exact = tableName(name);
-    return translatingErrors([&] { return database_->table(exact); });
+    return translatingErrors([&] { return writer_ ? writer_->table(exact) : reader_->table(exact); });
+}
+
+void Session::execute(const sql::AddColumn& s) {
+    writer();
+    executor_.run(s);
+}
+
+void Session::execute(const sql::DropColumn& s) {
+    writer();
+    executor_.run(s);
+}
+
+std::size_t Session::execute(const sql::Update& s) {
+    jet::DatabaseWriter& w = writer();
+    // The statement's rows are written together when it ends, whether it ends well or not.
+    struct Batch {
+        jet::DatabaseWriter& w;
+        explicit Batch(jet::DatabaseWriter& writer) : w(writer) { w.beginBatch(); }
+        ~Batch() {
+            try {
+                w.commit();
+            } catch (...) {
+            }
+        }
+    } batch(w);
+    const std::size_t rows = executor_.run(s);
+    translatingErrors([&] { w.commit(); });
+    return rows;
+}
+
+std::vector<StoreColumn> Session::columns(const std::string& name) {
+    const auto def = table(name);
+    const bool jet3 = database().format().jet3;
+    std::vector<StoreColumn> out;
+    for (const auto& c : def->columns) {
+        const int chars = c.type == jet::ColumnType::Text ? (jet3 ? c.length : c.length / 2) : 0;
+        out.push_back({c.name, adoTypeOf(c), chars});
+    }
+    return out;
+}
+
+void Session::scan(const std::string& name, std::size_t column,
+                   const std::function<void(RowKey, const Variant&)>& visit) {
+    translatingErrors([&] {
+        writer().scan(name, column, [&](jet::RowKey key, const jet::Value& v) { visit(key, toVariant(v)); });
+    });
+}
+
+void Session::update(const std::string& name, RowKey row,
+                     const std::vector<std::pair<std::size_t, Variant>>& values) {
+    const auto def = table(name);
+    std::vector<std::pair<std::size_t, jet::Value>> changes;
+    for (const auto& [i, v] : values)
+        changes.emplace_back(i, toJetValue(v, def->columns.at(i)));
+    translatingErrors([&] { writer().update(name, row, changes); });
+}
+
+void Session::addTextColumn(const std::string& name, const std::string& column, int size) {
+    translatingErrors([&] { writer().addTextColumn(name, column, static_cast<unsigned>(size)); });
+}
+
+void Session::dropColumn(const std::string& name, const std::string& column) {
+    translatingErrors([&] { writer().dropColumn(name, column); });
 }
 
 const jet::Column* findColumn(const jet::TableDef& def, const std::string& name) {

@@ -1,37 +1,59 @@
 #pragma once
-// An open database as the data layer holds it: the engine's database and the lookups the SQL
-// needs (tables and columns found without regard to case, as Access finds them).
+// An open database as the data layer holds it. A session that may change the file holds the
+// engine's writing session, and with it the file's exclusive lock; the connections of one process
+// that open the same file for changing share it, so the program's own second look at a table (the
+// column test during a split) does not lock itself out. The statement executor, with its value
+// indexes, belongs to the session.
 
 #include "db/ConnectionString.h"
+#include "db/Executor.h"
+#include "db/TableStore.h"
 #include "jet/Database.h"
+#include "jet/DatabaseWriter.h"
 
 #include <memory>
 #include <string>
 
 namespace db {
 
-class Session {
+class Session : public TableStore, public std::enable_shared_from_this<Session> {
 public:
     // Opens the file the settings name. Throws db::Error: a missing file, a wrong password, a
-    // damaged or foreign file, an ACE file through the Jet provider.
+    // damaged or foreign file, an ACE file through the Jet provider; for changing, also a
+    // read-only file, one another program holds, an Access 97 file.
     static std::shared_ptr<Session> open(const ConnectionSettings& settings, bool forWriting);
+    ~Session() override;
 
-    jet::Database& database() { return *database_; }
-    std::shared_ptr<jet::Database> databaseHandle() { return database_; }
+    jet::Database& database() { return writer_ ? writer_->database() : *reader_; }
     const std::string& path() const { return path_; }
-    bool writable() const { return writable_; }
+    bool writable() const { return writer_ != nullptr; }
 
-    // The catalog's own spelling of a local table's name; throws db::Error when there is none.
-    std::string tableName(const std::string& name);
-    // The definition of that table.
     std::shared_ptr<const jet::TableDef> table(const std::string& name);
 
+    // Runs ALTER TABLE and UPDATE statements; in the file when they return.
+    void execute(const sql::AddColumn& s);
+    void execute(const sql::DropColumn& s);
+    std::size_t execute(const sql::Update& s);
+
+    // TableStore, over the engine's writing session.
+    std::string tableName(const std::string& name) override;
+    std::vector<StoreColumn> columns(const std::string& table) override;
+    void scan(const std::string& table, std::size_t column,
+              const std::function<void(RowKey, const Variant&)>& visit) override;
+    void update(const std::string& table, RowKey row,
+                const std::vector<std::pair<std::size_t, Variant>>& values) override;
+    void addTextColumn(const std::string& table, const std::string& column, int size) override;
+    void dropColumn(const std::string& table, const std::string& column) override;
+
 private:
-    Session(std::string path, std::shared_ptr<jet::Database> database, bool writable)
-        : path_(std::move(path)), database_(std::move(database)), writable_(writable) {}
+    Session(std::string path, std::unique_ptr<jet::Database> reader,
+            std::unique_ptr<jet::DatabaseWriter> writer);
+    jet::DatabaseWriter& writer();
+
     std::string path_;
-    std::shared_ptr<jet::Database> database_;
-    bool writable_;
+    std::unique_ptr<jet::Database> reader_;       // a session that only reads
+    std::unique_ptr<jet::DatabaseWriter> writer_; // a session that may change the file
+    Executor executor_{*this};
 };
 
 // The column of a table named without regard to case; null when there is none.

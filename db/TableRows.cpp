@@ -7,9 +7,9 @@ namespace db {
 
 TableRows::TableRows(std::shared_ptr<Session> session, const std::string& table,
                      const std::vector<std::string>& columns)
-    : database_(session->databaseHandle()) {
-    const std::string exact = session->tableName(table);
-    translatingErrors([&] { reader_.emplace(database_->rows(exact)); });
+    : session_(std::move(session)) {
+    const std::string exact = session_->tableName(table);
+    translatingErrors([&] { reader_.emplace(session_->database().rows(exact)); });
     const jet::TableDef& def = reader_->def();
     if (columns.empty()) {
         for (std::size_t i = 0; i < def.columns.size(); ++i)

@@ -19,7 +19,7 @@ public:
     bool next(std::vector<Variant>& row) override;
 
 private:
-    std::shared_ptr<jet::Database> database_; // kept open while rows are read
+    std::shared_ptr<Session> session_; // kept open while rows are read
     std::optional<jet::RowReader> reader_;
     std::vector<std::size_t> chosen_; // positions in the table's columns
     std::vector<FieldInfo> fields_;
