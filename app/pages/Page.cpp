@@ -30,6 +30,9 @@ Page::Page(const QString& formName, int clientWidth, int clientHeight)
 void Page::Load() {
     if (loaded_) return;
     loaded_ = true;
+    // A mouse move belongs to the control under the mouse alone, as the pointer rule expects: it
+    // does not also reach the frame or the page around it.
+    for (QWidget* control : findChildren<QWidget*>()) control->setAttribute(Qt::WA_NoMousePropagation);
     Form_Load();
 }
 
