@@ -84,6 +84,12 @@ TableDef layoutTable(const Format& f, const std::string& name, const std::vector
             c.scale = static_cast<std::uint8_t>(s.scale);
         }
         if ((s.type == ColumnType::Text || s.type == ColumnType::Memo) && s.compressed) c.extFlags = 0x01;
+        if (s.autoNumber) {
+            if (s.type != ColumnType::Long) fail("only a Long column can be an AutoNumber");
+            for (std::size_t k = 0; k < i; ++k)
+                if (specs[k].autoNumber) fail("a table has at most one AutoNumber column");
+            c.flags |= column_flag::AutoLong;
+        }
         if (variable) {
             c.varIndex = varIndex++;
         } else {

@@ -20,6 +20,7 @@ struct ColumnSpec {
     unsigned precision = 18;     // Decimal
     unsigned scale = 0;          // Decimal
     bool compressed = true;      // Text, Memo: Unicode Compression (Access's default for new fields)
+    bool autoNumber = false;     // Long: AutoNumber (a null value gets the next number)
     std::uint8_t extraFlags = 0; // column flag bits beyond fixed/nullable (system tables)
 };
 

@@ -15,6 +15,7 @@ TableWriter::TableWriter(const Format& f, std::string name, TableDef def, std::u
     : f_(f), name_(std::move(name)), def_(std::move(def)), alloc_(alloc), sink_(sink), page_(f, tdefPage) {
     def_.page = tdefPage;
     def_.rowCount = 0;
+    def_.nextAutoNumber = 0;
     for (const auto& c : def_.columns)
         longValues_.push_back(isLongValue(c.type) ? std::make_unique<LongValueWriter>(f, alloc, sink) : nullptr);
 }
@@ -35,7 +36,23 @@ void TableWriter::append(const std::vector<Value>& values) {
             continue;
         }
         try {
-            fields_[i] = encodeField(def_.columns[i], values[i], nullptr);
+            const Column& c = def_.columns[i];
+            if (c.flags & column_flag::AutoLong) {
+                // A null takes the number after the last one used; a number given is kept, and the
+                // count goes on from it. The definition records the last number used.
+                Value n = values[i];
+                if (n.isNull()) {
+                    if (def_.nextAutoNumber >= 0x7FFFFFFFu) throw Error("the AutoNumber has reached its largest value");
+                    n.kind = Value::Kind::Integer;
+                    n.integer = std::int64_t{def_.nextAutoNumber} + 1;
+                }
+                fields_[i] = encodeField(c, n, nullptr);
+                auto used = static_cast<std::int32_t>(ByteView(fields_[i].bytes.data(), fields_[i].bytes.size()).u32(0));
+                if (used > 0 && static_cast<std::uint32_t>(used) > def_.nextAutoNumber)
+                    def_.nextAutoNumber = static_cast<std::uint32_t>(used);
+            } else {
+                fields_[i] = encodeField(c, values[i], nullptr);
+            }
         } catch (const Error& e) {
             throw Error(where + ", column \"" + def_.columns[i].name + "\": " + e.what());
         }

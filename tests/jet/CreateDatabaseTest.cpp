@@ -296,3 +296,26 @@ TEST(CreateDatabase, TextFormsReadBackAsTheReaderPrintsThem) {
     EXPECT_EQ(jet::formatGuid(jet::ByteView(b.data(), b.size())), g);
     EXPECT_EQ(b[0], 0x33); // the first groups are stored little-endian
 }
+
+TEST(CreateDatabase, AutoNumbersCountOnFromTheLastNumberUsed) {
+    TempPath file("auto.mdb");
+    {
+        jet::DatabaseCreator c(file.path, {});
+        auto& t = c.addTable("T", {{"ID", ColumnType::Long, 0, 18, 0, true, true}, {"Name", ColumnType::Text, 10}});
+        t.append({jet::Value{}, text("a")});
+        t.append({jet::Value{}, text("b")});
+        t.append({integer(10), text("c")});
+        t.append({jet::Value{}, text("d")});
+        EXPECT_THROW(c.addTable("U", {{"A", ColumnType::Text, 5, 18, 0, true, true}}), jet::Error);
+        EXPECT_THROW(c.addTable("V", {{"A", ColumnType::Long, 0, 18, 0, true, true}, {"B", ColumnType::Long, 0, 18, 0, true, true}}),
+                     jet::Error);
+        c.finish();
+    }
+    auto db = jet::Database::open(file.path);
+    auto def = db->table("T");
+    EXPECT_TRUE(def->columns[0].autoNumber());
+    EXPECT_EQ(def->nextAutoNumber, 11u); // the last number used, as Access records it
+    std::vector<std::int64_t> ids;
+    for (const auto& r : readAll(*db, "T")) ids.push_back(r[0].integer);
+    EXPECT_EQ(ids, (std::vector<std::int64_t>{1, 2, 10, 11}));
+}

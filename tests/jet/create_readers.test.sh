@@ -27,7 +27,7 @@ python3 - "$tmp" <<'PY'
 import json, sys
 tmp = sys.argv[1]
 every = [
-    {"name": "ID", "type": "Long"}, {"name": "Full Name", "type": "Text", "size": 100},
+    {"name": "ID", "type": "Long", "autonumber": True}, {"name": "Full Name", "type": "Text", "size": 100},
     {"name": "Notes", "type": "Memo"}, {"name": "Active", "type": "Yes/No"},
     {"name": "Born", "type": "Date/Time"}, {"name": "Salary", "type": "Currency"},
     {"name": "Ratio", "type": "Double"}, {"name": "Weight", "type": "Single"},
@@ -174,6 +174,9 @@ bad '{"format":"mdb","tables":[{"name":"T","columns":[{"name":"A","type":"Long"}
 bad '{"format":"xls","tables":[]}' 'format'
 bad '{"format":"accdb","password":"x","tables":[]}' 'password'
 bad '{"format":"mdb","tables":[' 'JSON'
+
+# The AutoNumber gave the row without an ID the next number.
+"$bin" --password "Zoë's pass" "$tmp/every.mdb" rows People | tail -1 | grep -q '^{"ID":4,' || fail "no AutoNumber 4 in the last row"
 
 ((failures == 0)) || { echo "$failures failure(s)"; exit 1; }
 echo "ok"

@@ -57,6 +57,10 @@ jet::ColumnSpec columnSpec(const JsonValue& c) {
         s.size = whole(c.find("size"), "\"size\"", s.type == ColumnType::Text ? 255 : s.type == ColumnType::Binary ? 510 : 0);
         s.precision = whole(c.find("precision"), "\"precision\"", 18);
         s.scale = whole(c.find("scale"), "\"scale\"", 0);
+        if (const JsonValue* a = c.find("autonumber")) {
+            if (a->kind != Kind::Boolean) fail("\"autonumber\" must be true or false");
+            s.autoNumber = a->boolean;
+        }
         if (const JsonValue* comp = c.find("compressed")) {
             if (comp->kind != Kind::Boolean) fail("\"compressed\" must be true or false");
             s.compressed = comp->boolean;
