@@ -47,6 +47,8 @@ json.dump({"format": "mdb", "password": "Zoë's pass",
            "tables": [{"name": "People", "columns": every, "rows": rows},
                       {"name": "Nothing", "columns": [{"name": "X", "type": "Text", "size": 5}]}]},
           open(f"{tmp}/every.json", "w"))
+json.dump({"format": "accdb", "tables": [{"name": "People", "columns": every, "rows": rows}]},
+          open(f"{tmp}/every-accdb.json", "w"))
 memo_rows = []
 for i, n in enumerate([0, 1, 2000, 10000, 100000]):
     memo_rows.append([i, "plain, text " * (n // 12) + "x" * (n % 12), "Ωμέγα " * (n // 6) + "Ж" * (n % 6),
@@ -139,6 +141,9 @@ if ((have_mdbtools)); then
         grep -Eq "$want" <<<"$schema" || fail "mdb-schema lacks $want"
     done
 fi
+
+"$bin" "$tmp/every.accdb" create "$tmp/every-accdb.json" || fail "create every.accdb"
+check "$tmp/every.accdb" People "" "People"
 
 "$bin" "$tmp/memos.accdb" create "$tmp/memos.json" || fail "create memos.accdb"
 check "$tmp/memos.accdb" Memos "" "Memos"
