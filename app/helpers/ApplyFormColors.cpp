@@ -11,11 +11,10 @@ namespace app {
 
 namespace {
 
-void PaintButtonFace(QWidget& widget) {
+void SetButtonFace(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setBrush(QPalette::Window, QApplication::palette().brush(QPalette::Button));
     widget.setPalette(palette);
-    widget.setAutoFillBackground(true);
 }
 
 bool TakesButtonFace(const QWidget* widget) {
@@ -26,9 +25,12 @@ bool TakesButtonFace(const QWidget* widget) {
 } // namespace
 
 void ApplyFormColors(QWidget& form) {
-    PaintButtonFace(form);
+    SetButtonFace(form);
+    form.setAutoFillBackground(true);
+    // The controls draw no background of their own, so they show the same face as the page under
+    // them, whatever the style draws inside a frame.
     for (QWidget* control : form.findChildren<QWidget*>())
-        if (TakesButtonFace(control)) PaintButtonFace(*control);
+        if (TakesButtonFace(control)) SetButtonFace(*control);
 }
 
 } // namespace app
