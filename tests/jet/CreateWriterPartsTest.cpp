@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "jet/DataPage.h"
 #include "jet/DataPageWriter.h"
@@ -14,6 +16,7 @@
 #include "jet/RowEncoder.h"
 #include "jet/RowLayout.h"
 #include "jet/TableLayout.h"
+#include "jet/UsageMap.h"
 
 namespace {
 
@@ -176,5 +179,63 @@ TEST(CreateUsageMap, ATableWhosePagesLieFarFromPageZero) {
     };
     EXPECT_EQ(count("First"), 12000u);
     EXPECT_EQ(count("Second"), 1000u);
+    std::filesystem::remove(path);
+}
+
+TEST(CreatePages, EveryPageWrittenAndEveryDataPageInItsTablesMap) {
+    // A file with tables, memos in every storage kind and a table of several hundred pages: no page
+    // is left unwritten, and each data page is listed by the owned map of the table it names.
+    std::string path = tempPath("census.accdb");
+    {
+        jet::CreateOptions o;
+        o.version = jet::Version::Ace12;
+        jet::DatabaseCreator c(path, o);
+        auto& a = c.addTable("A", {{"N", ColumnType::Long}, {"M", ColumnType::Memo}});
+        std::vector<jet::Value> row(2);
+        row[0].kind = jet::Value::Kind::Integer;
+        row[1].kind = jet::Value::Kind::Text;
+        for (int i = 0; i < 3000; ++i) {
+            row[0].integer = i;
+            row[1].text = std::string(static_cast<std::size_t>(i % 7 == 0 ? 9000 : i % 5), 'm');
+            a.append(row);
+        }
+        c.addTable("B", {{"N", ColumnType::Long}}).append({row[0]});
+        c.finish();
+    }
+    EXPECT_EQ(std::filesystem::file_size(path) % 4096, 0u);
+    auto db = jet::Database::open(path);
+    jet::Pager& pager = db->pager();
+    std::map<std::uint32_t, std::set<std::uint32_t>> owned; // table definition page -> its data pages
+    for (const auto& e : db->catalog()) {
+        if (!e.isTable()) continue;
+        auto def = db->table(e.name);
+        jet::UsageMapCursor cursor(pager, def->ownedPages);
+        while (auto p = cursor.next()) owned[def->page].insert(*p);
+    }
+    std::size_t dataPages = 0, longValuePages = 0;
+    for (std::uint32_t n = 1; n < pager.pageCount(); ++n) {
+        jet::PageRef p = pager.page(n);
+        jet::ByteView v = p->view();
+        ASSERT_TRUE(p->type() == jet::page_type::Data || p->type() == jet::page_type::TableDef ||
+                    p->type() == jet::page_type::UsageBitmap)
+            << "page " << n << " has type " << int(p->type());
+        EXPECT_EQ(v.u8(1), 0x01) << "page " << n;
+        if (p->type() != jet::page_type::Data) continue;
+        std::uint32_t owner = v.u32(4);
+        if (owner == jet::data_page::LongValueOwner) {
+            ++longValuePages;
+        } else if (owner > 1) {
+            ++dataPages;
+            EXPECT_TRUE(owned[owner].count(n)) << "data page " << n << " of table " << owner << " is in no map";
+        }
+        // The free-space field agrees with the row table.
+        unsigned rows = jet::dataPageRowCount(db->format(), v);
+        std::size_t lowest = rows ? (v.u16(14 + 2 * (rows - 1)) & 0x1FFF) : 4096;
+        EXPECT_EQ(v.u16(2), lowest - 14 - 2 * rows) << "page " << n;
+    }
+    std::size_t listed = 0;
+    for (const auto& [table, pages] : owned) listed += pages.size();
+    EXPECT_EQ(listed, dataPages);
+    EXPECT_GT(longValuePages, 100u);
     std::filesystem::remove(path);
 }
