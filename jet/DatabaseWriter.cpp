@@ -49,7 +49,13 @@ std::string DatabaseWriter::tableName(const std::string& name) {
 }
 
 DatabaseWriter::Table& DatabaseWriter::open(const std::string& name) {
+    auto known = pageOf_.find(name);
+    if (known != pageOf_.end()) {
+        auto it = tables_.find(known->second);
+        if (it != tables_.end()) return it->second;
+    }
     std::shared_ptr<const TableDef> def = db_->table(tableName(name));
+    pageOf_[name] = def->page;
     auto it = tables_.find(def->page);
     if (it != tables_.end()) return it->second;
     Table& t = tables_[def->page];

@@ -74,7 +74,8 @@ private:
     std::unique_ptr<FileLock> lock_;
     std::unique_ptr<Database> db_;
     std::unique_ptr<PageWriter> pages_;
-    std::map<std::uint32_t, Table> tables_;
+    std::map<std::uint32_t, Table> tables_;           // by definition page
+    std::map<std::string, std::uint32_t> pageOf_;     // table names as callers give them
     bool batch_ = false;
     std::uint64_t movedBefore_ = 0;
 };

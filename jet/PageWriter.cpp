@@ -55,12 +55,13 @@ bool PageWriter::tryOrder(const std::vector<Order>& orders) {
         if (o.later == o.earlier) return false;
         Stage& earlier = get(o.earlier);
         Stage& later = get(o.later);
-        int level = std::max(later.level, earlier.level + 1);
+        int level = std::max({later.level, earlier.level + 1, o.atLeast});
         if (level >= later.ceiling) return false;
         later.level = level;
         earlier.ceiling = std::min(earlier.ceiling, level);
     }
     for (auto& [n, s] : trial) stages_[n] = s;
+
     return true;
 }
 

@@ -38,10 +38,13 @@ public:
     std::uint32_t append();
     bool appended(std::uint32_t n) const { return n >= fileCount_; }
 
-    // "Page `later` reaches the disk after page `earlier`."
+    // "Page `later` reaches the disk after page `earlier`", and in stage `atLeast` or later (a
+    // page written last of all is given a late stage at once, so that what it follows can still
+    // move to later stages without passing it).
     struct Order {
         std::uint32_t later;
         std::uint32_t earlier;
+        int atLeast = 0;
     };
     // Takes all of `orders` on, or none of them when they cannot hold together with what the write
     // set already promises (then commit first and ask again: on an empty set they always hold).

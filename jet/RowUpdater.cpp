@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kUsefulRoom = 64;
 constexpr std::size_t kRoomHints = 512;
 constexpr std::size_t kPointerSize = 4;
+constexpr int kReleaseStage = 3;
 
 } // namespace
 
@@ -109,7 +110,8 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
             std::uint32_t global = maps_.pageChangedFor(UsageMapEditor::Global, target);
             orders.insert(orders.end(), {{owned, target}, {global, target}, {id.page, owned}, {id.page, global}});
         }
-        if (current != id.page) orders.push_back({current, id.page});
+        // Stages: 0 new copy, 1 maps, 2 pointer, 3 release of the earlier copy.
+        if (current != id.page) orders.push_back({current, id.page, kReleaseStage});
         if (w_.tryOrder(orders)) break;
         if (attempt > 0) throw Error("internal error: the pages of a moved row cannot be ordered");
         w_.commit();
@@ -150,7 +152,11 @@ std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std
     const Format& f = w_.format();
     for (auto it = room_.begin(); it != room_.end();) {
         std::uint32_t page = it->first;
-        if (page == home || page == current || it->second < size + 2) {
+        // Within a batch only pages new in it take moved rows: any other page may hold rows that
+        // move later, or copies to release, and would then have to be written both before and
+        // after others, forcing the batch out early. Other pages take them in the next batch.
+        bool later = w_.pending() != 0 && !w_.appended(page);
+        if (page == home || page == current || it->second < size + 2 || later) {
             ++it;
             continue;
         }

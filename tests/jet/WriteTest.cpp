@@ -10,6 +10,7 @@
 
 #include "WriteSupport.h"
 #include "jet/Error.h"
+#include "jet/Relationships.h"
 #include "jet/UsageMap.h"
 
 namespace {
@@ -211,6 +212,20 @@ TEST(UpdateRow, APageFilledToTheBrimThenEveryRowGrown) {
     }
 }
 
+TEST(UpdateRow, CostsItsRowNotItsTable) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 8000, jet::Version::Jet4, 40);
+    DatabaseWriter w(db);
+    auto keys = keysOf(w, "People");
+    const std::uint64_t before = w.database().pager().pagesRead();
+    for (int i = 0; i < 50; ++i) w.update("People", keys[static_cast<std::size_t>(i) * 150], {{2, text(std::string(90, 'c'))}});
+    // Each update reads its home page, the page its copy goes to and a map page or two; the table
+    // has hundreds of pages.
+    EXPECT_LE(w.database().pager().pagesRead() - before, 50u * 6);
+    EXPECT_GT(w.rowsMoved(), 0u);
+}
+
 TEST(UpdateRow, RandomGrowAndShrinkAgainstAModel) {
     TempDir dir;
     const std::string db = dir.file("p.mdb");
@@ -290,6 +305,9 @@ TEST(DropColumn, RefusedForIndexedColumnsAndRelationships) {
     std::size_t at = columnIndex(w, "Table1", indexed->name);
     EXPECT_NE(errorOf([&] { w.dropColumn("Table1", indexed->name); }).find("index"), std::string::npos);
     EXPECT_NE(errorOf([&] { w.update("Table1", keysOf(w, "Table1").at(0), {{at, jet::Value{}}}); }).find("index"), std::string::npos);
+    EXPECT_EQ(jet::relationshipUsing(w.database(), "TABLE1", "otherFK2").value_or(""), "Table3Table1");
+    EXPECT_EQ(jet::relationshipUsing(w.database(), "Table2", "id").value_or(""), "Table2Table1");
+    EXPECT_FALSE(jet::relationshipUsing(w.database(), "Table1", "data"));
     w.commit();
     EXPECT_EQ(bytesOf(db), original);
 }
