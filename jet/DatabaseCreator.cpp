@@ -84,7 +84,8 @@ DatabaseCreator::~DatabaseCreator() = default; // the NewFile removes an unfinis
 TableWriter& DatabaseCreator::addTable(const std::string& name, const std::vector<ColumnSpec>& columns) {
     if (finished_) throw Error("internal error: the database is finished");
     try {
-        if (lower(name).rfind("msys", 0) == 0) throw Error("names starting with \"MSys\" belong to Access's own tables");
+        for (const auto& t : system_)
+            if (lower(t->name()) == lower(name)) throw Error("the name belongs to one of Access's own tables");
         for (const auto& t : tables_)
             if (lower(t->name()) == lower(name)) throw Error("a table of that name exists already");
         TableDef def = layoutTable(f_, name, columns);
