@@ -57,7 +57,22 @@ void Page::SetMousePointer(int value) {
     case vbCustom: setCursor(mouseIcon_ ? *mouseIcon_ : QCursor(Qt::PointingHandCursor)); break;
     default: throw Failure(QStringLiteral("Invalid property value"));
     }
+    if ((value == vbHourglass) != (mousePointer_ == vbHourglass)) HourglassOverControls(value == vbHourglass);
     mousePointer_ = value;
+}
+
+void Page::HourglassOverControls(bool on) {
+    if (!on) {
+        for (const auto& [control, pointer] : ownPointers_)
+            if (control) control->setCursor(pointer);
+        ownPointers_.clear();
+        return;
+    }
+    for (QWidget* control : findChildren<QWidget*>()) {
+        if (!control->testAttribute(Qt::WA_SetCursor)) continue;
+        ownPointers_.append({control, control->cursor()});
+        control->setCursor(Qt::WaitCursor);
+    }
 }
 
 void Page::SetMouseIcon(const QCursor& icon) {

@@ -7,6 +7,9 @@
 #include "app/pages/PointerRule.h"
 
 #include <QCursor>
+#include <QList>
+#include <QPair>
+#include <QPointer>
 #include <QWidget>
 
 #include <initializer_list>
@@ -67,12 +70,15 @@ protected:
 
 private:
     void CentreOnScreen();
+    // Controls with a pointer of their own, such as text boxes, show the hourglass too while it lasts.
+    void HourglassOverControls(bool on);
 
     QString formName_;
     bool loaded_ = false;
     bool shown_ = false;
     int mousePointer_ = vbDefault;
     std::optional<QCursor> mouseIcon_;
+    QList<QPair<QPointer<QWidget>, QCursor>> ownPointers_; // kept while the hourglass shows
     QWidget* firstFocus_ = nullptr;
     PointerRule* pointer_;
 };

@@ -137,7 +137,13 @@ TEST_F(PageTest, PointerRuleShowsTheHandOverButtonsAndKeepsTheHourglass) {
     MoveMouseOver(&page);
     EXPECT_EQ(page.MousePointer(), vbHourglass);
     EXPECT_EQ(page.cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(page.text->cursor().shape(), Qt::WaitCursor); // also over a control with its own pointer
     EXPECT_THROW(page.SetMousePointer(5), std::exception);
+    EXPECT_EQ(page.MousePointer(), vbHourglass);
+
+    page.SetMousePointer(vbDefault);
+    EXPECT_EQ(page.text->cursor().shape(), Qt::IBeamCursor);
+    EXPECT_EQ(page.cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(PageTest, HandPointerComesFromTheCursorFileBesideTheProgram) {
