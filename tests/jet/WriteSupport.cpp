@@ -126,8 +126,9 @@ bool haveCheckers() {
            std::filesystem::exists(std::filesystem::path(FENDREL_ORACLE_DIR) / "node_modules");
 }
 
-void snapshot(const std::string& db, const std::string& table, const std::string& dir) {
-    std::string err = run("snap", db, table, dir, {});
+void snapshot(const std::string& db, const std::string& table, const std::string& dir,
+              const std::vector<std::string>& args) {
+    std::string err = run("snap", db, table, dir, args);
     if (!err.empty()) throw std::runtime_error(err);
 }
 

@@ -38,7 +38,8 @@ bool haveCheckers();
 
 // Snapshots the table with every reader, then (check) compares after the change: `args` as for
 // tests/jet/write_check.py ("--set", "COL=VALUE", "--drop", "COL"). Returns its stderr on failure.
-void snapshot(const std::string& db, const std::string& table, const std::string& dir);
+void snapshot(const std::string& db, const std::string& table, const std::string& dir,
+              const std::vector<std::string>& args = {});
 std::string checkAgainst(const std::string& db, const std::string& table, const std::string& dir,
                          const std::vector<std::string>& args = {}, const std::string& mode = "check");
 

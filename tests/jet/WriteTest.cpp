@@ -315,10 +315,17 @@ TEST(DropColumn, RefusedForIndexedColumnsAndRelationships) {
 TEST(WriteFixtures, EveryKindOfWriteReadsTheSameInEveryReader) {
     if (fixture("jet4-2000-basic.mdb").empty()) GTEST_SKIP() << "../shared/fixtures/access is absent";
     if (!haveCheckers()) GTEST_SKIP() << "needs python3, mdbtools and tests/oracle/node_modules";
-    for (const char* name : {"jet4-2000-basic.mdb", "jet4-2000-deleted-columns.mdb", "jet4-2003-index-pk.mdb",
-                             "jet4-2000-memo-ole.mdb", "ace12-2007-basic.accdb", "ace12-2007-memo-ole.accdb",
-                             "ace14-2010-512rows.accdb", "ace12-deleted-column.accdb", "jet4-2003-unicode.mdb"}) {
+    const std::vector<std::pair<std::string, std::string>> files{
+        {"jet4-2000-basic.mdb", ""}, {"jet4-2000-deleted-columns.mdb", ""}, {"jet4-2003-index-pk.mdb", ""},
+        {"jet4-2000-memo-ole.mdb", ""}, {"ace12-2007-basic.accdb", ""}, {"ace12-2007-memo-ole.accdb", ""},
+        {"ace14-2010-512rows.accdb", ""}, {"ace12-deleted-column.accdb", ""}, {"jet4-2003-unicode.mdb", ""},
+        {"jet4-2000-rc4-encoded.mdb", ""}, {"jet4-2003-password.mdb", "password"}};
+    for (const auto& [name, password] : files) {
         SCOPED_TRACE(name);
+        jet::OpenOptions options;
+        options.password = password;
+        std::vector<std::string> pw;
+        if (!password.empty()) pw = {"--password", password};
         std::string src = fixture(name);
         if (src.empty()) continue;
         TempDir dir;
@@ -326,15 +333,15 @@ TEST(WriteFixtures, EveryKindOfWriteReadsTheSameInEveryReader) {
         std::filesystem::copy_file(src, db);
         std::vector<std::string> tables;
         {
-            auto reader = jet::Database::open(db);
+            auto reader = jet::Database::open(db, options);
             for (const auto& e : reader->catalog())
                 if (e.tableType == "TABLE") tables.push_back(e.name);
         }
         for (const auto& table : tables) {
             SCOPED_TRACE(table);
             std::string snap = dir.file("snap-" + std::to_string(std::hash<std::string>()(table)));
-            snapshot(db, table, snap);
-            DatabaseWriter w(db);
+            snapshot(db, table, snap, pw);
+            DatabaseWriter w(db, options);
             auto def = w.table(table);
             bool variable = false;
             for (const auto& c : def->columns) variable = variable || !c.fixed();
@@ -344,10 +351,51 @@ TEST(WriteFixtures, EveryKindOfWriteReadsTheSameInEveryReader) {
             w.beginBatch();
             for (jet::RowKey k : keysOf(w, table)) w.update(table, k, {{col, text("a part")}});
             w.commit();
-            EXPECT_EQ(checkAgainst(db, table, snap, {"--set", "Split Part=a part"}), "");
+            std::vector<std::string> set{"--set", "Split Part=a part"};
+            set.insert(set.end(), pw.begin(), pw.end());
+            EXPECT_EQ(checkAgainst(db, table, snap, set), "");
             w.dropColumn(table, "Split Part");
-            EXPECT_EQ(checkAgainst(db, table, snap), "");
+            EXPECT_EQ(checkAgainst(db, table, snap, pw), "");
         }
+    }
+}
+
+// Every page of the file that a table or its maps use must be marked used in the global map.
+void expectNoUsedPageFree(const std::string& db) {
+    auto d = jet::Database::open(db);
+    std::set<std::uint32_t> free;
+    jet::UsageMapCursor cursor(d->pager(), {1, 0});
+    while (auto p = cursor.next()) free.insert(*p);
+    auto def = d->table("People");
+    jet::UsageMapCursor owned(d->pager(), def->ownedPages);
+    while (auto p = owned.next()) EXPECT_EQ(free.count(*p), 0u) << "page " << *p;
+    for (std::uint32_t p = 1; p < d->pager().pageCount(); ++p) EXPECT_EQ(free.count(p), 0u) << "page " << p;
+}
+
+TEST(UsageMaps, ASmallFileGrowsPastTheGlobalMapsWindow) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 4000, jet::Version::Jet4, 10);
+    ASSERT_LT(jet::Database::open(db)->pager().pageCount(), 300u);
+    auto model = readTable(db, "People");
+    std::string snap = dir.file("snap");
+    bool checkers = haveCheckers();
+    if (checkers) snapshot(db, "People", snap);
+    {
+        DatabaseWriter w(db);
+        w.addTextColumn("People", "Grown", 255);
+        w.beginBatch();
+        for (auto& [key, row] : model) {
+            w.update("People", key, {{5, text(std::string(250, 'g'))}});
+            row.push_back("'" + std::string(250, 'g'));
+        }
+        w.commit();
+    }
+    EXPECT_GT(jet::Database::open(db)->pager().pageCount(), 600u);
+    EXPECT_EQ(readTable(db, "People"), model);
+    expectNoUsedPageFree(db);
+    if (checkers) {
+        EXPECT_EQ(checkAgainst(db, "People", snap, {"--set", "Grown=" + std::string(250, 'g')}), "");
     }
 }
 
@@ -367,15 +415,12 @@ TEST(UsageMaps, OwnedAndGlobalMapsGrowPastTheirInlineWindow) {
         w.commit();
     }
     EXPECT_EQ(readTable(db, "People"), model);
-    // No page of the table may be one the global map calls free.
     auto d = jet::Database::open(db);
-    jet::UsageMapCursor free(d->pager(), {1, 0});
-    auto def = d->table("People");
-    jet::UsageMapCursor owned(d->pager(), def->ownedPages);
-    std::set<std::uint32_t> ownedPages;
-    while (auto p = owned.next()) ownedPages.insert(*p);
-    EXPECT_GT(ownedPages.size(), 600u);
-    while (auto p = free.next()) EXPECT_EQ(ownedPages.count(*p), 0u) << "page " << *p;
+    jet::UsageMapCursor owned(d->pager(), d->table("People")->ownedPages);
+    std::size_t ownedPages = 0;
+    while (owned.next()) ++ownedPages;
+    EXPECT_GT(ownedPages, 600u);
+    expectNoUsedPageFree(db);
 }
 
 } // namespace
