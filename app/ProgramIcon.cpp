@@ -1,7 +1,9 @@
 #include "app/ProgramIcon.h"
 
 // The resources live in this static library; naming them here keeps the linker from dropping them.
-static void InitResources() { Q_INIT_RESOURCE(fendrel); }
+static void InitResources() {
+    Q_INIT_RESOURCE(fendrel);
+}
 
 namespace app {
 

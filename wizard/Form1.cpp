@@ -20,9 +20,9 @@ namespace wizard {
 
 namespace {
 
-const QString DatabaseFilter = QStringLiteral(
-    "All Microsoft Databases (*.mdb,*.accdb)|*.*db|Microsoft Database (*.mdb)|*.mdb|"
-    "Microsoft 2007 Database (*.accdb)|*.accdb|");
+const QString DatabaseFilter =
+    QStringLiteral("All Microsoft Databases (*.mdb,*.accdb)|*.*db|Microsoft Database (*.mdb)|*.mdb|"
+                   "Microsoft 2007 Database (*.accdb)|*.accdb|");
 
 } // namespace
 
@@ -44,7 +44,8 @@ Form1::Form1(Wizard& wizard) : Page(QStringLiteral("Form1"), 8040, 2085), wizard
     app::MaskWithStars(Text2);
     PushButton1 = app::PushButton(this, "PushButton1", QStringLiteral("Load Sample/Example Database"),
                                   Place{120, 1580, 3840, 405});
-    PushButton3 = app::PushButton(this, "PushButton3", QStringLiteral("Next >"), Place{4080, 1575, 3840, 405});
+    PushButton3 =
+        app::PushButton(this, "PushButton3", QStringLiteral("Next >"), Place{4080, 1575, 3840, 405});
     SetTabOrder({Text1, PushButton5, Text2, PushButton3, PushButton1});
 
     Pointer()->HandOver({PushButton1, PushButton3, PushButton5});
@@ -89,7 +90,8 @@ void Form1::PushButton3_Click() {}
 void Form1::PushButton5_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton5_Click"));
     trap.Line(100, [&] { CommonDialog1.FileName = QString(); });
-    trap.Line(102, [&] { CommonDialog1.Flags = app::cdlOFNLongNames | app::cdlOFNExplorer | app::cdlOFNReadOnly; });
+    trap.Line(
+        102, [&] { CommonDialog1.Flags = app::cdlOFNLongNames | app::cdlOFNExplorer | app::cdlOFNReadOnly; });
     trap.Line(104, [&] { CommonDialog1.DialogTitle = QStringLiteral("Select Access Database"); });
     trap.Line(106, [&] { CommonDialog1.Filter = DatabaseFilter; });
     trap.Line(108, [&] { CommonDialog1.ShowOpen(); });
@@ -98,21 +100,29 @@ void Form1::PushButton5_Click() {
 }
 
 void Form1::Text1_Change() {
-    Guarded(QStringLiteral("Text1_Change"), [&] { app::SaveSetting(QStringLiteral("Database"), Text1->text()); });
+    Guarded(QStringLiteral("Text1_Change"),
+            [&] { app::SaveSetting(QStringLiteral("Database"), Text1->text()); });
 }
 
 void Form1::Text2_Change() {
-    Guarded(QStringLiteral("Text2_Change"), [&] { app::SaveSetting(QStringLiteral("Password"), Text2->text()); });
+    Guarded(QStringLiteral("Text2_Change"),
+            [&] { app::SaveSetting(QStringLiteral("Password"), Text2->text()); });
 }
 
-void Form1::Text1_GotFocus() { Text1->selectAll(); }
+void Form1::Text1_GotFocus() {
+    Text1->selectAll();
+}
 
-void Form1::Text2_GotFocus() { Text2->selectAll(); }
+void Form1::Text2_GotFocus() {
+    Text2->selectAll();
+}
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
-        if (watched == Text1) Text1_GotFocus();
-        else if (watched == Text2) Text2_GotFocus();
+        if (watched == Text1)
+            Text1_GotFocus();
+        else if (watched == Text2)
+            Text2_GotFocus();
     }
     return Page::eventFilter(watched, event);
 }

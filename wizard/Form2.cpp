@@ -16,8 +16,10 @@ Form2::Form2(Wizard& wizard) : Page(QStringLiteral("Form2"), 8040, 2610), wizard
     Frame1 = app::Frame(this, "Frame1", QStringLiteral("Which table contains the field you want to split?"),
                         Place{120, 120, 7800, 2415});
     List1 = app::ListBox(Frame1, "List1", Place{240, 300, 7320, 1410});
-    PushButton2 = app::PushButton(Frame1, "PushButton2", QStringLiteral("< Back"), Place{240, 1845, 3600, 405});
-    PushButton3 = app::PushButton(Frame1, "PushButton3", QStringLiteral("Next >"), Place{3960, 1845, 3600, 405});
+    PushButton2 =
+        app::PushButton(Frame1, "PushButton2", QStringLiteral("< Back"), Place{240, 1845, 3600, 405});
+    PushButton3 =
+        app::PushButton(Frame1, "PushButton3", QStringLiteral("Next >"), Place{3960, 1845, 3600, 405});
     SetTabOrder({List1, PushButton2, PushButton3});
 
     Pointer()->HandOver({PushButton2, PushButton3});

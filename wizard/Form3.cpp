@@ -43,7 +43,8 @@ Form3::Form3(Wizard& wizard) : Page(QStringLiteral("Form3"), 8040, 5010), wizard
     PushButton7 = app::PushButton(Frame2, "PushButton7", QStringLiteral("<"), Place{3720, 800, 375, 405});
     List2 = app::ListBox(Frame2, "List2", Place{4200, 300, 3360, 1860});
     PushButton2 = app::PushButton(this, "PushButton2", QStringLiteral("< Back"), Place{120, 4530, 3840, 405});
-    PushButton3 = app::PushButton(this, "PushButton3", QStringLiteral("Next >"), Place{4080, 4530, 3840, 405});
+    PushButton3 =
+        app::PushButton(this, "PushButton3", QStringLiteral("Next >"), Place{4080, 4530, 3840, 405});
     SetTabOrder({DataGrid1, List2, List1, PushButton5, PushButton7, PushButton2, PushButton3});
 
     // Both lists are empty until page 2 fills them.
@@ -78,7 +79,9 @@ void Form3::PushButton3_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
     trap.Line(106, [&] { Globals::SelectedFields = QString(); });
     for (int i = 0; i < List2->count(); ++i)
-        trap.Line(110, [&] { Globals::SelectedFields += QChar('`') + List2->item(i)->text() + QStringLiteral("`, "); });
+        trap.Line(110, [&] {
+            Globals::SelectedFields += QChar('`') + List2->item(i)->text() + QStringLiteral("`, ");
+        });
     trap.Line(114, [&] { Globals::SelectedFields.chop(2); });
     trap.Line(116, [&] { wizard_.Form4().Show(); });
     trap.Line(118, [&] { Hide(); });
@@ -140,7 +143,9 @@ void Form3::SetMoveButtons(app::ErrorTrap& trap, int offerLine, int chosenLine) 
     trap.Line(chosenLine, [&] { EnableChosen(); });
 }
 
-void Form3::EnableOffer() { PushButton5->setEnabled(List1->count() > 0); }
+void Form3::EnableOffer() {
+    PushButton5->setEnabled(List1->count() > 0);
+}
 
 void Form3::EnableChosen() {
     PushButton7->setEnabled(List2->count() > 0);

@@ -23,8 +23,10 @@ Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 4725), wizard
                         Place{120, 570, 7800, 2205});
     Option1 = app::OptionButton(Frame1, "Option1", QStringLiteral("Space"), Place{240, 300, 975, 255});
     Option2 = app::OptionButton(Frame1, "Option2", QStringLiteral("Comma"), Place{240, 650, 1095, 255});
-    Option3 = app::OptionButton(Frame1, "Option3", QStringLiteral("Comma-Space"), Place{240, 1000, 1695, 255});
-    Option5 = app::OptionButton(Frame1, "Option5", QStringLiteral("Line Break (Enter)"), Place{240, 1350, 2055, 255});
+    Option3 =
+        app::OptionButton(Frame1, "Option3", QStringLiteral("Comma-Space"), Place{240, 1000, 1695, 255});
+    Option5 = app::OptionButton(Frame1, "Option5", QStringLiteral("Line Break (Enter)"),
+                                Place{240, 1350, 2055, 255});
     Option4 = app::OptionButton(Frame1, "Option4", QStringLiteral("Other:"), Place{240, 1700, 855, 255});
     Text1 = app::TextBox(Frame1, "Text1", Place{1200, 1665, 960, 345});
     Option1->setChecked(true);
@@ -39,7 +41,8 @@ Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 4725), wizard
     ProgressBar1->setGeometry(app::TwipsRect(120, 4280, 7800, 405));
     ProgressBar1->SetText(QStringLiteral("Progress Bar"));
     DataGrid1 = app::DataGrid(this, "DataGrid1", Place{360, 4920, 5655, 2055});
-    SetTabOrder({PushButton2, PushButton4, Option5, Option4, Option3, Option2, Option1, Text1, Text2, DataGrid1});
+    SetTabOrder(
+        {PushButton2, PushButton4, Option5, Option4, Option3, Option2, Option1, Text1, Text2, DataGrid1});
 
     Pointer()->HandOver({PushButton2, PushButton4});
     Pointer()->ArrowOver({this, Text1, Frame1, Frame2});

@@ -10,14 +10,17 @@
 
 namespace app {
 
-QString SkinFile() { return BesideProgram(QStringLiteral("x/o.cjs")); }
+QString SkinFile() {
+    return BesideProgram(QStringLiteral("x/o.cjs"));
+}
 
 void ApplySkin(QWidget& form1) {
     const QFileInfo skin(SkinFile());
     if (!skin.isFile() || skin.isHidden()) return;
     ApplyFormColors(form1);
     QFile file(skin.filePath());
-    if (!file.open(QIODevice::ReadOnly)) throw Failure(QStringLiteral("Could not load the skin: ") + file.errorString());
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("Could not load the skin: ") + file.errorString());
     qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
 }
 

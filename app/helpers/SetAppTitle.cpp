@@ -21,6 +21,8 @@ void SetAppTitle(const QString& productTitle) {
     Title() = title;
 }
 
-QString AppTitle() { return Title(); }
+QString AppTitle() {
+    return Title();
+}
 
 } // namespace app

@@ -31,8 +31,12 @@ QFont Arial(double points, bool bold) {
     return font;
 }
 
-QFont ControlFont() { return Arial(9, true); }
-QFont ButtonFont() { return Arial(11.25, true); }
+QFont ControlFont() {
+    return Arial(9, true);
+}
+QFont ButtonFont() {
+    return Arial(11.25, true);
+}
 
 QGroupBox* Frame(QWidget* container, const char* name, const QString& caption, Place place) {
     return Make(new QGroupBox(caption, container), name, place, ControlFont());

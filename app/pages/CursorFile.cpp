@@ -21,7 +21,9 @@ quint16 Word(const QByteArray& bytes, qsizetype at) {
     return qFromLittleEndian<quint16>(bytes.constData() + at);
 }
 
-Failure InvalidPicture(const QString& path) { return Failure(QStringLiteral("Invalid picture: ") + path); }
+Failure InvalidPicture(const QString& path) {
+    return Failure(QStringLiteral("Invalid picture: ") + path);
+}
 
 } // namespace
 

@@ -15,7 +15,9 @@
 
 namespace app {
 
-QString HandPointerFile() { return BesideProgram(QStringLiteral("HAND-M.CUR")); }
+QString HandPointerFile() {
+    return BesideProgram(QStringLiteral("HAND-M.CUR"));
+}
 
 Page::Page(const QString& formName, int clientWidth, int clientHeight)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -32,7 +34,8 @@ void Page::Load() {
     loaded_ = true;
     // A mouse move belongs to the control under the mouse alone, as the pointer rule expects: it
     // does not also reach the frame or the page around it.
-    for (QWidget* control : findChildren<QWidget*>()) control->setAttribute(Qt::WA_NoMousePropagation);
+    for (QWidget* control : findChildren<QWidget*>())
+        control->setAttribute(Qt::WA_NoMousePropagation);
     Form_Load();
 }
 
@@ -48,14 +51,23 @@ void Page::Show() {
     activateWindow();
 }
 
-void Page::Hide() { hide(); }
+void Page::Hide() {
+    hide();
+}
 
 void Page::SetMousePointer(int value) {
     switch (value) {
-    case vbDefault: unsetCursor(); break;
-    case vbHourglass: setCursor(Qt::WaitCursor); break;
-    case vbCustom: setCursor(mouseIcon_ ? *mouseIcon_ : QCursor(Qt::PointingHandCursor)); break;
-    default: throw Failure(QStringLiteral("Invalid property value"));
+    case vbDefault:
+        unsetCursor();
+        break;
+    case vbHourglass:
+        setCursor(Qt::WaitCursor);
+        break;
+    case vbCustom:
+        setCursor(mouseIcon_ ? *mouseIcon_ : QCursor(Qt::PointingHandCursor));
+        break;
+    default:
+        throw Failure(QStringLiteral("Invalid property value"));
     }
     if ((value == vbHourglass) != (mousePointer_ == vbHourglass)) HourglassOverControls(value == vbHourglass);
     mousePointer_ = value;
@@ -80,9 +92,13 @@ void Page::SetMouseIcon(const QCursor& icon) {
     if (mousePointer_ == vbCustom) setCursor(icon);
 }
 
-void Page::Form_Unload() { End(); }
+void Page::Form_Unload() {
+    End();
+}
 
-ErrorTrap Page::Trap(const QString& handler) const { return ErrorTrap(LocationText(formName_, handler)); }
+ErrorTrap Page::Trap(const QString& handler) const {
+    return ErrorTrap(LocationText(formName_, handler));
+}
 
 void Page::Guarded(const QString& handler, const std::function<void()>& body) const {
     Trap(handler).Line(100, body);
@@ -103,8 +119,10 @@ void Page::LoadHandPointer(ErrorTrap& trap, int testLine, int loadLine) {
 void Page::SetTabOrder(std::initializer_list<QWidget*> controls) {
     QWidget* previous = nullptr;
     for (QWidget* control : controls) {
-        if (previous) setTabOrder(previous, control);
-        else firstFocus_ = control;
+        if (previous)
+            setTabOrder(previous, control);
+        else
+            firstFocus_ = control;
         previous = control;
     }
 }

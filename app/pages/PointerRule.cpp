@@ -19,11 +19,13 @@ const char* const Arrow = "arrow";
 PointerRule::PointerRule(Page& page) : QObject(&page), page_(page) {}
 
 void PointerRule::HandOver(std::initializer_list<QWidget*> controls) {
-    for (QWidget* control : controls) Watch(control, Hand);
+    for (QWidget* control : controls)
+        Watch(control, Hand);
 }
 
 void PointerRule::ArrowOver(std::initializer_list<QWidget*> controls) {
-    for (QWidget* control : controls) Watch(control, Arrow);
+    for (QWidget* control : controls)
+        Watch(control, Arrow);
 }
 
 void PointerRule::MovedOverHand() {
@@ -46,8 +48,10 @@ void PointerRule::Watch(QWidget* control, const char* kind) {
 bool PointerRule::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
         const QString kind = watched->property(PointerKind).toString();
-        if (kind == QLatin1String(Hand)) MovedOverHand();
-        else if (kind == QLatin1String(Arrow)) MovedOverArrow();
+        if (kind == QLatin1String(Hand))
+            MovedOverHand();
+        else if (kind == QLatin1String(Arrow))
+            MovedOverArrow();
     }
     return false;
 }

@@ -30,7 +30,9 @@ void CreatePrivately(const QString& path) {
 
 } // namespace
 
-QString SettingsFile() { return Store().fileName(); }
+QString SettingsFile() {
+    return Store().fileName();
+}
 
 QString GetSetting(const QString& key, const QString& defaultValue) {
     QSettings store = Store();

@@ -20,8 +20,12 @@ public:
     static Runtime& Standard();
 };
 
-inline void DoEvents() { Runtime::Current().DoEvents(); }
-inline void End() { Runtime::Current().End(); }
+inline void DoEvents() {
+    Runtime::Current().DoEvents();
+}
+inline void End() {
+    Runtime::Current().End();
+}
 
 // The path of a file beside the program, e.g. BesideProgram("x/o.cjs"), with the platform's
 // separators.

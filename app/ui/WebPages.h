@@ -16,6 +16,8 @@ public:
     static WebPages& Standard();
 };
 
-inline void OpenWebPage(const QUrl& address) { WebPages::Current().Open(address); }
+inline void OpenWebPage(const QUrl& address) {
+    WebPages::Current().Open(address);
+}
 
 } // namespace app

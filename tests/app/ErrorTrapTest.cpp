@@ -9,11 +9,17 @@ namespace {
 
 const QString Location = "in Tolvane2021/08/31.Form2.Form_Load ";
 
-void Fail(const QString& description) { throw Failure(description); }
+void Fail(const QString& description) {
+    throw Failure(description);
+}
 
 // A routine without a trap of its own, two calls deep.
-void OpenTheDatabase() { Fail("Could not find file 'shop.mdb'."); }
-void ListTheTables() { OpenTheDatabase(); }
+void OpenTheDatabase() {
+    Fail("Could not find file 'shop.mdb'.");
+}
+void ListTheTables() {
+    OpenTheDatabase();
+}
 
 class ErrorTrapTest : public ::testing::Test {
 protected:

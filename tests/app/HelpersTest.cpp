@@ -78,7 +78,8 @@ protected:
     }
     static QStringList Texts(const QListWidget& list) {
         QStringList texts;
-        for (int i = 0; i < list.count(); ++i) texts << list.item(i)->text();
+        for (int i = 0; i < list.count(); ++i)
+            texts << list.item(i)->text();
         return texts;
     }
 

@@ -1,10 +1,10 @@
 // The page model and what every page shares: load once, show and hide, the pointer rule, the
 // hand pointer's file, the colours, the skin and the end of the program when a page is closed.
+#include "app/pages/Page.h"
 #include "app/helpers/ApplyFormColors.h"
 #include "app/helpers/ApplySkin.h"
 #include "app/pages/Controls.h"
 #include "app/pages/CursorFile.h"
-#include "app/pages/Page.h"
 #include "app/testing/TestPlatform.h"
 
 #include <gtest/gtest.h>
@@ -126,7 +126,7 @@ TEST_F(PageTest, PointerRuleShowsTheHandOverButtonsAndKeepsTheHourglass) {
     MoveMouseOver(page.button);
     EXPECT_EQ(page.MousePointer(), vbCustom);
     EXPECT_EQ(page.cursor().shape(), Qt::PointingHandCursor); // no HAND-M.CUR beside the program
-    MoveMouseOver(page.label); // labels have no rule of their own
+    MoveMouseOver(page.label);                                // labels have no rule of their own
     MoveMouseOver(page.option);
     EXPECT_EQ(page.MousePointer(), vbCustom);
     MoveMouseOver(page.text);
@@ -163,7 +163,8 @@ TEST_F(PageTest, ABrokenCursorFileIsReportedAndTheLoadGoesOn) {
     page.Load();
     EXPECT_FALSE(page.HasMouseIcon());
     ASSERT_EQ(platform.messages.shown.size(), 1);
-    EXPECT_TRUE(platform.messages.shown[0].prompt.contains("in Tolvane2021/08/31.FormT.Form_Load at line 108"));
+    EXPECT_TRUE(
+        platform.messages.shown[0].prompt.contains("in Tolvane2021/08/31.FormT.Form_Load at line 108"));
     EXPECT_EQ(page.Caption(), "Fendrel"); // line 110 still ran
 }
 

@@ -1,8 +1,8 @@
 // The layer over Qt: what the standard instances add to what the pages ask for.
 #include "app/helpers/SetAppTitle.h"
+#include "app/testing/TestPlatform.h"
 #include "app/ui/CommonDialog.h"
 #include "app/ui/MessageBox.h"
-#include "app/testing/TestPlatform.h"
 
 #include <gtest/gtest.h>
 

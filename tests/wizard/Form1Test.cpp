@@ -49,8 +49,9 @@ TEST_F(Form1Test, BrowseAsksForAnAccessDatabaseAndCancelKeepsThePath) {
     ASSERT_EQ(platform.files.requests.size(), 1);
     const app::OpenFileRequest& request = platform.files.requests[0];
     EXPECT_EQ(request.DialogTitle, "Select Access Database");
-    EXPECT_EQ(request.Filter, "All Microsoft Databases (*.mdb,*.accdb)|*.*db|Microsoft Database (*.mdb)|*.mdb|"
-                              "Microsoft 2007 Database (*.accdb)|*.accdb|");
+    EXPECT_EQ(request.Filter,
+              "All Microsoft Databases (*.mdb,*.accdb)|*.*db|Microsoft Database (*.mdb)|*.mdb|"
+              "Microsoft 2007 Database (*.accdb)|*.accdb|");
     EXPECT_TRUE(request.FileName.isEmpty());
     EXPECT_EQ(request.Flags, 0x280001);
     EXPECT_EQ(page().Text1->text(), "/data/old.mdb");

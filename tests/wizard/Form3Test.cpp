@@ -18,7 +18,8 @@ protected:
     Form3& page() { return wizard->Form3(); }
     static QStringList Texts(const QListWidget* list) {
         QStringList texts;
-        for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
         return texts;
     }
 };
@@ -42,7 +43,8 @@ TEST_F(Form3Test, MoveRightNeedsASelectionAndAFreePlace) {
     page().List1->setCurrentRow(0);
     page().PushButton5->click();
     emit page().List1->itemDoubleClicked(page().List1->item(0));
-    EXPECT_EQ(Messages().mid(1), QStringList({"You can only select one field.", "You can only select one field."}));
+    EXPECT_EQ(Messages().mid(1),
+              QStringList({"You can only select one field.", "You can only select one field."}));
     EXPECT_EQ(Texts(page().List2), QStringList({"City"}));
     EXPECT_EQ(Texts(page().List1), QStringList({"ID", "Notes"}));
 }

@@ -22,7 +22,9 @@
 #include <ostream>
 
 // Texts print as texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace wizard {
 
@@ -64,7 +66,8 @@ protected:
 
     QStringList Messages() const {
         QStringList prompts;
-        for (const app::ShownMessage& message : platform.messages.shown) prompts << message.prompt;
+        for (const app::ShownMessage& message : platform.messages.shown)
+            prompts << message.prompt;
         return prompts;
     }
 
