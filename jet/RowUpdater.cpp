@@ -44,6 +44,7 @@ void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values)
 void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values) {
     const Format& f = w_.format();
     halfway_ = false;
+    inBatch_ = w_.pending() != 0;
     check(values);
     const std::string where = "row " + std::to_string(id.row) + " on page " + std::to_string(id.page);
 
@@ -155,7 +156,7 @@ std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std
         // Within a batch only pages new in it take moved rows: any other page may hold rows that
         // move later, or copies to release, and would then have to be written both before and
         // after others, forcing the batch out early. Other pages take them in the next batch.
-        bool later = w_.pending() != 0 && !w_.appended(page);
+        bool later = inBatch_ && !w_.appended(page);
         if (page == home || page == current || it->second < size + 2 || later) {
             ++it;
             continue;

@@ -49,6 +49,7 @@ private:
     std::vector<std::size_t> offsets_;
     std::uint64_t moves_ = 0;
     bool halfway_ = false;
+    bool inBatch_ = false; // earlier updates wait in the write set
 };
 
 } // namespace jet
