@@ -16,6 +16,7 @@
 #include "jet/RowEncoder.h"
 #include "jet/RowLayout.h"
 #include "jet/TableLayout.h"
+#include "jet/TextEncoder.h"
 #include "jet/UsageMap.h"
 
 namespace {
@@ -238,4 +239,23 @@ TEST(CreatePages, EveryPageWrittenAndEveryDataPageInItsTablesMap) {
     EXPECT_EQ(listed, dataPages);
     EXPECT_GT(longValuePages, 100u);
     std::filesystem::remove(path);
+}
+
+TEST(CreateText, CompressedExactlyWhereAccessCompresses) {
+    // Bytes Access itself stored for these values in a Text column with Unicode Compression on.
+    auto encode = [](const std::string& s) { return jet::encodeJet4Text(jet::utf16FromUtf8(s), true); };
+    EXPECT_EQ(encode("ääkkösiä"), (jet::Bytes{0xFF, 0xFE, 0xE4, 0xE4, 0x6B, 0x6B, 0xF6, 0x73, 0x69, 0xE4}));
+    EXPECT_EQ(encode("ümlaut"), (jet::Bytes{0xFF, 0xFE, 0xFC, 0x6D, 0x6C, 0x61, 0x75, 0x74}));
+    EXPECT_EQ(encode("Мир"), (jet::Bytes{0x1C, 0x04, 0x38, 0x04, 0x40, 0x04}));
+    // Greek with spaces between the words: the whole value stays UCS-2, with no compressed runs.
+    EXPECT_EQ(encode("τ\u1F79τ' ἐγὼ"), (jet::Bytes{0xC4, 0x03, 0x79, 0x1F, 0xC4, 0x03, 0x27, 0x00, 0x20, 0x00, 0x10, 0x1F, 0xB3,
+                                               0x03, 0x7C, 0x1F}));
+    // Without the column's flag, or where nothing is gained, nothing is compressed.
+    EXPECT_EQ(jet::encodeJet4Text(jet::utf16FromUtf8("abc"), false), (jet::Bytes{'a', 0, 'b', 0, 'c', 0}));
+    EXPECT_EQ(encode("ab"), (jet::Bytes{'a', 0, 'b', 0}));
+    EXPECT_EQ(encode(""), jet::Bytes{});
+    // A character U+0100 and above anywhere keeps the value uncompressed; text that is not UTF-8 is refused.
+    EXPECT_EQ(encode("abcĀ").size(), 8u);
+    EXPECT_THROW(jet::utf16FromUtf8("\xC3"), jet::Error);
+    EXPECT_EQ(jet::utf16FromUtf8("😀").size(), 2u); // a surrogate pair
 }
