@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
+
 namespace app {
 
 struct ShownMessage {
@@ -46,10 +48,14 @@ public:
 
 class FakeRuntime final : public Runtime {
 public:
-    void DoEvents() override { ++yields; }
+    void DoEvents() override {
+        ++yields;
+        if (onYield) onYield();
+    }
     void End() override { ++ends; }
     QString ProgramFolder() override { return folder; }
 
+    std::function<void()> onYield; // what the user does while the program yields
     int yields = 0;
     int ends = 0;
     QString folder;

@@ -107,6 +107,17 @@ TEST_F(RemoveMatchingItemsTest, ComparesExactlyAndKeepsEmptyEntries) {
     EXPECT_EQ(Texts(a), QStringList({"Name", "City", "", "Zip"}));
 }
 
+TEST_F(RemoveMatchingItemsTest, SurvivesTheUserEmptyingAListWhileItYields) {
+    Fill(a, {"Name", "City", "Zip"});
+    Fill(b, {"Zip", "City"});
+    int passes = 0;
+    platform.runtime.onYield = [&] {
+        if (++passes == 2) a.clear();
+    };
+    RemoveMatchingItems(a, b);
+    EXPECT_EQ(a.count(), 0);
+}
+
 TEST_F(RemoveMatchingItemsTest, EmptyListsChangeNothing) {
     Fill(a, {"Name", "City"});
     RemoveMatchingItems(a, b);

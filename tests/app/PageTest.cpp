@@ -5,6 +5,7 @@
 #include "app/helpers/ApplySkin.h"
 #include "app/pages/Controls.h"
 #include "app/pages/CursorFile.h"
+#include "app/pages/ProgressBar.h"
 #include "app/testing/TestPlatform.h"
 
 #include <gtest/gtest.h>
@@ -166,6 +167,14 @@ TEST_F(PageTest, ABrokenCursorFileIsReportedAndTheLoadGoesOn) {
     EXPECT_TRUE(
         platform.messages.shown[0].prompt.contains("in Tolvane2021/08/31.FormT.Form_Load at line 108"));
     EXPECT_EQ(page.Caption(), "Fendrel"); // line 110 still ran
+}
+
+TEST(ProgressBar, ShowsItsTextUnchanged) {
+    TestPlatform platform;
+    ProgressBar bar;
+    bar.SetText("UPDATE [T] SET [C1] = '100%p %v' WHERE [C] = '5%m'");
+    bar.setValue(40);
+    EXPECT_EQ(bar.text(), "UPDATE [T] SET [C1] = '100%p %v' WHERE [C] = '5%m'");
 }
 
 TEST(CursorFile, RejectsIconsAndShortFiles) {

@@ -32,6 +32,15 @@ TEST_F(Form1Test, EveryKeystrokeIsStored) {
     EXPECT_EQ(Setting("Database"), " /data/shop.mdb ");
 }
 
+TEST_F(Form1Test, ASettingThatCannotBeStoredIsReported) {
+    ASSERT_TRUE(QDir().mkpath(SettingsFile())); // a folder where the file should be
+    page().Text1->setText("/data/shop.mdb");
+    ASSERT_EQ(platform.messages.shown.size(), 1);
+    EXPECT_EQ(platform.messages.shown[0].title, "Application Error");
+    EXPECT_TRUE(Messages()[0].contains("\r\nin Tolvane2021/08/31.Form1.Text1_Change at line 100\r\r"));
+    EXPECT_EQ(page().Text1->text(), "/data/shop.mdb");
+}
+
 TEST_F(Form1Test, SampleButtonFillsInTheSampleBesideTheProgram) {
     page().Text2->setText("secret");
     page().PushButton1->click();
