@@ -101,21 +101,8 @@ void Session::execute(const sql::DropColumn& s) {
 }
 
 std::size_t Session::execute(const sql::Update& s) {
-    jet::DatabaseWriter& w = writer();
-    // The statement's rows are written together when it ends, whether it ends well or not.
-    struct Batch {
-        jet::DatabaseWriter& w;
-        explicit Batch(jet::DatabaseWriter& writer) : w(writer) { w.beginBatch(); }
-        ~Batch() {
-            try {
-                w.commit();
-            } catch (...) {
-            }
-        }
-    } batch(w);
-    const std::size_t rows = executor_.run(s);
-    translatingErrors([&] { w.commit(); });
-    return rows;
+    writer();
+    return executor_.run(s);
 }
 
 std::vector<StoreColumn> Session::columns(const std::string& name) {

@@ -12,14 +12,17 @@
 #include <vector>
 
 #include "CreateCommand.h"
+#include "ExecCommand.h"
 #include "Json.h"
 #include "WriteCommands.h"
 #include "jet/Database.h"
 
 namespace {
 
-const char* kUsage = "usage: fendrel-db [--password PW] FILE tables|columns TABLE|rows TABLE|create SPEC.json|keys TABLE|\n"
-                     "       add-column TABLE NAME [SIZE]|drop-column TABLE NAME|apply SCRIPT\n";
+const char* kUsage =
+    "usage: fendrel-db [--password PW] FILE tables|columns TABLE|rows TABLE|create SPEC.json|keys TABLE|\n"
+    "       add-column TABLE NAME [SIZE]|drop-column TABLE NAME|apply SCRIPT|\n"
+    "       exec \"SQL\"|exec-file SCRIPT\n";
 
 int usage(const std::string& why) {
     std::cerr << "fendrel-db: " << why << "\n" << kUsage;
@@ -63,8 +66,12 @@ int main(int argc, char** argv) {
     } else if (command == "create") {
         if (args.size() != 3) return usage("create needs exactly one SPEC.json (or - for stdin)");
         return fendrel_db::runCreate(file, args[2], options.password);
+    } else if (fendrel_db::isExecCommand(command)) {
+        return fendrel_db::runExecCommand(
+            command, file, std::vector<std::string>(args.begin() + 2, args.end()), options.password);
     } else if (fendrel_db::isWriteCommand(command)) {
-        return fendrel_db::runWriteCommand(file, std::vector<std::string>(args.begin() + 1, args.end()), options.password);
+        return fendrel_db::runWriteCommand(file, std::vector<std::string>(args.begin() + 1, args.end()),
+                                           options.password);
     } else if (command == "columns" || command == "rows") {
         if (args.size() != 3) return usage(command + " needs exactly one TABLE");
     } else {
@@ -75,12 +82,14 @@ int main(int argc, char** argv) {
         auto db = jet::Database::open(file, options);
         std::string out;
         if (command == "tables") {
-            for (const auto& e : db->catalog()) out += e.name + "\t" + e.tableType + "\n";
+            for (const auto& e : db->catalog())
+                out += e.name + "\t" + e.tableType + "\n";
             flush(out, true);
         } else if (command == "columns") {
             auto def = db->table(args[2]);
             for (const auto& c : def->columns)
-                out += c.name + "\t" + jet::columnTypeName(c.type) + "\t" + std::to_string(displaySize(*db, c)) + "\n";
+                out += c.name + "\t" + jet::columnTypeName(c.type) + "\t" +
+                       std::to_string(displaySize(*db, c)) + "\n";
             flush(out, true);
         } else {
             jet::RowReader reader = db->rows(args[2]);

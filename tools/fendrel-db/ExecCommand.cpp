@@ -1,0 +1,109 @@
+#include "ExecCommand.h"
+
+#include "Json.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/JetValues.h"
+#include "db/sql/Parser.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+namespace fendrel_db {
+
+namespace {
+
+std::string connectionString(const std::string& file, const std::string& password) {
+    // The ACE provider opens every version; the file's own header tells which it is.
+    return "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + file +
+           ";JET OLEDB:Database Password=" + password;
+}
+
+void printRows(ADODB::RecordSet& rs) {
+    const jet::Column anyColumn; // a Text column: values keep their own kind
+    std::string line;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        line = "{";
+        const ADODB::FieldList fields = rs.Fields();
+        for (int i = 0; i < fields.count(); ++i) {
+            if (i) line += ",";
+            appendJsonString(line, fields(i).Name());
+            line += ":";
+            appendJsonValue(line, db::toJetValue(fields(i).Value(), anyColumn));
+        }
+        line += "}\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+}
+
+int execOne(const std::string& file, const std::string& sql, const std::string& password) {
+    const bool select = std::holds_alternative<db::sql::Select>(db::sql::parse(sql));
+    ADODB::Connection cn;
+    if (!select) cn.Mode = ADODB::adModeReadWrite;
+    cn.Open(connectionString(file, password));
+    if (!select) {
+        cn.Execute(sql);
+        return 0;
+    }
+    ADODB::RecordSet rs;
+    rs.Open(sql, cn, ADODB::adOpenStatic, ADODB::adLockReadOnly);
+    printRows(rs);
+    return 0;
+}
+
+int execFile(const std::string& file, const std::string& script, const std::string& password) {
+    std::ifstream in;
+    if (script != "-") {
+        in.open(script);
+        if (!in) {
+            std::cerr << "fendrel-db: cannot read " << script << "\n";
+            return 1;
+        }
+    }
+    std::istream& lines = script == "-" ? std::cin : in;
+    ADODB::Connection cn;
+    cn.Mode = ADODB::adModeReadWrite;
+    cn.Open(connectionString(file, password));
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t count = 0, lineNo = 0;
+    std::string line;
+    while (std::getline(lines, line)) {
+        ++lineNo;
+        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+        try {
+            cn.Execute(line);
+        } catch (const db::Error& e) {
+            std::cerr << "fendrel-db: line " << lineNo << ": " << e.description() << "\n";
+            return 1;
+        }
+        ++count;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("statements %zu  seconds %.3f\n", count, seconds);
+    return 0;
+}
+
+} // namespace
+
+bool isExecCommand(const std::string& command) {
+    return command == "exec" || command == "exec-file";
+}
+
+int runExecCommand(const std::string& command, const std::string& file, const std::vector<std::string>& args,
+                   const std::string& password) {
+    if (args.size() != 1) {
+        std::cerr << "fendrel-db: " << command << " needs exactly one "
+                  << (command == "exec" ? "statement" : "script") << "\n";
+        return 2;
+    }
+    try {
+        return command == "exec" ? execOne(file, args[0], password) : execFile(file, args[0], password);
+    } catch (const db::Error& e) {
+        std::cerr << "fendrel-db: " << e.description() << "\n";
+        return 1;
+    }
+}
+
+} // namespace fendrel_db

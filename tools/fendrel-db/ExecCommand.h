@@ -1,0 +1,18 @@
+#pragma once
+// The commands of fendrel-db that go through the data layer, as the program does:
+//
+//   FILE exec "SQL"          runs one statement; a SELECT prints its rows as `rows` does
+//   FILE exec-file SCRIPT|-  runs one statement a line (blank lines skipped) on one connection,
+//                            then prints how many ran and how long they took
+
+#include <string>
+#include <vector>
+
+namespace fendrel_db {
+
+bool isExecCommand(const std::string& command);
+// `args` are the command's own arguments (the statement, or the script's name).
+int runExecCommand(const std::string& command, const std::string& file, const std::vector<std::string>& args,
+                   const std::string& password);
+
+} // namespace fendrel_db
