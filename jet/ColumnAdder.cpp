@@ -4,6 +4,7 @@
 
 #include "jet/Error.h"
 #include "jet/NameMatch.h"
+#include "jet/RowUpdater.h"
 #include "jet/TableDefBytes.h"
 #include "jet/TableDefWriter.h"
 #include "jet/TableLayout.h"
@@ -18,20 +19,19 @@ void checkNewTextColumn(const TableDef& def, const std::string& name, unsigned s
         if (sameNameIgnoringCase(c.name, name)) throw Error("the table already has a column named \"" + c.name + "\"");
     if (def.columns.size() >= table_limits::MaxColumns)
         throw Error("the table has 255 columns, the most a table may have");
-    // Rows of a table without variable-length columns carry no variable-offset table, and every
-    // reader takes the definition's word for whether rows have one: the first such column would
-    // need every row rewritten first.
-    bool variable = def.varColumns > 0;
-    for (const Column& c : def.columns) variable = variable || !c.fixed();
-    if (!variable)
-        throw Unsupported("the table has only fixed-size columns (numbers, dates, Yes/No); adding a Text column to "
-                          "such a table is not supported yet");
     if (def.maxColumns >= table_limits::MaxColumns)
         throw Error("the table has used up its 255 column numbers (deleted columns keep theirs until the database is "
                     "compacted); compact it in Access, then try again");
 }
 
-void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, unsigned size, std::uint32_t sortOrder) {
+bool hasVariableColumns(const TableDef& def) {
+    bool variable = def.varColumns > 0;
+    for (const Column& c : def.columns) variable = variable || !c.fixed();
+    return variable;
+}
+
+void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, unsigned size, std::uint32_t sortOrder,
+                   const std::vector<RowId>& rows) {
     const Format& f = w.format();
     checkNewTextColumn(def, name, size);
 
@@ -58,6 +58,19 @@ void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, 
     const auto blockAt = encoded.begin() + static_cast<std::ptrdiff_t>(f.tdefBlocksStart);
     const auto nameAt = blockAt + static_cast<std::ptrdiff_t>(f.columnEntry);
     const std::size_t nameBytes = 2 + ByteView(encoded.data(), encoded.size()).u16(f.tdefBlocksStart + f.columnEntry);
+
+    if (!hasVariableColumns(def)) {
+        TableDef wider = def;
+        wider.columns.push_back(c);
+        wider.maxColumns = static_cast<std::uint16_t>(number + 1);
+        wider.varColumns = static_cast<std::uint16_t>(varIndex + 1);
+        RowUpdater rewrite(w, def, &wider);
+        for (RowId id : rows) {
+            rewrite.update(id, {});
+            if (w.pending() >= MaxPendingPages) w.commit();
+        }
+        w.commit();
+    }
 
     TableDefBytes t = readTableDefBytes(w, def.page);
     Bytes block = t.block;

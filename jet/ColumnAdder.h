@@ -9,6 +9,8 @@
 
 #include "jet/PageWriter.h"
 #include "jet/TableDef.h"
+#include "jet/TableScan.h"
+#include <vector>
 
 namespace jet {
 
@@ -19,6 +21,14 @@ inline constexpr unsigned DefaultTextColumnSize = 255;
 void checkNewTextColumn(const TableDef& def, const std::string& name, unsigned size);
 
 // Adds the column; in the file when it returns. `sortOrder` is the database's (0: Access's general).
-void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, unsigned size, std::uint32_t sortOrder);
+// A table that had only fixed-size columns has rows without a variable-offset table, and every
+// reader takes the definition's word for whether rows carry one: its rows (`rows`, every row's id)
+// are first rewritten with one, which readers of the old definition pass over, and only then is
+// the definition changed.
+void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, unsigned size, std::uint32_t sortOrder,
+                   const std::vector<RowId>& rows = {});
+
+// Whether the table's rows carry a variable-offset table.
+bool hasVariableColumns(const TableDef& def);
 
 } // namespace jet

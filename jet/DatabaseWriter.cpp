@@ -8,11 +8,6 @@
 
 namespace jet {
 
-namespace {
-// Pages a batch may hold in memory before they are written (64 MB of 4 KB pages).
-constexpr std::size_t kBatchPages = 16384;
-} // namespace
-
 template <class F> auto DatabaseWriter::guarded(F&& f) -> decltype(f()) {
     try {
         return f();
@@ -108,14 +103,19 @@ void DatabaseWriter::update(const std::string& table, RowKey row, const std::vec
         }
         throw;
     }
-    if (!batch_ || pages_->pending() >= kBatchPages) guarded([&] { pages_->commit(); });
+    if (!batch_ || pages_->pending() >= MaxPendingPages) guarded([&] { pages_->commit(); });
 }
 
 void DatabaseWriter::addTextColumn(const std::string& table, const std::string& column, unsigned size) {
     commit();
     Table& t = open(table);
     const std::uint32_t page = t.def->page;
-    guarded([&] { jet::addTextColumn(*pages_, *t.def, column, size, db_->header().sortOrder); });
+    std::vector<RowId> rows;
+    if (!hasVariableColumns(*t.def)) {
+        checkNewTextColumn(*t.def, column, size);
+        scan(table, 0, [&](RowKey k, const Value&) { rows.push_back(rowIdOf(k)); });
+    }
+    guarded([&] { jet::addTextColumn(*pages_, *t.def, column, size, db_->header().sortOrder, rows); });
     forget(page);
 }
 

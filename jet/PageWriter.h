@@ -18,6 +18,9 @@
 
 namespace jet {
 
+// Pages a long change may hold in memory before it writes them (64 MB of 4 KB pages).
+inline constexpr std::size_t MaxPendingPages = 16384;
+
 class PageWriter {
 public:
     // `fd` is the database opened for writing (held by the caller's lock); `codec` encodes pages

@@ -20,7 +20,8 @@ constexpr int kReleaseStage = 3;
 
 } // namespace
 
-RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def) : w_(writer), def_(def), maps_(writer) {
+RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def, const TableDef* writeAs)
+    : w_(writer), def_(def), out_(writeAs ? *writeAs : def), maps_(writer) {
     for (const auto& ri : def.realIndexes)
         for (const auto& ic : ri.columns) {
             if (ic.columnNumber >= indexed_.size()) indexed_.resize(ic.columnNumber + 1u, false);
@@ -29,6 +30,7 @@ RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def) : w_(writer), de
 }
 
 void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values) const {
+    if (&out_ != &def_ && !values.empty()) throw Error("internal error: values given for a row written in another layout");
     for (const auto& [at, v] : values) {
         if (at >= def_.columns.size()) throw Error("the table has no column " + std::to_string(at + 1));
         const Column& c = def_.columns[at];
@@ -74,11 +76,18 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
 
     // The row encoded again with the new values; nothing has changed yet if this throws.
     splitRow(f, def_, ByteView(old.data(), old.size()), fields_, offsets_);
-    std::vector<FieldValue> encoded(def_.columns.size());
+    std::vector<FieldValue> encoded(out_.columns.size());
     for (std::size_t i = 0; i < def_.columns.size(); ++i) {
-        encoded[i].null = fields_[i].null;
-        encoded[i].bit = fields_[i].bit;
-        encoded[i].bytes.assign(fields_[i].bytes.data(), fields_[i].bytes.data() + fields_[i].bytes.size());
+        std::size_t j = i;
+        if (&out_ != &def_) {
+            // The same column (by number) in the layout the row is written in.
+            for (j = 0; j < out_.columns.size() && out_.columns[j].number != def_.columns[i].number; ++j) {
+            }
+            if (j == out_.columns.size()) continue;
+        }
+        encoded[j].null = fields_[i].null;
+        encoded[j].bit = fields_[i].bit;
+        encoded[j].bytes.assign(fields_[i].bytes.data(), fields_[i].bytes.data() + fields_[i].bytes.size());
     }
     for (const auto& [at, v] : values) {
         try {
@@ -87,7 +96,7 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
             throw Error("column " + def_.columns[at].name + ": " + e.what());
         }
     }
-    const Bytes row = encodeRow(f, def_, encoded);
+    const Bytes row = encodeRow(f, out_, encoded);
     const ByteView rowView(row.data(), row.size());
 
     // Where it is, when its page can take it.

@@ -22,7 +22,9 @@ namespace jet {
 
 class RowUpdater {
 public:
-    RowUpdater(PageWriter& writer, const TableDef& def);
+    // With `writeAs`, rows read by `def` are written in that layout instead (a definition with
+    // the same columns and more; rows are only rewritten then, no values set).
+    RowUpdater(PageWriter& writer, const TableDef& def, const TableDef* writeAs = nullptr);
 
     // Sets columns (positions in def.columns) of the row with id `id`. Throws Error, with nothing
     // changed, when a value does not fit its column, the row would be longer than a row may be,
@@ -42,6 +44,7 @@ private:
 
     PageWriter& w_;
     const TableDef& def_;
+    const TableDef& out_;
     UsageMapEditor maps_;
     std::vector<bool> indexed_;           // by column number
     std::map<std::uint32_t, std::size_t> room_; // table pages known to have room, and how much
