@@ -1,6 +1,7 @@
 #include "jet/LongValue.h"
 
 #include <string>
+#include <unordered_set>
 
 #include "jet/DataPage.h"
 
@@ -36,8 +37,11 @@ std::vector<std::uint8_t> readLongValue(Pager& pager, ByteView field) {
         return out;
     }
     if (kind != long_value::Chain) corrupt("memo/OLE field has unknown kind " + std::to_string(kind));
+    // Each row may take part in the chain once: a pointer back into it would repeat its bytes.
+    std::unordered_set<std::uint32_t> seen;
     while (out.size() < length) {
         if (where.page == 0) corrupt("memo/OLE chain ends before its declared length");
+        if (!seen.insert(where.page << 8 | where.row).second) corrupt("memo/OLE chain runs in a loop");
         ByteView row = lvalRow(pager, where, keep);
         if (row.size() <= 4) corrupt("memo/OLE chain row without data");
         std::size_t take = std::min(row.size() - 4, length - out.size());

@@ -43,6 +43,8 @@ private:
     std::size_t at_;
 };
 
+constexpr std::size_t MaxDefinitionPages = 256;
+
 // Joins the definition's pages: the first whole, continuations from byte 8.
 std::vector<std::uint8_t> joinPages(Pager& pager, std::uint32_t first, std::vector<std::uint32_t>& pages) {
     std::vector<std::uint8_t> bytes;
@@ -50,6 +52,9 @@ std::vector<std::uint8_t> joinPages(Pager& pager, std::uint32_t first, std::vect
     std::uint32_t n = first;
     while (n != 0) {
         if (!seen.insert(n).second) corrupt("table definition pages form a loop at page " + std::to_string(n));
+        // The largest definition Access can make (255 columns, their names, 32 indexes) takes a
+        // few dozen pages.
+        if (pages.size() >= MaxDefinitionPages) corrupt("table definition runs over more than " + std::to_string(MaxDefinitionPages) + " pages");
         PageRef p = pager.page(n, page_type::TableDef, "table definition");
         ByteView v = p->view();
         if (bytes.empty())

@@ -4,15 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include "ReadAll.h"
-#include "jet/Database.h"
-#include "jet/UsageMap.h"
 
 namespace {
 
@@ -34,29 +31,6 @@ std::vector<std::size_t> probeOffsets(std::size_t pageSize) {
     return out;
 }
 
-// The pages a full read of the intact file uses: the definitions, usage maps and data pages of the
-// catalog and of every table, and the long-value pages.
-std::vector<std::uint32_t> pagesInUse(const fs::path& path, const Bytes& file, std::size_t pageSize) {
-    auto db = jet::Database::open(path.string());
-    std::vector<std::uint32_t> out;
-    auto addTable = [&](const jet::TableDef& def) {
-        out.insert(out.end(), def.pages.begin(), def.pages.end());
-        out.push_back(def.ownedPages.page);
-        jet::UsageMapCursor data(db->pager(), def.ownedPages);
-        while (auto p = data.next()) out.push_back(*p);
-    };
-    addTable(jet::readTableDef(db->pager(), jet::CatalogTablePage, db->codePage()));
-    for (const auto& e : db->catalog())
-        if (e.isTable() && e.tableType == "TABLE") addTable(*db->table(e.name));
-    for (std::size_t p = 1; p < file.size() / pageSize; ++p)
-        if (file[p * pageSize] == 0x01 && std::equal(file.begin() + static_cast<std::ptrdiff_t>(p * pageSize + 4),
-                                                      file.begin() + static_cast<std::ptrdiff_t>(p * pageSize + 8), "LVAL"))
-            out.push_back(static_cast<std::uint32_t>(p));
-    std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
-    return out;
-}
-
 void sweep(const char* name) {
     const fs::path path = fs::path(FENDREL_SHARED_DIR) / "fixtures/access" / name;
     if (!fs::exists(path)) GTEST_SKIP() << "fixture " << path << " is absent";
@@ -66,7 +40,7 @@ void sweep(const char* name) {
     const std::size_t pages = original.size() / pageSize;
     std::size_t errors = 0, runs = 0;
     Bytes b = original;
-    for (std::size_t p : pagesInUse(path, original, pageSize)) {
+    for (std::size_t p : fuzz::pagesInUse(path.string())) {
         for (std::size_t o : probeOffsets(pageSize)) {
             for (std::uint8_t v : {std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
                 std::uint8_t& at = b[p * pageSize + o];

@@ -2,6 +2,9 @@
 
 #include "jet/Database.h"
 #include "jet/Header.h"
+#include "jet/UsageMap.h"
+
+#include <algorithm>
 
 namespace fuzz {
 
@@ -37,6 +40,28 @@ std::string readAll(const std::uint8_t* data, std::size_t size) {
     } catch (const jet::Error& e) {
         return e.what();
     }
+}
+
+std::vector<std::uint32_t> pagesInUse(const std::string& path) {
+    auto db = jet::Database::open(path);
+    jet::Pager& pager = db->pager();
+    std::vector<std::uint32_t> out;
+    auto addTable = [&](const jet::TableDef& def) {
+        out.insert(out.end(), def.pages.begin(), def.pages.end());
+        out.push_back(def.ownedPages.page);
+        jet::UsageMapCursor data(pager, def.ownedPages);
+        while (auto p = data.next()) out.push_back(*p);
+    };
+    addTable(jet::readTableDef(pager, jet::CatalogTablePage, db->codePage()));
+    for (const auto& e : db->catalog())
+        if (e.isTable() && e.tableType == "TABLE") addTable(*db->table(e.name));
+    for (std::uint32_t p = 1; p < pager.pageCount(); ++p) {
+        jet::PageRef page = pager.page(p);
+        if (page->type() == jet::page_type::Data && page->view().u32(4) == 0x4C41564C) out.push_back(p); // "LVAL"
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
 }
 
 } // namespace fuzz

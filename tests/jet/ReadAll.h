@@ -12,4 +12,8 @@ namespace fuzz {
 // Returns "" when the whole file read cleanly, else the engine's error message.
 std::string readAll(const std::uint8_t* data, std::size_t size);
 
+// The pages a full read of an intact file uses: the definitions, usage maps and data pages of the
+// catalog and of every user table, and the long-value pages. Ascending, without repeats.
+std::vector<std::uint32_t> pagesInUse(const std::string& path);
+
 } // namespace fuzz
