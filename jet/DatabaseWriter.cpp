@@ -76,7 +76,8 @@ std::uint64_t DatabaseWriter::rowsMoved() const {
 
 void DatabaseWriter::scan(const std::string& table, std::size_t column,
                           const std::function<void(RowKey, const Value&)>& visit) {
-    commit();
+    // The scan reads the file: what a batch holds so far goes there first (the batch goes on).
+    guarded([&] { pages_->commit(); });
     RowReader reader = db_->rows(tableName(table));
     const TableDef& def = reader.def();
     if (column >= def.columns.size()) throw Error(db_->path() + ": table " + table + " has no column " + std::to_string(column + 1));

@@ -44,7 +44,8 @@ public:
     std::string tableName(const std::string& name);
     std::shared_ptr<const TableDef> table(const std::string& name);
 
-    // Calls visit with every row's key and its value of the column at position `column`.
+    // Calls visit with every row's key and its value of the column at position `column`. visit may
+    // update the rows it is given.
     void scan(const std::string& table, std::size_t column, const std::function<void(RowKey, const Value&)>& visit);
 
     // Sets columns (by position in table(name)->columns) of one row. See RowUpdater.

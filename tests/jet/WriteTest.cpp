@@ -274,6 +274,34 @@ TEST(UpdateRow, APageFilledToTheBrimThenEveryRowGrown) {
     }
 }
 
+TEST(UpdateRow, WhileScanningInAndOutOfBatches) {
+    TempDir dir;
+    const std::string db = dir.file("p.mdb");
+    makePeople(db, 1500, jet::Version::Jet4, 40);
+    auto model = readTable(db, "People");
+    {
+        DatabaseWriter w(db);
+        std::size_t seen = 0;
+        w.scan("People", 1, [&](jet::RowKey k, const jet::Value& v) {
+            ++seen;
+            w.update("People", k, {{1, text(v.text + " more")}});
+            model[k][1] += " more";
+        });
+        EXPECT_EQ(seen, model.size());
+        w.beginBatch();
+        seen = 0;
+        w.scan("People", 2, [&](jet::RowKey k, const jet::Value&) {
+            ++seen;
+            w.update("People", k, {{2, text("somewhere else entirely")}});
+            model[k][2] = "'somewhere else entirely";
+        });
+        w.commit();
+        EXPECT_EQ(seen, model.size());
+        EXPECT_GT(w.rowsMoved(), 0u);
+    }
+    EXPECT_EQ(readTable(db, "People"), model);
+}
+
 TEST(UpdateRow, CostsItsRowNotItsTable) {
     TempDir dir;
     const std::string db = dir.file("p.mdb");
