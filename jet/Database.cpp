@@ -48,7 +48,9 @@ std::unique_ptr<Database> Database::open(std::unique_ptr<PageFile> file, const O
         if (h.officeEncrypted)
             throw Unsupported("the file is encrypted with Office encryption (version " + std::to_string(h.officeCryptoMajor) +
                               "." + std::to_string(h.officeCryptoMinor) + "), which this program cannot read yet");
-        if (h.password != options.password) throw BadPassword(path + ": Not a valid password.");
+        // As with Access's own engine, a database without a password opens whatever password is
+        // given; one with a password opens only with that password.
+        if (!h.password.empty() && h.password != options.password) throw BadPassword(path + ": Not a valid password.");
         std::unique_ptr<PageCodec> codec;
         if (h.databaseKey != 0) codec = makeJetRc4Codec(h.databaseKey);
         auto pager = std::make_unique<Pager>(std::move(file), f, std::move(codec), options.cachePages);

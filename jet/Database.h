@@ -40,8 +40,9 @@ private:
 
 class Database {
 public:
-    // Opens the file read-only. Throws BadPassword ("Not a valid password.") when the password does
-    // not match, Unsupported for Office-encrypted files, Corrupt for damaged or foreign files.
+    // Opens the file read-only. Throws BadPassword ("Not a valid password.") when the database has a
+    // password and the one given differs (a database without one opens with any), Unsupported for
+    // Office-encrypted files, Corrupt for damaged or foreign files.
     static std::unique_ptr<Database> open(const std::string& path, const OpenOptions& options = {});
     static std::unique_ptr<Database> open(std::unique_ptr<PageFile> file, const OpenOptions& options = {});
 

@@ -170,7 +170,7 @@ if [[ -f $pwfile ]]; then
         fi
     done
     "$bin" "$pwfile" tables >/dev/null 2>&1 && fail "password file opened without a password"
-    "$bin" --password x "$access/jet4-2003-nopassword.mdb" tables >/dev/null 2>&1 && fail "file without a password opened with one"
+    "$bin" --password x "$access/jet4-2003-nopassword.mdb" tables >/dev/null 2>&1 || fail "file without a password refused a password"
     "$bin" "$access/jet4-2003-nopassword.mdb" tables >/dev/null 2>&1 || fail "file without a password does not open with the empty one"
 fi
 
