@@ -26,8 +26,7 @@ public:
     void need(std::size_t offset, std::size_t length, const char* what = "field") const {
         if (!contains(offset, length))
             corrupt(std::string(what) + " at offset " + std::to_string(offset) + " (+" +
-                    std::to_string(length) + ") lies outside its " + std::to_string(size_) +
-                    "-byte block");
+                    std::to_string(length) + ") lies outside its " + std::to_string(size_) + "-byte block");
     }
 
     ByteView sub(std::size_t offset, std::size_t length, const char* what = "field") const {
@@ -57,9 +56,7 @@ public:
                static_cast<std::uint32_t>(data_[o + 3]) << 24;
     }
     std::int32_t i32(std::size_t o) const { return static_cast<std::int32_t>(u32(o)); }
-    std::uint64_t u64(std::size_t o) const {
-        return u32(o) | static_cast<std::uint64_t>(u32(o + 4)) << 32;
-    }
+    std::uint64_t u64(std::size_t o) const { return u32(o) | static_cast<std::uint64_t>(u32(o + 4)) << 32; }
     std::int64_t i64(std::size_t o) const { return static_cast<std::int64_t>(u64(o)); }
     float f32(std::size_t o) const {
         std::uint32_t bits = u32(o);

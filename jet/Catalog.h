@@ -21,7 +21,7 @@ inline constexpr int JetLink = 6;
 
 // MSysObjects.Flags bits.
 namespace object_flag {
-inline constexpr std::uint32_t System = 0x80000000; // the engine's own tables
+inline constexpr std::uint32_t System = 0x80000000;       // the engine's own tables
 inline constexpr std::uint32_t AccessSystem = 0x00000002; // tables Access itself keeps
 } // namespace object_flag
 

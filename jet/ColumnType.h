@@ -38,6 +38,8 @@ std::string columnTypeName(ColumnType t);
 std::size_t fixedSizeOf(ColumnType t);
 
 // Memo and OLE: values stored through a 12-byte long-value field.
-inline bool isLongValue(ColumnType t) { return t == ColumnType::Memo || t == ColumnType::Ole; }
+inline bool isLongValue(ColumnType t) {
+    return t == ColumnType::Memo || t == ColumnType::Ole;
+}
 
 } // namespace jet

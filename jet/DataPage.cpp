@@ -14,7 +14,8 @@ unsigned dataPageRowCount(const Format& f, ByteView page) {
 RowSlot dataPageRow(const Format& f, ByteView page, unsigned index) {
     unsigned count = dataPageRowCount(f, page);
     if (index >= count)
-        corrupt("row " + std::to_string(index) + " asked of a data page with " + std::to_string(count) + " rows");
+        corrupt("row " + std::to_string(index) + " asked of a data page with " + std::to_string(count) +
+                " rows");
     std::size_t table = f.dataRowCount + 2;
     std::uint16_t raw = page.u16(table + 2 * std::size_t{index});
     RowSlot s;
@@ -29,8 +30,8 @@ RowSlot dataPageRow(const Format& f, ByteView page, unsigned index) {
 ByteView dataPageRowBytes(const Format& f, ByteView page, unsigned index, const char* what) {
     RowSlot s = dataPageRow(f, page, index);
     if (!s.fits)
-        corrupt(std::string(what) + " " + std::to_string(index) + " has bounds " + std::to_string(s.start) + ".." +
-                std::to_string(s.end) + " outside its data page");
+        corrupt(std::string(what) + " " + std::to_string(index) + " has bounds " + std::to_string(s.start) +
+                ".." + std::to_string(s.end) + " outside its data page");
     return page.sub(s.start, s.end - s.start);
 }
 

@@ -17,8 +17,8 @@ struct RowPointer {
 };
 
 struct RowSlot {
-    std::size_t start = 0; // offset of the row within the page
-    std::size_t end = 0;   // one past its last byte
+    std::size_t start = 0;   // offset of the row within the page
+    std::size_t end = 0;     // one past its last byte
     std::uint16_t flags = 0; // row_slot::Deleted / Overflow bits
     bool deleted() const { return flags & row_slot::Deleted; }
     bool moved() const { return (flags & row_slot::Overflow) && !deleted(); }

@@ -46,11 +46,13 @@ std::unique_ptr<Database> Database::open(std::unique_ptr<PageFile> file, const O
         applyHeaderMask(page0, f);
         Header h = parseHeader(page0, f);
         if (h.officeEncrypted)
-            throw Unsupported("the file is encrypted with Office encryption (version " + std::to_string(h.officeCryptoMajor) +
-                              "." + std::to_string(h.officeCryptoMinor) + "), which this program cannot read yet");
+            throw Unsupported("the file is encrypted with Office encryption (version " +
+                              std::to_string(h.officeCryptoMajor) + "." +
+                              std::to_string(h.officeCryptoMinor) + "), which this program cannot read yet");
         // As with Access's own engine, a database without a password opens whatever password is
         // given; one with a password opens only with that password.
-        if (!h.password.empty() && h.password != options.password) throw BadPassword(path + ": Not a valid password.");
+        if (!h.password.empty() && h.password != options.password)
+            throw BadPassword(path + ": Not a valid password.");
         std::unique_ptr<PageCodec> codec;
         if (h.databaseKey != 0) codec = makeJetRc4Codec(h.databaseKey);
         auto pager = std::make_unique<Pager>(std::move(file), f, std::move(codec), options.cachePages);
@@ -70,7 +72,8 @@ const std::vector<CatalogEntry>& Database::catalog() {
 namespace {
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 } // namespace
@@ -84,12 +87,16 @@ std::shared_ptr<const TableDef> Database::table(const std::string& name) {
         for (const auto& e : cat)
             if (e.isTable() && sameIgnoringCase(e.name, name)) found = found ? found : &e;
     if (!found) throw Error(path_ + ": no table named \"" + name + "\"");
-    if (found->id <= 0) throw Corrupt(path_ + ": damaged or not an Access database: table \"" + name + "\" has no definition page");
+    if (found->id <= 0)
+        throw Corrupt(path_ + ": damaged or not an Access database: table \"" + name +
+                      "\" has no definition page");
     auto id = static_cast<std::uint32_t>(found->id);
     return guarded([&] { return std::make_shared<const TableDef>(readTableDef(*pager_, id, codePage())); });
 }
 
-RowReader Database::rows(const std::string& name) { return RowReader(*this, table(name)); }
+RowReader Database::rows(const std::string& name) {
+    return RowReader(*this, table(name));
+}
 
 RowReader::RowReader(Database& db, std::shared_ptr<const TableDef> def) : db_(db), def_(std::move(def)) {
     scan_ = db_.guarded([&] { return std::make_unique<TableScan>(db_.pager(), *def_, db_.codePage()); });

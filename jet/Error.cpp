@@ -2,6 +2,8 @@
 
 namespace jet {
 
-void corrupt(const std::string& what) { throw Corrupt(what); }
+void corrupt(const std::string& what) {
+    throw Corrupt(what);
+}
 
 } // namespace jet

@@ -97,24 +97,36 @@ constexpr Format kAce17 = jet4Format(Version::Ace17);
 
 const char* versionName(Version v) {
     switch (v) {
-    case Version::Jet3: return "Jet3";
-    case Version::Jet4: return "Jet4";
-    case Version::Ace12: return "ACE12";
-    case Version::Ace14: return "ACE14";
-    case Version::Ace16: return "ACE16";
-    case Version::Ace17: return "ACE17";
+    case Version::Jet3:
+        return "Jet3";
+    case Version::Jet4:
+        return "Jet4";
+    case Version::Ace12:
+        return "ACE12";
+    case Version::Ace14:
+        return "ACE14";
+    case Version::Ace16:
+        return "ACE16";
+    case Version::Ace17:
+        return "ACE17";
     }
     return "?";
 }
 
 const Format& formatFor(Version v) {
     switch (v) {
-    case Version::Jet3: return kJet3;
-    case Version::Jet4: return kJet4;
-    case Version::Ace12: return kAce12;
-    case Version::Ace14: return kAce14;
-    case Version::Ace16: return kAce16;
-    case Version::Ace17: return kAce17;
+    case Version::Jet3:
+        return kJet3;
+    case Version::Jet4:
+        return kJet4;
+    case Version::Ace12:
+        return kAce12;
+    case Version::Ace14:
+        return kAce14;
+    case Version::Ace16:
+        return kAce16;
+    case Version::Ace17:
+        return kAce17;
     }
     return kJet4;
 }

@@ -34,13 +34,13 @@ namespace header {
 inline constexpr std::size_t EngineName = 0x04; // "Standard Jet DB" / "Standard ACE DB"
 inline constexpr std::size_t EngineNameLen = 15;
 inline constexpr std::size_t VersionByte = 0x14;
-inline constexpr std::size_t MaskStart = 0x18;  // start of the RC4-masked region
+inline constexpr std::size_t MaskStart = 0x18; // start of the RC4-masked region
 inline constexpr std::size_t Jet3SortOrder = 0x3A;
 inline constexpr std::size_t CodePage = 0x3C;
 inline constexpr std::size_t DatabaseKey = 0x3E;
 inline constexpr std::size_t Password = 0x42;
-inline constexpr std::size_t SortOrder = 0x6E;    // Jet4 and later
-inline constexpr std::size_t CreationDate = 0x72; // Jet4 and later
+inline constexpr std::size_t SortOrder = 0x6E;         // Jet4 and later
+inline constexpr std::size_t CreationDate = 0x72;      // Jet4 and later
 inline constexpr std::size_t OfficeCryptoInfo = 0x299; // ACE: u16 length, then EncryptionInfo
 inline constexpr std::uint8_t MaskKey[4] = {0xC7, 0xDA, 0x39, 0x6B};
 } // namespace header
@@ -56,9 +56,9 @@ inline constexpr std::uint16_t Overflow = 0x4000; // the row holds a pointer to 
 namespace long_value {
 inline constexpr std::size_t FieldSize = 12;
 inline constexpr std::uint32_t LengthMask = 0x3FFFFFFF;
-inline constexpr std::uint8_t Inline = 0x80;  // value follows the 12 bytes
-inline constexpr std::uint8_t OneRow = 0x40;  // one LVAL row holds it all
-inline constexpr std::uint8_t Chain = 0x00;   // a chain of LVAL rows
+inline constexpr std::uint8_t Inline = 0x80; // value follows the 12 bytes
+inline constexpr std::uint8_t OneRow = 0x40; // one LVAL row holds it all
+inline constexpr std::uint8_t Chain = 0x00;  // a chain of LVAL rows
 } // namespace long_value
 
 // Values of calculated columns (ACE 2010 and later) are wrapped: a 16-byte head, the length of the
@@ -87,8 +87,8 @@ struct Format {
     std::size_t passwordLength;   // bytes of the password field
 
     // Data pages.
-    std::size_t dataRowCount;  // u16 number of rows; the offset table follows
-    std::size_t dataTdefPage;  // u32 owning table definition page
+    std::size_t dataRowCount; // u16 number of rows; the offset table follows
+    std::size_t dataTdefPage; // u32 owning table definition page
 
     // Table definition: the block header.
     std::size_t tdefRowCount;
@@ -113,11 +113,11 @@ struct Format {
     std::size_t colNumber;
     std::size_t colVarIndex;
     std::size_t colSortOrder;
-    std::size_t colCodePage;   // Jet3 only
-    std::size_t colPrecision;  // numeric: precision, then scale
-    std::size_t colComplexId;  // ACE only
+    std::size_t colCodePage;  // Jet3 only
+    std::size_t colPrecision; // numeric: precision, then scale
+    std::size_t colComplexId; // ACE only
     std::size_t colFlags;
-    std::size_t colExtFlags;   // Jet4 family only
+    std::size_t colExtFlags; // Jet4 family only
     std::size_t colFixedOffset;
     std::size_t colLength;
 

@@ -22,13 +22,19 @@ Version detectVersion(const std::uint8_t* page0, std::size_t length) {
         corrupt("not an Access database (unknown engine name in the header)");
     }
     switch (page0[header::VersionByte]) {
-    case 0: return Version::Jet3;
-    case 1: return Version::Jet4;
-    case 2: return Version::Ace12;
-    case 3: return Version::Ace14;
+    case 0:
+        return Version::Jet3;
+    case 1:
+        return Version::Jet4;
+    case 2:
+        return Version::Ace12;
+    case 3:
+        return Version::Ace14;
     case 4: // some writers mark Access 2013 this way; the layout is ACE's
-    case 5: return Version::Ace16;
-    case 6: return Version::Ace17;
+    case 5:
+        return Version::Ace16;
+    case 6:
+        return Version::Ace17;
     default:
         throw Unsupported("unknown Access file version " + std::to_string(page0[header::VersionByte]));
     }
@@ -48,7 +54,8 @@ std::vector<std::uint8_t> passwordMaskForDate(double creationDate, std::size_t l
     if (std::isfinite(whole) && whole >= -2147483648.0 && whole <= 2147483647.0)
         days = static_cast<std::int32_t>(whole);
     auto bits = static_cast<std::uint32_t>(days);
-    for (std::size_t i = 0; i < length; ++i) mask[i] = static_cast<std::uint8_t>(bits >> (8 * (i % 4)));
+    for (std::size_t i = 0; i < length; ++i)
+        mask[i] = static_cast<std::uint8_t>(bits >> (8 * (i % 4)));
     return mask;
 }
 
@@ -62,16 +69,20 @@ Header parseHeader(const std::vector<std::uint8_t>& page0, const Format& f) {
     if (f.jet3) {
         h.sortOrder = page.u16(header::Jet3SortOrder);
         std::string raw;
-        for (std::size_t i = 0; i < pw.size() && pw.u8(i) != 0; ++i) raw.push_back(static_cast<char>(pw.u8(i)));
-        h.password = decodeCodePage(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(), h.codePage);
+        for (std::size_t i = 0; i < pw.size() && pw.u8(i) != 0; ++i)
+            raw.push_back(static_cast<char>(pw.u8(i)));
+        h.password =
+            decodeCodePage(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(), h.codePage);
     } else {
         h.sortOrder = page.u32(header::SortOrder);
         h.creationDate = page.f64(header::CreationDate);
         std::vector<std::uint8_t> bytes(pw.data(), pw.data() + pw.size());
         auto mask = passwordMaskForDate(h.creationDate, bytes.size());
-        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] ^= mask[i];
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] ^= mask[i];
         std::size_t chars = 0;
-        while (chars * 2 + 1 < bytes.size() && (bytes[chars * 2] | bytes[chars * 2 + 1]) != 0) ++chars;
+        while (chars * 2 + 1 < bytes.size() && (bytes[chars * 2] | bytes[chars * 2 + 1]) != 0)
+            ++chars;
         h.password = decodeUcs2(bytes.data(), chars * 2);
     }
     if (f.version != Version::Jet3 && f.version != Version::Jet4 && h.databaseKey != 0) {

@@ -13,12 +13,12 @@ namespace jet {
 
 struct Header {
     Version version = Version::Jet4;
-    std::uint16_t codePage = 0;      // Jet3 text; 0 means the default (1252)
-    std::uint32_t databaseKey = 0;   // non-zero: pages are encoded (Jet) or encrypted (ACE)
+    std::uint16_t codePage = 0;    // Jet3 text; 0 means the default (1252)
+    std::uint32_t databaseKey = 0; // non-zero: pages are encoded (Jet) or encrypted (ACE)
     std::uint32_t sortOrder = 0;
-    double creationDate = 0;         // Jet4 and later
-    std::string password;            // UTF-8; empty when the database has none
-    bool officeEncrypted = false;    // ACE file with Office encryption
+    double creationDate = 0;      // Jet4 and later
+    std::string password;         // UTF-8; empty when the database has none
+    bool officeEncrypted = false; // ACE file with Office encryption
     std::uint16_t officeCryptoMajor = 0, officeCryptoMinor = 0;
 };
 

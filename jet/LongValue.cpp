@@ -17,11 +17,13 @@ ByteView lvalRow(Pager& pager, RowPointer where, PageRef& keep) {
 } // namespace
 
 std::vector<std::uint8_t> readLongValue(Pager& pager, ByteView field) {
-    if (field.size() < long_value::FieldSize) corrupt("memo/OLE field of " + std::to_string(field.size()) + " bytes");
+    if (field.size() < long_value::FieldSize)
+        corrupt("memo/OLE field of " + std::to_string(field.size()) + " bytes");
     std::uint32_t head = field.u32(0);
     std::size_t length = head & long_value::LengthMask;
     std::uint8_t kind = field.u8(3) & 0xC0;
-    if (length > pager.file().size()) corrupt("memo/OLE value claims " + std::to_string(length) + " bytes, more than the file");
+    if (length > pager.file().size())
+        corrupt("memo/OLE value claims " + std::to_string(length) + " bytes, more than the file");
     std::vector<std::uint8_t> out;
     if (kind == long_value::Inline) {
         ByteView data = field.sub(long_value::FieldSize, length, "inline memo/OLE value");

@@ -1,8 +1,8 @@
 #include "jet/PageFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <filesystem>
 
 #include "jet/Error.h"

@@ -6,17 +6,21 @@ namespace jet {
 
 Pager::Pager(std::unique_ptr<PageFile> file, const Format& format, std::unique_ptr<PageCodec> codec,
              std::size_t cachePages)
-    : file_(std::move(file)), format_(format), codec_(std::move(codec)), capacity_(cachePages ? cachePages : 1) {
+    : file_(std::move(file)), format_(format), codec_(std::move(codec)),
+      capacity_(cachePages ? cachePages : 1) {
+    pageCount_ = countPages();
+}
+
+// Whole pages in the file, no more than the format allows.
+std::uint32_t Pager::countPages() const {
     std::uint64_t pages = file_->size() / format_.pageSize;
     std::uint64_t limit = maxFileSize(format_) / format_.pageSize;
-    pageCount_ = static_cast<std::uint32_t>(pages < limit ? pages : limit);
+    return static_cast<std::uint32_t>(pages < limit ? pages : limit);
 }
 
 void Pager::replaceFile(std::unique_ptr<PageFile> file) {
     file_ = std::move(file);
-    std::uint64_t pages = file_->size() / format_.pageSize;
-    std::uint64_t limit = maxFileSize(format_) / format_.pageSize;
-    pageCount_ = static_cast<std::uint32_t>(pages < limit ? pages : limit);
+    pageCount_ = countPages();
     lru_.clear();
     index_.clear();
 }
@@ -29,8 +33,8 @@ PageRef Pager::page(std::uint32_t n) {
         return *hit->second;
     }
     if (n >= pageCount_)
-        corrupt("page " + std::to_string(n) + " lies beyond the end of the file (" + std::to_string(pageCount_) +
-                " pages; is the file truncated?)");
+        corrupt("page " + std::to_string(n) + " lies beyond the end of the file (" +
+                std::to_string(pageCount_) + " pages; is the file truncated?)");
     std::vector<std::uint8_t> bytes(format_.pageSize);
     std::size_t got = file_->readAt(std::uint64_t{n} * format_.pageSize, bytes.data(), bytes.size());
     if (got != bytes.size()) corrupt("page " + std::to_string(n) + " could not be read in full");

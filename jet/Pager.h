@@ -55,6 +55,8 @@ public:
     std::uint64_t pagesRead() const { return pagesRead_; }
 
 private:
+    std::uint32_t countPages() const;
+
     std::unique_ptr<PageFile> file_;
     const Format& format_;
     std::unique_ptr<PageCodec> codec_;

@@ -5,7 +5,8 @@
 namespace jet {
 
 Rc4::Rc4(const std::uint8_t* key, std::size_t keyLength) {
-    for (int n = 0; n < 256; ++n) s_[n] = static_cast<std::uint8_t>(n);
+    for (int n = 0; n < 256; ++n)
+        s_[n] = static_cast<std::uint8_t>(n);
     std::uint8_t j = 0;
     for (int n = 0; n < 256; ++n) {
         j = static_cast<std::uint8_t>(j + s_[n] + key[static_cast<std::size_t>(n) % keyLength]);

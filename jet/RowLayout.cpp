@@ -8,7 +8,8 @@ namespace {
 
 // Reads the variable-offset table into `offsets` (one per variable column plus the end of the
 // data) and returns where the trailer (offset table and what follows) begins.
-std::size_t readVarOffsets(const Format& f, ByteView row, std::size_t maskBytes, std::vector<std::size_t>& offsets) {
+std::size_t readVarOffsets(const Format& f, ByteView row, std::size_t maskBytes,
+                           std::vector<std::size_t>& offsets) {
     const std::size_t len = row.size();
     if (f.jet3) {
         if (len < 1 + maskBytes + 1) corrupt("row too short for its variable-column count");
@@ -23,7 +24,8 @@ std::size_t readVarOffsets(const Format& f, ByteView row, std::size_t maskBytes,
         offsets.resize(count + 1);
         std::size_t used = 0;
         for (std::size_t i = 0; i <= count; ++i) {
-            while (used < jumps && i == row.u8(len - maskBytes - 2 - used)) ++used;
+            while (used < jumps && i == row.u8(len - maskBytes - 2 - used))
+                ++used;
             offsets[i] = row.u8(first - i) + 256 * used;
         }
         return first - count;
@@ -33,7 +35,8 @@ std::size_t readVarOffsets(const Format& f, ByteView row, std::size_t maskBytes,
     std::size_t tableBytes = 2 * (count + 1) + 2;
     if (len < 2 + maskBytes + tableBytes) corrupt("row too short for its variable-offset table");
     offsets.resize(count + 1);
-    for (std::size_t i = 0; i <= count; ++i) offsets[i] = row.u16(len - maskBytes - 4 - 2 * i);
+    for (std::size_t i = 0; i <= count; ++i)
+        offsets[i] = row.u16(len - maskBytes - 4 - 2 * i);
     return len - maskBytes - tableBytes;
 }
 
@@ -49,7 +52,8 @@ void splitRow(const Format& f, const TableDef& def, ByteView row, std::vector<Fi
     ByteView mask = row.sub(row.size() - maskBytes, maskBytes);
 
     bool hasVar = def.varColumns > 0;
-    for (const auto& c : def.columns) hasVar = hasVar || !c.fixed();
+    for (const auto& c : def.columns)
+        hasVar = hasVar || !c.fixed();
     std::size_t fixedEnd = row.size() - maskBytes;
     offsets.clear();
     if (hasVar) {
@@ -79,8 +83,7 @@ void splitRow(const Format& f, const TableDef& def, ByteView row, std::vector<Fi
         if (!set) continue;
         if (c.fixed()) {
             std::size_t start = countSize + c.fixedOffset, size = c.fixedSize();
-            if (start + size > fixedEnd)
-                corrupt("column " + c.name + " lies beyond the row's fixed data");
+            if (start + size > fixedEnd) corrupt("column " + c.name + " lies beyond the row's fixed data");
             out.bytes = row.sub(start, size);
         } else {
             if (c.varIndex >= rowVarCount) continue;

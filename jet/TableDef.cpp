@@ -51,10 +51,12 @@ std::vector<std::uint8_t> joinPages(Pager& pager, std::uint32_t first, std::vect
     std::unordered_set<std::uint32_t> seen;
     std::uint32_t n = first;
     while (n != 0) {
-        if (!seen.insert(n).second) corrupt("table definition pages form a loop at page " + std::to_string(n));
+        if (!seen.insert(n).second)
+            corrupt("table definition pages form a loop at page " + std::to_string(n));
         // The largest definition Access can make (255 columns, their names, 32 indexes) takes a
         // few dozen pages.
-        if (pages.size() >= MaxDefinitionPages) corrupt("table definition runs over more than " + std::to_string(MaxDefinitionPages) + " pages");
+        if (pages.size() >= MaxDefinitionPages)
+            corrupt("table definition runs over more than " + std::to_string(MaxDefinitionPages) + " pages");
         PageRef p = pager.page(n, page_type::TableDef, "table definition");
         ByteView v = p->view();
         if (bytes.empty())
@@ -107,7 +109,8 @@ TableDef readTableDef(Pager& pager, std::uint32_t firstPage, unsigned codePage) 
         ByteView b = c.take(f.columnEntry, "column");
         Column& col = t.columns[i];
         std::uint8_t code = b.u8(f.colType);
-        if (!isKnownColumnType(code)) corrupt("column " + std::to_string(i) + " has unknown type " + std::to_string(code));
+        if (!isKnownColumnType(code))
+            corrupt("column " + std::to_string(i) + " has unknown type " + std::to_string(code));
         col.type = static_cast<ColumnType>(code);
         col.number = b.u16(f.colNumber);
         col.varIndex = b.u16(f.colVarIndex);
@@ -130,10 +133,12 @@ TableDef readTableDef(Pager& pager, std::uint32_t firstPage, unsigned codePage) 
         if (col.number >= std::max<std::size_t>(t.maxColumns, columnCount))
             corrupt("column " + std::to_string(i) + " has number " + std::to_string(col.number) +
                     " beyond the table's " + std::to_string(t.maxColumns) + " columns");
-        if (col.fixed() && (col.type != ColumnType::Boolean || col.calculated()) && col.fixedOffset + col.fixedSize() > f.pageSize)
+        if (col.fixed() && (col.type != ColumnType::Boolean || col.calculated()) &&
+            col.fixedOffset + col.fixedSize() > f.pageSize)
             corrupt("fixed column " + std::to_string(i) + " lies beyond any row");
     }
-    for (auto& col : t.columns) col.name = c.name(f, codePage);
+    for (auto& col : t.columns)
+        col.name = c.name(f, codePage);
 
     fits(realCount, f.realIndexColumns, c.at(), "index column blocks");
     t.realIndexes.resize(realCount);
@@ -162,7 +167,8 @@ TableDef readTableDef(Pager& pager, std::uint32_t firstPage, unsigned codePage) 
             corrupt("index " + std::to_string(li.number) + " refers to missing index data " +
                     std::to_string(li.realIndex));
     }
-    for (auto& li : t.indexes) li.name = c.name(f, codePage);
+    for (auto& li : t.indexes)
+        li.name = c.name(f, codePage);
 
     // Columns come in the order of their numbers, as Access lists them; deleted ones leave gaps.
     std::stable_sort(t.columns.begin(), t.columns.end(),

@@ -20,12 +20,17 @@ bool TableScan::nextFields(std::vector<FieldBytes>& fields, RowId* id) {
                 RowPointer to{};
                 int hops = 0;
                 for (;;) {
-                    if (row.size() < 4) corrupt("moved row " + std::to_string(i) + " on page " + std::to_string(page_->number()) + " is too short for its pointer");
+                    if (row.size() < 4)
+                        corrupt("moved row " + std::to_string(i) + " on page " +
+                                std::to_string(page_->number()) + " is too short for its pointer");
                     to = RowPointer::fromU32(row.u32(0));
-                    if (++hops > MaxMoves) corrupt("moved row " + std::to_string(i) + " on page " + std::to_string(page_->number()) + " leads through too many pointers");
+                    if (++hops > MaxMoves)
+                        corrupt("moved row " + std::to_string(i) + " on page " +
+                                std::to_string(page_->number()) + " leads through too many pointers");
                     target_ = pager_.page(to.page, page_type::Data, "data");
                     if (target_->view().u32(f.dataTdefPage) != def_.page)
-                        corrupt("moved row on page " + std::to_string(page_->number()) + " points into another table's page " + std::to_string(to.page));
+                        corrupt("moved row on page " + std::to_string(page_->number()) +
+                                " points into another table's page " + std::to_string(to.page));
                     RowSlot t = dataPageRow(f, target_->view(), to.row);
                     row = dataPageRowBytes(f, target_->view(), to.row);
                     if (!(t.flags & row_slot::Overflow)) break;
@@ -50,7 +55,8 @@ bool TableScan::nextFields(std::vector<FieldBytes>& fields, RowId* id) {
 bool TableScan::next(std::vector<Value>& values) {
     if (!nextFields(fields_)) return false;
     values.resize(def_.columns.size());
-    for (std::size_t i = 0; i < def_.columns.size(); ++i) decodeValue(pager_, def_.columns[i], fields_[i], codePage_, values[i]);
+    for (std::size_t i = 0; i < def_.columns.size(); ++i)
+        decodeValue(pager_, def_.columns[i], fields_[i], codePage_, values[i]);
     return true;
 }
 

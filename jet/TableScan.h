@@ -39,8 +39,8 @@ private:
     const TableDef& def_;
     unsigned codePage_;
     UsageMapCursor pages_;
-    PageRef page_;     // current data page
-    PageRef target_;   // page a moved row lives on
+    PageRef page_;   // current data page
+    PageRef target_; // page a moved row lives on
     unsigned slot_ = 0, slots_ = 0;
     std::vector<FieldBytes> fields_;
     std::vector<std::size_t> offsets_;

@@ -54,10 +54,10 @@ private:
 };
 
 // Code points of bytes 0x80..0x9F in cp1252 (0 = undefined, kept as the C1 control).
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // Bytes 0x80..0xFF of cp1250 (Central European).
 constexpr char16_t kCp1250[128] = {
@@ -83,9 +83,12 @@ constexpr char16_t kCp1251Low[64] = {
 char16_t fromCodePage(std::uint8_t b, unsigned codePage) {
     if (b < 0x80) return b;
     switch (codePage) {
-    case 28591: return b;
-    case 1250: return kCp1250[b - 0x80];
-    case 1251: return b >= 0xC0 ? static_cast<char16_t>(0x0410 + (b - 0xC0)) : kCp1251Low[b - 0x80];
+    case 28591:
+        return b;
+    case 1250:
+        return kCp1250[b - 0x80];
+    case 1251:
+        return b >= 0xC0 ? static_cast<char16_t>(0x0410 + (b - 0xC0)) : kCp1251Low[b - 0x80];
     default:
         if (b < 0xA0) return kCp1252High[b - 0x80] ? kCp1252High[b - 0x80] : b;
         return b;
@@ -133,7 +136,8 @@ std::string decodeJet4Text(const std::uint8_t* data, std::size_t length) {
 std::string decodeCodePage(const std::uint8_t* data, std::size_t length, unsigned codePage) {
     std::string out;
     out.reserve(length);
-    for (std::size_t i = 0; i < length; ++i) appendUtf8(out, fromCodePage(data[i], codePage));
+    for (std::size_t i = 0; i < length; ++i)
+        appendUtf8(out, fromCodePage(data[i], codePage));
     return out;
 }
 

@@ -9,11 +9,13 @@ UsageMapCursor::UsageMapCursor(Pager& pager, RowPointer where) : pager_(pager) {
     row_.assign(row.data(), row.data() + row.size());
     kind_ = row_[0];
     if (kind_ == usage_map::Inline) {
-        if (row.size() < 5) corrupt("inline usage map on page " + std::to_string(where.page) + " is too short");
+        if (row.size() < 5)
+            corrupt("inline usage map on page " + std::to_string(where.page) + " is too short");
         base_ = row.u32(1);
         bitmap_.assign(row_.begin() + 5, row_.end());
     } else if (kind_ != usage_map::Reference) {
-        corrupt("usage map on page " + std::to_string(where.page) + " has unknown kind " + std::to_string(kind_));
+        corrupt("usage map on page " + std::to_string(where.page) + " has unknown kind " +
+                std::to_string(kind_));
     }
 }
 

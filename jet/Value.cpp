@@ -11,7 +11,8 @@ namespace jet {
 
 namespace {
 
-std::string decodeText(const Format& f, const Column& c, const std::uint8_t* data, std::size_t size, unsigned dbCodePage) {
+std::string decodeText(const Format& f, const Column& c, const std::uint8_t* data, std::size_t size,
+                       unsigned dbCodePage) {
     if (f.jet3) return decodeCodePage(data, size, c.codePage ? c.codePage : dbCodePage);
     return decodeJet4Text(data, size);
 }
@@ -34,7 +35,8 @@ void civilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
 ByteView unwrapCalculated(ByteView b) {
     if (b.size() < calculated_value::DataOffset) return b;
     std::size_t len = b.u32(calculated_value::LengthOffset);
-    return b.sub(calculated_value::DataOffset, std::min(len, b.size() - calculated_value::DataOffset), "calculated value");
+    return b.sub(calculated_value::DataOffset, std::min(len, b.size() - calculated_value::DataOffset),
+                 "calculated value");
 }
 
 // Calculated Decimal: u16 length, scale, sign, then up to 16 magnitude bytes: a leading
@@ -55,16 +57,19 @@ std::string calculatedDecimal(ByteView b) {
     std::size_t pos = 0, out = 16 - n;
     if (n % 8) {
         std::uint32_t w = mag.u32(0);
-        for (int k = 0; k < 4; ++k) be[out + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(w >> (24 - 8 * k));
+        for (int k = 0; k < 4; ++k)
+            be[out + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(w >> (24 - 8 * k));
         pos = 4;
         out += 4;
     }
     for (; pos + 8 <= n; pos += 8, out += 8) {
         std::uint64_t w = mag.u64(pos);
-        for (int k = 0; k < 8; ++k) be[out + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(w >> (56 - 8 * k));
+        for (int k = 0; k < 8; ++k)
+            be[out + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(w >> (56 - 8 * k));
     }
     for (int word = 0; word < 4; ++word)
-        for (int k = 0; k < 4; ++k) plain[1 + 4 * word + k] = be[4 * word + 3 - k];
+        for (int k = 0; k < 4; ++k)
+            plain[1 + 4 * word + k] = be[4 * word + 3 - k];
     return formatDecimal(ByteView(plain, sizeof plain), scale);
 }
 
@@ -97,22 +102,23 @@ std::string formatCurrency(std::int64_t scaled) {
     bool neg = scaled < 0;
     std::uint64_t mag = neg ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%s%llu.%04llu", neg ? "-" : "", static_cast<unsigned long long>(mag / 10000),
-                  static_cast<unsigned long long>(mag % 10000));
+    std::snprintf(buf, sizeof buf, "%s%llu.%04llu", neg ? "-" : "",
+                  static_cast<unsigned long long>(mag / 10000), static_cast<unsigned long long>(mag % 10000));
     return buf;
 }
 
 std::string formatGuid(ByteView b) {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b.u32(0), b.u16(4), b.u16(6),
-                  b.u8(8), b.u8(9), b.u8(10), b.u8(11), b.u8(12), b.u8(13), b.u8(14), b.u8(15));
+    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b.u32(0), b.u16(4),
+                  b.u16(6), b.u8(8), b.u8(9), b.u8(10), b.u8(11), b.u8(12), b.u8(13), b.u8(14), b.u8(15));
     return buf;
 }
 
 std::string formatDecimal(ByteView b, unsigned scale) {
     // Magnitude: four little-endian 32-bit words, most significant first.
     std::uint32_t words[4];
-    for (int i = 0; i < 4; ++i) words[i] = b.u32(1 + 4 * static_cast<std::size_t>(i));
+    for (int i = 0; i < 4; ++i)
+        words[i] = b.u32(1 + 4 * static_cast<std::size_t>(i));
     std::string digits;
     for (;;) {
         bool zero = true;
@@ -127,7 +133,8 @@ std::string formatDecimal(ByteView b, unsigned scale) {
         if (zero) break;
     }
     if (scale > 38) scale = 38;
-    while (digits.size() <= scale) digits.insert(digits.begin(), '0');
+    while (digits.size() <= scale)
+        digits.insert(digits.begin(), '0');
     if (scale) digits.insert(digits.end() - scale, '.');
     bool allZero = digits.find_first_not_of("0.") == std::string::npos;
     if ((b.u8(0) & 0x80) && !allZero) digits.insert(digits.begin(), '-');
@@ -178,31 +185,79 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
         std::size_t want = fixedSizeOf(c.type);
         if (want && b.size() < want && b.size() > 0) {
             std::uint8_t fill = (b.u8(b.size() - 1) & 0x80) ? 0xFF : 0x00;
-            for (std::size_t k = 0; k < want; ++k) widened[k] = k < b.size() ? b.u8(k) : fill;
+            for (std::size_t k = 0; k < want; ++k)
+                widened[k] = k < b.size() ? b.u8(k) : fill;
             b = ByteView(widened, want);
         }
     }
     auto needSize = [&](std::size_t n) {
-        if (b.size() < n) corrupt("value of column " + c.name + " is " + std::to_string(b.size()) + " bytes, needs " + std::to_string(n));
+        if (b.size() < n)
+            corrupt("value of column " + c.name + " is " + std::to_string(b.size()) + " bytes, needs " +
+                    std::to_string(n));
     };
     switch (c.type) {
-    case ColumnType::Boolean: break;
-    case ColumnType::Byte: needSize(1); out.kind = K::Integer; out.integer = b.u8(0); return;
+    case ColumnType::Boolean:
+        break;
+    case ColumnType::Byte:
+        needSize(1);
+        out.kind = K::Integer;
+        out.integer = b.u8(0);
+        return;
     case ColumnType::Integer:
-        needSize(2); out.kind = K::Integer; out.integer = static_cast<std::int16_t>(b.u16(0)); return;
-    case ColumnType::Long: needSize(4); out.kind = K::Integer; out.integer = b.i32(0); return;
-    case ColumnType::BigInt: needSize(8); out.kind = K::Integer; out.integer = b.i64(0); return;
-    case ColumnType::Complex: needSize(4); out.kind = K::ComplexId; out.integer = b.i32(0); return;
-    case ColumnType::Currency: needSize(8); out.kind = K::Currency; out.integer = b.i64(0); return;
-    case ColumnType::Single: needSize(4); out.kind = K::Single; out.real = b.f32(0); return;
-    case ColumnType::Double: needSize(8); out.kind = K::Double; out.real = b.f64(0); return;
-    case ColumnType::DateTime: needSize(8); out.kind = K::DateTime; out.real = b.f64(0); return;
-    case ColumnType::Guid: needSize(16); out.kind = K::Guid; out.text = formatGuid(b); return;
-    case ColumnType::Decimal: needSize(17); out.kind = K::Decimal; out.text = formatDecimal(b, c.scale); return;
+        needSize(2);
+        out.kind = K::Integer;
+        out.integer = static_cast<std::int16_t>(b.u16(0));
+        return;
+    case ColumnType::Long:
+        needSize(4);
+        out.kind = K::Integer;
+        out.integer = b.i32(0);
+        return;
+    case ColumnType::BigInt:
+        needSize(8);
+        out.kind = K::Integer;
+        out.integer = b.i64(0);
+        return;
+    case ColumnType::Complex:
+        needSize(4);
+        out.kind = K::ComplexId;
+        out.integer = b.i32(0);
+        return;
+    case ColumnType::Currency:
+        needSize(8);
+        out.kind = K::Currency;
+        out.integer = b.i64(0);
+        return;
+    case ColumnType::Single:
+        needSize(4);
+        out.kind = K::Single;
+        out.real = b.f32(0);
+        return;
+    case ColumnType::Double:
+        needSize(8);
+        out.kind = K::Double;
+        out.real = b.f64(0);
+        return;
+    case ColumnType::DateTime:
+        needSize(8);
+        out.kind = K::DateTime;
+        out.real = b.f64(0);
+        return;
+    case ColumnType::Guid:
+        needSize(16);
+        out.kind = K::Guid;
+        out.text = formatGuid(b);
+        return;
+    case ColumnType::Decimal:
+        needSize(17);
+        out.kind = K::Decimal;
+        out.text = formatDecimal(b, c.scale);
+        return;
     case ColumnType::ExtDateTime: {
         out.kind = K::ExtDateTime;
         std::size_t n = 0;
-        while (n < b.size() && b.u8(n) != 0) ++n;
+        while (n < b.size() && b.u8(n) != 0)
+            ++n;
         out.text.assign(reinterpret_cast<const char*>(b.data()), n);
         for (char& ch : out.text)
             if (static_cast<unsigned char>(ch) >= 0x80) ch = '?';

@@ -40,7 +40,8 @@ struct Value {
 };
 
 // Decodes one field. `dbCodePage` is the database's code page (Jet3 text).
-void decodeValue(Pager& pager, const Column& column, const FieldBytes& field, unsigned dbCodePage, Value& out);
+void decodeValue(Pager& pager, const Column& column, const FieldBytes& field, unsigned dbCodePage,
+                 Value& out);
 
 // "YYYY-MM-DD HH:MM:SS", rounded to the nearest second.
 std::string formatDateTime(double days);

@@ -1,6 +1,7 @@
 // Damaged files: the bytes the reader trusts, broken in turn on every page a full read uses, must
-// give an engine error or a clean read, never a crash, a hang or a runaway allocation (the sanitizers watch). Starts from the
-// real fixtures when present; the fuzzer's findings are kept in fuzz_findings/ and replayed here.
+// give an engine error or a clean read, never a crash, a hang or a runaway allocation (the sanitizers watch).
+// Starts from the real fixtures when present; the fuzzer's findings are kept in fuzz_findings/ and replayed
+// here.
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,12 @@ Bytes slurp(const fs::path& p) {
 // and the end where rows, names and null masks live.
 std::vector<std::size_t> probeOffsets(std::size_t pageSize) {
     std::vector<std::size_t> out;
-    for (std::size_t o = 0; o < 0x48; ++o) out.push_back(o);
-    for (std::size_t o = 0x48; o < 0x180; o += 11) out.push_back(o);
-    for (std::size_t o = pageSize - 40; o < pageSize; o += 3) out.push_back(o);
+    for (std::size_t o = 0; o < 0x48; ++o)
+        out.push_back(o);
+    for (std::size_t o = 0x48; o < 0x180; o += 11)
+        out.push_back(o);
+    for (std::size_t o = pageSize - 40; o < pageSize; o += 3)
+        out.push_back(o);
     return out;
 }
 
@@ -67,9 +71,15 @@ void sweep(const char* name) {
     EXPECT_GT(errors, 0u) << runs << " damaged copies all read cleanly";
 }
 
-TEST(Corruption, Jet3EveryPageBroken) { sweep("jet3-97-basic.mdb"); }
-TEST(Corruption, Jet4EveryPageBroken) { sweep("jet4-2003-nopassword.mdb"); }
-TEST(Corruption, Jet4MemoEveryPageBroken) { sweep("jet4-2000-memo-ole.mdb"); }
+TEST(Corruption, Jet3EveryPageBroken) {
+    sweep("jet3-97-basic.mdb");
+}
+TEST(Corruption, Jet4EveryPageBroken) {
+    sweep("jet4-2003-nopassword.mdb");
+}
+TEST(Corruption, Jet4MemoEveryPageBroken) {
+    sweep("jet4-2000-memo-ole.mdb");
+}
 
 TEST(Corruption, FuzzFindingsGiveCleanErrors) {
     const fs::path dir = fs::path(FENDREL_SOURCE_DIR) / "tests/jet/fuzz_findings";

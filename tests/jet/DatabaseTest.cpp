@@ -27,7 +27,8 @@ Bytes makeFile(std::uint8_t versionByte, const std::u16string& password, std::ui
     std::memcpy(&page[0x72], &created, 8);
     page[0x3C] = 0xE4; // code page 1252
     page[0x3D] = 0x04;
-    for (int i = 0; i < 4; ++i) page[0x3E + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(key >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        page[0x3E + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(key >> (8 * i));
     Bytes mask = jet::passwordMaskForDate(created, 40);
     for (std::size_t i = 0; i < 40; ++i) {
         std::uint8_t b = 0;
@@ -90,14 +91,16 @@ TEST(Open, FormatComesFromTheVersionByte) {
 
 TEST(Open, OfficeEncryptionIsRefusedAndJetEncodingIsNot) {
     Bytes ace = makeFile(3, u"", 0x12345678);
-    ace[0x299] = 8;      // EncryptionInfo length
-    ace[0x29B] = 4;      // version 4.4
+    ace[0x299] = 8; // EncryptionInfo length
+    ace[0x29B] = 4; // version 4.4
     ace[0x29D] = 4;
     try {
         openBytes(ace);
         ADD_FAILURE() << "opened an Office-encrypted file";
     } catch (const jet::Unsupported& e) {
-        EXPECT_NE(std::string(e.what()).find("mem.mdb: the file is encrypted with Office encryption (version 4.4)"), std::string::npos)
+        EXPECT_NE(
+            std::string(e.what()).find("mem.mdb: the file is encrypted with Office encryption (version 4.4)"),
+            std::string::npos)
             << e.what();
     }
     // A Jet4 file with a database key is RC4-encoded, which is read transparently.
@@ -107,14 +110,17 @@ TEST(Open, OfficeEncryptionIsRefusedAndJetEncodingIsNot) {
 TEST(Open, DamagedAndForeignFilesGiveErrorsNamingTheFile) {
     EXPECT_EQ(errorOf({}), "mem.mdb: damaged or not an Access database: the file is empty");
     Bytes text(51, 'x');
-    EXPECT_NE(errorOf(text).find("mem.mdb: damaged or not an Access database: not an Access database"), std::string::npos);
+    EXPECT_NE(errorOf(text).find("mem.mdb: damaged or not an Access database: not an Access database"),
+              std::string::npos);
     Bytes cut = makeFile(1, u"");
     cut.resize(3000);
     EXPECT_NE(errorOf(cut).find("ends inside its header page"), std::string::npos);
     // Page 0 alone: the catalog's definition page does not exist.
-    EXPECT_NE(errorOf(makeFile(1, u"", 0, 0)).find("page 2 lies beyond the end of the file"), std::string::npos);
+    EXPECT_NE(errorOf(makeFile(1, u"", 0, 0)).find("page 2 lies beyond the end of the file"),
+              std::string::npos);
     // A catalog page of the wrong type.
-    EXPECT_NE(errorOf(makeFile(1, u"", 0, 2)).find("page 2 should be a table definition page"), std::string::npos);
+    EXPECT_NE(errorOf(makeFile(1, u"", 0, 2)).find("page 2 should be a table definition page"),
+              std::string::npos);
     try {
         jet::Database::open("/nonexistent/x.mdb");
         ADD_FAILURE();
@@ -123,9 +129,11 @@ TEST(Open, DamagedAndForeignFilesGiveErrorsNamingTheFile) {
     }
 }
 
-std::string fixture(const char* name) { return std::string(FENDREL_SHARED_DIR) + "/fixtures/access/" + name; }
+std::string fixture(const char* name) {
+    return std::string(FENDREL_SHARED_DIR) + "/fixtures/access/" + name;
+}
 
-#define NEED_FIXTURE(path) \
+#define NEED_FIXTURE(path)                                                                                   \
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "fixture " << path << " is absent"
 
 TEST(OpenFixtures, ListingTablesReadsAHandfulOfPagesAndScansStream) {
@@ -151,7 +159,8 @@ TEST(OpenFixtures, ColumnsKeepTheirNumbersAcrossDeletedAndInsertedColumns) {
     NEED_FIXTURE(path);
     auto def = jet::Database::open(path)->table("Table1");
     std::vector<int> numbers;
-    for (const auto& c : def->columns) numbers.push_back(c.number);
+    for (const auto& c : def->columns)
+        numbers.push_back(c.number);
     EXPECT_EQ(numbers, (std::vector<int>{0, 2, 3, 5}));
     EXPECT_EQ(def->maxColumns, 6);
 }

@@ -11,8 +11,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-jet::Column column(const char* name, jet::ColumnType type, std::uint16_t number, bool fixed, std::uint16_t varIndex = 0,
-                   std::uint16_t fixedOffset = 0, std::uint16_t length = 0) {
+jet::Column column(const char* name, jet::ColumnType type, std::uint16_t number, bool fixed,
+                   std::uint16_t varIndex = 0, std::uint16_t fixedOffset = 0, std::uint16_t length = 0) {
     jet::Column c;
     c.name = name;
     c.type = type;
@@ -29,7 +29,9 @@ void put16(Bytes& b, std::uint16_t v) {
     b.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-std::string text(const jet::FieldBytes& f) { return std::string(reinterpret_cast<const char*>(f.bytes.data()), f.bytes.size()); }
+std::string text(const jet::FieldBytes& f) {
+    return std::string(reinterpret_cast<const char*>(f.bytes.data()), f.bytes.size());
+}
 
 // A Jet4 table: Long (col 0, fixed), Text (col 1, var 0), a deleted column's var slot 1, Text
 // (col 3, var 2), Yes/No (col 4), and Long (col 6, fixed at 4), added after the row was written.
@@ -48,15 +50,15 @@ jet::TableDef jet4Table() {
 // The row as written when the table had 5 columns (numbers 0..4).
 Bytes jet4Row(std::uint8_t nullMask) {
     Bytes r;
-    put16(r, 5);                           // columns in this row
-    r.insert(r.end(), {42, 0, 0, 0});      // id
-    r.insert(r.end(), {'x', 'y'});         // a (var 0) at 6..8
-    r.insert(r.end(), {'z'});              // b (var 2) at 8..9; var 1 is empty
-    put16(r, 9);                           // end of the variable data
-    put16(r, 8);                           // var 2
-    put16(r, 8);                           // var 1
-    put16(r, 6);                           // var 0
-    put16(r, 3);                           // variable columns in this row
+    put16(r, 5);                      // columns in this row
+    r.insert(r.end(), {42, 0, 0, 0}); // id
+    r.insert(r.end(), {'x', 'y'});    // a (var 0) at 6..8
+    r.insert(r.end(), {'z'});         // b (var 2) at 8..9; var 1 is empty
+    put16(r, 9);                      // end of the variable data
+    put16(r, 8);                      // var 2
+    put16(r, 8);                      // var 1
+    put16(r, 6);                      // var 0
+    put16(r, 3);                      // variable columns in this row
     r.push_back(nullMask);
     return r;
 }
@@ -90,16 +92,17 @@ TEST(RowLayout, Jet3JumpTableLiftsOffsetsPast256) {
     jet::TableDef t;
     t.maxColumns = 2;
     t.varColumns = 2;
-    t.columns = {column("a", jet::ColumnType::Text, 0, false, 0), column("b", jet::ColumnType::Text, 1, false, 1)};
-    Bytes r{2};                         // columns in this row
-    r.insert(r.end(), 200, 'a');        // a at 1..201
-    r.insert(r.end(), 100, 'b');        // b at 201..301
-    r.push_back(301 & 0xFF);            // end of data (301 = 256 + 45)
-    r.push_back(201);                   // b
-    r.push_back(1);                     // a
-    r.push_back(2);                     // jump: entries from index 2 on are past 256
-    r.push_back(2);                     // variable columns
-    r.push_back(0b11);                  // null mask
+    t.columns = {column("a", jet::ColumnType::Text, 0, false, 0),
+                 column("b", jet::ColumnType::Text, 1, false, 1)};
+    Bytes r{2};                  // columns in this row
+    r.insert(r.end(), 200, 'a'); // a at 1..201
+    r.insert(r.end(), 100, 'b'); // b at 201..301
+    r.push_back(301 & 0xFF);     // end of data (301 = 256 + 45)
+    r.push_back(201);            // b
+    r.push_back(1);              // a
+    r.push_back(2);              // jump: entries from index 2 on are past 256
+    r.push_back(2);              // variable columns
+    r.push_back(0b11);           // null mask
     std::vector<jet::FieldBytes> fields;
     std::vector<std::size_t> offsets;
     jet::splitRow(f, t, jet::ByteView(r.data(), r.size()), fields, offsets);
@@ -112,7 +115,9 @@ TEST(RowLayout, RowsWhoseTablesDoNotFitAreCorrupt) {
     jet::TableDef t = jet4Table();
     std::vector<jet::FieldBytes> fields;
     std::vector<std::size_t> offsets;
-    auto split = [&](const Bytes& r) { jet::splitRow(f, t, jet::ByteView(r.data(), r.size()), fields, offsets); };
+    auto split = [&](const Bytes& r) {
+        jet::splitRow(f, t, jet::ByteView(r.data(), r.size()), fields, offsets);
+    };
 
     Bytes row = jet4Row(0xFF);
     row[row.size() - 3] = 200; // claims 200 variable columns

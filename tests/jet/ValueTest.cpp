@@ -31,10 +31,12 @@ TEST(ValueText, CurrencyHasFourDecimals) {
     EXPECT_EQ(jet::formatCurrency(std::numeric_limits<std::int64_t>::min()), "-922337203685477.5808");
 }
 
-std::vector<std::uint8_t> decimalBytes(bool negative, std::uint32_t w3, std::uint32_t w2, std::uint32_t w1, std::uint32_t w0) {
+std::vector<std::uint8_t> decimalBytes(bool negative, std::uint32_t w3, std::uint32_t w2, std::uint32_t w1,
+                                       std::uint32_t w0) {
     std::vector<std::uint8_t> b{static_cast<std::uint8_t>(negative ? 0x80 : 0)};
     for (std::uint32_t w : {w3, w2, w1, w0})
-        for (int k = 0; k < 4; ++k) b.push_back(static_cast<std::uint8_t>(w >> (8 * k)));
+        for (int k = 0; k < 4; ++k)
+            b.push_back(static_cast<std::uint8_t>(w >> (8 * k)));
     return b;
 }
 
@@ -49,7 +51,8 @@ TEST(ValueText, DecimalsKeepTheirScale) {
     b = decimalBytes(false, 0, 1, 0, 0);
     EXPECT_EQ(jet::formatDecimal(jet::ByteView(b.data(), b.size()), 0), "18446744073709551616");
     b = decimalBytes(false, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF);
-    EXPECT_EQ(jet::formatDecimal(jet::ByteView(b.data(), b.size()), 0), "340282366920938463463374607431768211455");
+    EXPECT_EQ(jet::formatDecimal(jet::ByteView(b.data(), b.size()), 0),
+              "340282366920938463463374607431768211455");
 }
 
 TEST(ValueText, ReplicationIdsAreMixedEndianUpperCase) {

@@ -11,11 +11,21 @@ void appendJsonString(std::string& out, const std::string& s) {
     for (char ch : s) {
         auto c = static_cast<unsigned char>(ch);
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char buf[8];
@@ -73,19 +83,37 @@ template <class T> void appendNumber(std::string& out, T value) {
 void appendJsonValue(std::string& out, const jet::Value& v) {
     using K = jet::Value::Kind;
     switch (v.kind) {
-    case K::Null: out += "null"; return;
-    case K::Boolean: out += v.boolean ? "true" : "false"; return;
+    case K::Null:
+        out += "null";
+        return;
+    case K::Boolean:
+        out += v.boolean ? "true" : "false";
+        return;
     case K::Integer:
-    case K::ComplexId: out += std::to_string(v.integer); return;
-    case K::Single: appendNumber(out, static_cast<float>(v.real)); return;
-    case K::Double: appendNumber(out, v.real); return;
-    case K::Currency: appendJsonString(out, jet::formatCurrency(v.integer)); return;
-    case K::DateTime: appendJsonString(out, jet::formatDateTime(v.real)); return;
+    case K::ComplexId:
+        out += std::to_string(v.integer);
+        return;
+    case K::Single:
+        appendNumber(out, static_cast<float>(v.real));
+        return;
+    case K::Double:
+        appendNumber(out, v.real);
+        return;
+    case K::Currency:
+        appendJsonString(out, jet::formatCurrency(v.integer));
+        return;
+    case K::DateTime:
+        appendJsonString(out, jet::formatDateTime(v.real));
+        return;
     case K::Decimal:
     case K::ExtDateTime:
     case K::Text:
-    case K::Guid: appendJsonString(out, v.text); return;
-    case K::Binary: appendJsonString(out, "base64:" + base64(v.bytes)); return;
+    case K::Guid:
+        appendJsonString(out, v.text);
+        return;
+    case K::Binary:
+        appendJsonString(out, "base64:" + base64(v.bytes));
+        return;
     }
 }
 
