@@ -190,66 +190,44 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
             b = ByteView(widened, want);
         }
     }
-    auto needSize = [&](std::size_t n) {
-        if (b.size() < n)
-            corrupt("value of column " + c.name + " is " + std::to_string(b.size()) + " bytes, needs " +
-                    std::to_string(n));
+    // Fixed-size values must have their bytes (Extended Date/Time is read up to its NUL).
+    if (std::size_t n = fixedSizeOf(c.type); n && c.type != ColumnType::ExtDateTime && b.size() < n)
+        corrupt("value of column " + c.name + " is " + std::to_string(b.size()) + " bytes, needs " +
+                std::to_string(n));
+    auto whole = [&](K kind, std::int64_t v) {
+        out.kind = kind;
+        out.integer = v;
+    };
+    auto real = [&](K kind, double v) {
+        out.kind = kind;
+        out.real = v;
     };
     switch (c.type) {
     case ColumnType::Boolean:
         break;
     case ColumnType::Byte:
-        needSize(1);
-        out.kind = K::Integer;
-        out.integer = b.u8(0);
-        return;
+        return whole(K::Integer, b.u8(0));
     case ColumnType::Integer:
-        needSize(2);
-        out.kind = K::Integer;
-        out.integer = static_cast<std::int16_t>(b.u16(0));
-        return;
+        return whole(K::Integer, static_cast<std::int16_t>(b.u16(0)));
     case ColumnType::Long:
-        needSize(4);
-        out.kind = K::Integer;
-        out.integer = b.i32(0);
-        return;
+        return whole(K::Integer, b.i32(0));
     case ColumnType::BigInt:
-        needSize(8);
-        out.kind = K::Integer;
-        out.integer = b.i64(0);
-        return;
+        return whole(K::Integer, b.i64(0));
     case ColumnType::Complex:
-        needSize(4);
-        out.kind = K::ComplexId;
-        out.integer = b.i32(0);
-        return;
+        return whole(K::ComplexId, b.i32(0));
     case ColumnType::Currency:
-        needSize(8);
-        out.kind = K::Currency;
-        out.integer = b.i64(0);
-        return;
+        return whole(K::Currency, b.i64(0));
     case ColumnType::Single:
-        needSize(4);
-        out.kind = K::Single;
-        out.real = b.f32(0);
-        return;
+        return real(K::Single, b.f32(0));
     case ColumnType::Double:
-        needSize(8);
-        out.kind = K::Double;
-        out.real = b.f64(0);
-        return;
+        return real(K::Double, b.f64(0));
     case ColumnType::DateTime:
-        needSize(8);
-        out.kind = K::DateTime;
-        out.real = b.f64(0);
-        return;
+        return real(K::DateTime, b.f64(0));
     case ColumnType::Guid:
-        needSize(16);
         out.kind = K::Guid;
         out.text = formatGuid(b);
         return;
     case ColumnType::Decimal:
-        needSize(17);
         out.kind = K::Decimal;
         out.text = formatDecimal(b, c.scale);
         return;
