@@ -195,6 +195,25 @@ TEST(AddTextColumn, DefinitionSpillsOntoNewPagesUpTo255Columns) {
     int set = 0;
     for (auto& [k, r] : rows) set += r[254] == "'last" && r[5] == "'first";
     EXPECT_EQ(set, 1);
+
+    // Dropping most of them again shrinks the definition onto fewer pages; the memo column goes
+    // with its long-value map entry.
+    {
+        DatabaseWriter w(db);
+        for (int i = 6; i < 254; ++i) w.dropColumn("People", "A rather long column name number " + std::to_string(i));
+        w.dropColumn("People", "Notes");
+        EXPECT_EQ(w.table("People")->pages.size(), 1u);
+    }
+    auto after = readTable(db, "People");
+    for (auto& [k, r] : rows) {
+        std::vector<std::string> want(r.begin(), r.begin() + 6);
+        want.erase(want.begin() + 3);
+        want.push_back(r[254]);
+        EXPECT_EQ(after.at(k), want);
+    }
+    if (haveCheckers()) {
+        EXPECT_EQ(checkAgainst(db, "People", "-", {}, "agree"), "");
+    }
 }
 
 TEST(UpdateRow, InPlaceGrowAndShrinkKeepEveryOtherValue) {
