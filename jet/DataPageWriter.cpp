@@ -7,7 +7,8 @@
 
 namespace jet {
 
-DataPageWriter::DataPageWriter(const Format& f, std::uint32_t owner) : f_(f), owner_(owner), top_(f.pageSize) {
+DataPageWriter::DataPageWriter(const Format& f, std::uint32_t owner)
+    : f_(f), owner_(owner), top_(f.pageSize) {
     if (f.jet3) throw Unsupported("writing Access 97 (Jet 3) files is not supported");
     clear();
 }
@@ -27,9 +28,13 @@ std::size_t DataPageWriter::freeSpace() const {
     return top_ > table ? top_ - table : 0;
 }
 
-bool DataPageWriter::fits(std::size_t size) const { return rows_ < data_page::MaxRows && freeSpace() >= size + 2; }
+bool DataPageWriter::fits(std::size_t size) const {
+    return rows_ < data_page::MaxRows && freeSpace() >= size + 2;
+}
 
-std::size_t DataPageWriter::largestRow() const { return f_.pageSize - (f_.dataRowCount + 2) - 2; }
+std::size_t DataPageWriter::largestRow() const {
+    return f_.pageSize - (f_.dataRowCount + 2) - 2;
+}
 
 unsigned DataPageWriter::add(const std::uint8_t* row, std::size_t size, std::uint16_t flags) {
     if (!fits(size))

@@ -18,12 +18,14 @@ constexpr std::size_t kLvPropColumn = 14; // MSysObjects.LvProp
 
 const Format& creatableFormat(Version v) {
     if (v != Version::Jet4 && v != Version::Ace12)
-        throw Unsupported(std::string("creating ") + versionName(v) + " databases is not supported (Jet4 and ACE12 are)");
+        throw Unsupported(std::string("creating ") + versionName(v) +
+                          " databases is not supported (Jet4 and ACE12 are)");
     return formatFor(v);
 }
 
 std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -62,7 +64,8 @@ double currentDateTime() {
 }
 
 DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& options)
-    : f_(creatableFormat(options.version)), alloc_(0, maxFileSize(creatableFormat(options.version)) / creatableFormat(options.version).pageSize) {
+    : f_(creatableFormat(options.version)),
+      alloc_(0, maxFileSize(creatableFormat(options.version)) / creatableFormat(options.version).pageSize) {
     header_.version = options.version;
     header_.codePage = 1252;
     header_.sortOrder = GeneralSortOrder;
@@ -74,7 +77,8 @@ DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& o
     alloc_.allocate(); // page 1: the global usage map
     for (const SystemTable& t : systemTables(options.version)) {
         std::uint32_t page = alloc_.allocate();
-        system_.push_back(std::make_unique<TableWriter>(f_, t.name, layoutTable(f_, t.name, t.columns, t.tableType), page, alloc_, *file_));
+        system_.push_back(std::make_unique<TableWriter>(
+            f_, t.name, layoutTable(f_, t.name, t.columns, t.tableType), page, alloc_, *file_));
         system_.back()->setEngineTable(t.engineLayout);
     }
 }
@@ -85,11 +89,13 @@ TableWriter& DatabaseCreator::addTable(const std::string& name, const std::vecto
     if (finished_) throw Error("internal error: the database is finished");
     try {
         for (const auto& t : system_)
-            if (lower(t->name()) == lower(name)) throw Error("the name belongs to one of Access's own tables");
+            if (lower(t->name()) == lower(name))
+                throw Error("the name belongs to one of Access's own tables");
         for (const auto& t : tables_)
             if (lower(t->name()) == lower(name)) throw Error("a table of that name exists already");
         TableDef def = layoutTable(f_, name, columns);
-        tables_.push_back(std::make_unique<TableWriter>(f_, name, std::move(def), alloc_.allocate(), alloc_, *file_));
+        tables_.push_back(
+            std::make_unique<TableWriter>(f_, name, std::move(def), alloc_.allocate(), alloc_, *file_));
         return *tables_.back();
     } catch (const Error& e) {
         throw Error("table \"" + name + "\": " + e.what());
@@ -103,7 +109,8 @@ void DatabaseCreator::finish() {
     const double now = header_.creationDate;
     // One row in MSysObjects per object; access control entries for the engine's containers and
     // tables, the database document and the user's tables, granting the administrator every right.
-    auto addObject = [&](const CatalogObject& o, const std::uint8_t* owner, bool withAce, const Bytes& properties = {}) {
+    auto addObject = [&](const CatalogObject& o, const std::uint8_t* owner, bool withAce,
+                         const Bytes& properties = {}) {
         std::vector<Value> row(objects.def().columns.size());
         row[0] = integerValue(o.id);
         row[1] = integerValue(o.parentId);
@@ -136,18 +143,21 @@ void DatabaseCreator::finish() {
     const std::vector<SystemTable> defs = systemTables(header_.version);
     for (std::size_t i = 0; i < system_.size(); ++i) {
         const TableWriter& t = *system_[i];
-        addObject({static_cast<std::int32_t>(t.tdefPage()), object_id::TablesContainer, t.name(), object_type::Table,
-                   defs[i].objectFlags},
+        addObject({static_cast<std::int32_t>(t.tdefPage()), object_id::TablesContainer, t.name(),
+                   object_type::Table, defs[i].objectFlags},
                   defs[i].ownerless ? nullptr : EngineOwner, !defs[i].ownerless);
     }
     for (const CatalogObject& o : standard)
         if (o.flags != object_flag::System) addObject(o, AdminOwner, false);
     for (const auto& t : tables_)
-        addObject({static_cast<std::int32_t>(t->tdefPage()), object_id::TablesContainer, t->name(), object_type::Table, 0},
+        addObject({static_cast<std::int32_t>(t->tdefPage()), object_id::TablesContainer, t->name(),
+                   object_type::Table, 0},
                   AdminOwner, true);
 
-    for (auto& t : system_) t->finish();
-    for (auto& t : tables_) t->finish();
+    for (auto& t : system_)
+        t->finish();
+    for (auto& t : tables_)
+        t->finish();
 
     UsageMapWriter maps(f_);
     Bytes globalMap = maps.freePages(alloc_, *file_);

@@ -22,15 +22,15 @@ std::int64_t integral(const Column& c, const Value& v, std::int64_t lo, std::int
     std::int64_t n;
     if (v.kind == K::Integer) {
         n = v.integer;
-    } else if ((v.kind == K::Double || v.kind == K::Single) && std::isfinite(v.real) && std::trunc(v.real) == v.real &&
-               std::fabs(v.real) < 9.2e18) {
+    } else if ((v.kind == K::Double || v.kind == K::Single) && std::isfinite(v.real) &&
+               std::trunc(v.real) == v.real && std::fabs(v.real) < 9.2e18) {
         n = static_cast<std::int64_t>(v.real);
     } else {
         mismatch(c, "whole numbers");
     }
     if (n < lo || n > hi)
-        throw Error("the value " + std::to_string(n) + " lies outside the range of " + columnTypeName(c.type) + " (" +
-                    std::to_string(lo) + " to " + std::to_string(hi) + ")");
+        throw Error("the value " + std::to_string(n) + " lies outside the range of " +
+                    columnTypeName(c.type) + " (" + std::to_string(lo) + " to " + std::to_string(hi) + ")");
     return n;
 }
 
@@ -57,12 +57,19 @@ FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longVal
     Bytes& b = out.bytes;
     switch (c.type) {
     case ColumnType::Boolean:
-        if (v.kind == K::Boolean) out.bit = v.boolean;
-        else if (v.kind == K::Integer) out.bit = v.integer != 0;
-        else mismatch(c, "true or false");
+        if (v.kind == K::Boolean)
+            out.bit = v.boolean;
+        else if (v.kind == K::Integer)
+            out.bit = v.integer != 0;
+        else
+            mismatch(c, "true or false");
         return out;
-    case ColumnType::Byte: b.push_back(static_cast<std::uint8_t>(integral(c, v, 0, 255))); return out;
-    case ColumnType::Integer: appendU16(b, static_cast<std::uint16_t>(integral(c, v, -32768, 32767))); return out;
+    case ColumnType::Byte:
+        b.push_back(static_cast<std::uint8_t>(integral(c, v, 0, 255)));
+        return out;
+    case ColumnType::Integer:
+        appendU16(b, static_cast<std::uint16_t>(integral(c, v, -32768, 32767)));
+        return out;
     case ColumnType::Long:
         appendU32(b, static_cast<std::uint32_t>(integral(c, v, std::numeric_limits<std::int32_t>::min(),
                                                          std::numeric_limits<std::int32_t>::max())));
@@ -74,43 +81,57 @@ FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longVal
         appendF32(b, static_cast<float>(d));
         return out;
     }
-    case ColumnType::Double: appendF64(b, real(c, v)); return out;
+    case ColumnType::Double:
+        appendF64(b, real(c, v));
+        return out;
     case ColumnType::DateTime: {
         double d;
-        if (v.kind == K::DateTime) d = v.real;
-        else if (v.kind == K::Text) d = parseDateTime(v.text);
-        else mismatch(c, "dates (\"YYYY-MM-DD HH:MM:SS\")");
+        if (v.kind == K::DateTime)
+            d = v.real;
+        else if (v.kind == K::Text)
+            d = parseDateTime(v.text);
+        else
+            mismatch(c, "dates (\"YYYY-MM-DD HH:MM:SS\")");
         appendF64(b, d);
         return out;
     }
     case ColumnType::Currency: {
         std::int64_t scaled;
-        if (v.kind == K::Currency) scaled = v.integer;
-        else if (v.kind == K::Text) scaled = parseCurrency(v.text);
-        else if (v.kind == K::Integer && std::llabs(v.integer) < 922337203685477) scaled = v.integer * 10000;
-        else if ((v.kind == K::Double || v.kind == K::Single) && std::isfinite(v.real) && std::fabs(v.real) < 9.2e14)
+        if (v.kind == K::Currency)
+            scaled = v.integer;
+        else if (v.kind == K::Text)
+            scaled = parseCurrency(v.text);
+        else if (v.kind == K::Integer && std::llabs(v.integer) < 922337203685477)
+            scaled = v.integer * 10000;
+        else if ((v.kind == K::Double || v.kind == K::Single) && std::isfinite(v.real) &&
+                 std::fabs(v.real) < 9.2e14)
             scaled = std::llround(v.real * 10000.0);
-        else mismatch(c, "amounts (\"12.3400\")");
+        else
+            mismatch(c, "amounts (\"12.3400\")");
         appendU64(b, static_cast<std::uint64_t>(scaled));
         return out;
     }
     case ColumnType::Guid:
-        if (v.kind != K::Guid && v.kind != K::Text) mismatch(c, "GUIDs (\"{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}\")");
+        if (v.kind != K::Guid && v.kind != K::Text)
+            mismatch(c, "GUIDs (\"{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}\")");
         b = parseGuid(v.text);
         return out;
     case ColumnType::Decimal: {
         std::string t;
-        if (v.kind == K::Decimal || v.kind == K::Text) t = v.text;
-        else if (v.kind == K::Integer) t = std::to_string(v.integer);
-        else mismatch(c, "decimal numbers as text (\"-12.50\")");
+        if (v.kind == K::Decimal || v.kind == K::Text)
+            t = v.text;
+        else if (v.kind == K::Integer)
+            t = std::to_string(v.integer);
+        else
+            mismatch(c, "decimal numbers as text (\"-12.50\")");
         b = parseDecimal(t, c.precision, c.scale);
         return out;
     }
     case ColumnType::Text: {
         std::u16string u = text(c, v);
         if (u.size() > c.length / 2u)
-            throw Error("the text of " + std::to_string(u.size()) + " characters is longer than the column's " +
-                        std::to_string(c.length / 2u));
+            throw Error("the text of " + std::to_string(u.size()) +
+                        " characters is longer than the column's " + std::to_string(c.length / 2u));
         b = encodeJet4Text(u, c.compressedUnicode());
         return out;
     }
@@ -118,7 +139,8 @@ FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longVal
     case ColumnType::Ole: {
         if (v.kind != K::Binary) mismatch(c, "bytes (\"base64:...\")");
         if (c.type == ColumnType::Binary) {
-            if (v.bytes.size() > c.length) throw Error("the value is longer than the column's " + std::to_string(c.length) + " bytes");
+            if (v.bytes.size() > c.length)
+                throw Error("the value is longer than the column's " + std::to_string(c.length) + " bytes");
             b = v.bytes;
             return out;
         }
@@ -135,7 +157,8 @@ FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longVal
         b = longValues->store(data, inlineAllowed);
         return out;
     }
-    default: throw Error("values of type " + columnTypeName(c.type) + " cannot be written");
+    default:
+        throw Error("values of type " + columnTypeName(c.type) + " cannot be written");
     }
 }
 

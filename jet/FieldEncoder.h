@@ -13,6 +13,7 @@ namespace jet {
 // Encodes `v` for column `c`. Memo and OLE values are written through `longValues` (null for
 // tables without such columns), inline in the row only when `inlineAllowed` and short. Throws
 // Error saying why a value does not fit the column.
-FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longValues, bool inlineAllowed = true);
+FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longValues,
+                       bool inlineAllowed = true);
 
 } // namespace jet

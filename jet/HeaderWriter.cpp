@@ -11,8 +11,9 @@ namespace {
 
 // Bytes after the engine name that Access files carry in the masked region; their meaning is not
 // known, but every Jet 4 and ACE file examined has these values.
-constexpr std::uint8_t kObservedAt0x18[24] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
-                                              0x03, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
+constexpr std::uint8_t kObservedAt0x18[24] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
+                                              0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                              0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
 constexpr std::size_t kObservedAt0x6A = 0x6A; // u16 0x11A6
 constexpr std::size_t kEngineBuild = 0x98;    // u32 0x654, then the text "4.0"
 // A table of 256 u16 at 0xE00: two counters, then 00 01 in every slot. Nothing reads it; the
@@ -21,12 +22,18 @@ constexpr std::size_t kObservedTable = 0xE00;
 
 std::uint8_t versionByte(Version v) {
     switch (v) {
-    case Version::Jet3: return 0;
-    case Version::Jet4: return 1;
-    case Version::Ace12: return 2;
-    case Version::Ace14: return 3;
-    case Version::Ace16: return 5;
-    case Version::Ace17: return 6;
+    case Version::Jet3:
+        return 0;
+    case Version::Jet4:
+        return 1;
+    case Version::Ace12:
+        return 2;
+    case Version::Ace14:
+        return 3;
+    case Version::Ace16:
+        return 5;
+    case Version::Ace17:
+        return 6;
     }
     return 1;
 }
@@ -48,20 +55,23 @@ Bytes encodeHeader(const Header& h) {
 
     std::u16string pw = utf16FromUtf8(h.password);
     if (!pw.empty() && h.version != Version::Jet4)
-        throw Error("only Access 2002-2003 (.mdb) databases carry a database password; an .accdb password means encryption");
+        throw Error("only Access 2002-2003 (.mdb) databases carry a database password; an .accdb password "
+                    "means encryption");
     if (pw.size() > f.passwordLength / 2) throw Error("a database password has at most 20 characters");
     Bytes field(f.passwordLength, 0);
     Bytes text = encodeUcs2(pw);
     std::copy(text.begin(), text.end(), field.begin());
     std::vector<std::uint8_t> mask = passwordMaskForDate(h.creationDate, field.size());
-    for (std::size_t i = 0; i < field.size(); ++i) p[header::Password + i] = field[i] ^ mask[i];
+    for (std::size_t i = 0; i < field.size(); ++i)
+        p[header::Password + i] = field[i] ^ mask[i];
 
     putU16(p, kObservedAt0x6A, 0x11A6);
     putU32(p, header::SortOrder, h.sortOrder);
     putF64(p, header::CreationDate, h.creationDate);
     putU32(p, kEngineBuild, 0x654);
     std::memcpy(p.data() + kEngineBuild + 4, "4.0", 3);
-    for (std::size_t at = kObservedTable; at + 1 < p.size(); at += 2) putU16(p, at, 0x0100);
+    for (std::size_t at = kObservedTable; at + 1 < p.size(); at += 2)
+        putU16(p, at, 0x0100);
     putU16(p, kObservedTable, 0x0101);
 
     std::vector<std::uint8_t> masked(p.begin(), p.end());

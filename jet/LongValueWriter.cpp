@@ -26,7 +26,8 @@ void LongValueWriter::flush() {
 
 Bytes LongValueWriter::store(const Bytes& data, bool inlineAllowed) {
     if (data.size() > long_value_limits::MaxLength)
-        throw Error("a memo or OLE value of " + std::to_string(data.size()) + " bytes is longer than Access allows");
+        throw Error("a memo or OLE value of " + std::to_string(data.size()) +
+                    " bytes is longer than Access allows");
     const auto length = static_cast<std::uint32_t>(data.size());
     Bytes field;
     field.reserve(long_value::FieldSize);

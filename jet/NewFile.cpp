@@ -30,11 +30,13 @@ NewFile::~NewFile() {
 }
 
 void NewFile::writePage(std::uint32_t number, const Bytes& bytes) {
-    if (bytes.size() != pageSize_) throw Error(path_ + ": internal error: page " + std::to_string(number) + " has the wrong size");
+    if (bytes.size() != pageSize_)
+        throw Error(path_ + ": internal error: page " + std::to_string(number) + " has the wrong size");
     auto offset = static_cast<off_t>(std::uint64_t{number} * pageSize_);
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
+        ssize_t n =
+            ::pwrite(fd_, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
         if (n < 0) {
             if (errno == EINTR) continue;
             fail(path_, "cannot write page " + std::to_string(number));

@@ -10,7 +10,8 @@ namespace jet {
 std::size_t fixedAreaSize(const TableDef& def) {
     std::size_t end = 0;
     for (const auto& c : def.columns)
-        if (c.fixed() && c.type != ColumnType::Boolean) end = std::max(end, std::size_t{c.fixedOffset} + c.fixedSize());
+        if (c.fixed() && c.type != ColumnType::Boolean)
+            end = std::max(end, std::size_t{c.fixedOffset} + c.fixedSize());
     return end;
 }
 
@@ -21,12 +22,14 @@ std::size_t varSlotCount(const TableDef& def) {
     return n;
 }
 
-Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields, std::size_t minSize) {
+Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields,
+                std::size_t minSize) {
     if (f.jet3) throw Unsupported("writing Access 97 (Jet 3) rows is not supported");
     if (fields.size() != def.columns.size()) throw Error("internal error: a row needs one value per column");
     const std::size_t columnCount = std::max<std::size_t>(def.maxColumns, def.columns.size());
     for (const auto& c : def.columns) {
-        if (c.number >= columnCount) throw Error("internal error: column " + c.name + " is numbered beyond the table");
+        if (c.number >= columnCount)
+            throw Error("internal error: column " + c.name + " is numbered beyond the table");
     }
     const std::size_t maskBytes = (columnCount + 7) / 8;
     const std::size_t fixedEnd = 2 + fixedAreaSize(def);
@@ -50,9 +53,10 @@ Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldVal
         setBit(c.number);
         if (c.fixed()) {
             if (v.bytes.size() != c.fixedSize())
-                throw Error("column " + c.name + ": a value of " + std::to_string(v.bytes.size()) + " bytes where " +
-                            std::to_string(c.fixedSize()) + " are stored");
-            std::copy(v.bytes.begin(), v.bytes.end(), row.begin() + static_cast<std::ptrdiff_t>(2 + c.fixedOffset));
+                throw Error("column " + c.name + ": a value of " + std::to_string(v.bytes.size()) +
+                            " bytes where " + std::to_string(c.fixedSize()) + " are stored");
+            std::copy(v.bytes.begin(), v.bytes.end(),
+                      row.begin() + static_cast<std::ptrdiff_t>(2 + c.fixedOffset));
         } else {
             bySlot[c.varIndex] = &v;
         }
@@ -69,13 +73,14 @@ Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldVal
     if (slots > 0) {
         if (row.size() + trailer > 0xFFFF) throw Error("row is longer than a page holds");
         appendU16(row, static_cast<std::uint16_t>(starts[slots]));
-        for (std::size_t k = slots; k-- > 0;) appendU16(row, static_cast<std::uint16_t>(starts[k]));
+        for (std::size_t k = slots; k-- > 0;)
+            appendU16(row, static_cast<std::uint16_t>(starts[k]));
         appendU16(row, static_cast<std::uint16_t>(slots));
     }
     row.insert(row.end(), mask.begin(), mask.end());
     if (row.size() > MaxRowSize)
-        throw Error("the row takes " + std::to_string(row.size()) + " bytes, more than the " + std::to_string(MaxRowSize) +
-                    " a row may take");
+        throw Error("the row takes " + std::to_string(row.size()) + " bytes, more than the " +
+                    std::to_string(MaxRowSize) + " a row may take");
     return row;
 }
 

@@ -28,7 +28,8 @@ struct FieldValue {
 // The bytes of a row of `def`; fields[i] belongs to def.columns[i]. With `minSize`, the row is
 // padded with zeros to at least that length (to fill the slot of an older, longer row).
 // Throws Error when a fixed value has the wrong size or the row is longer than MaxRowSize.
-Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields, std::size_t minSize = 0);
+Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields,
+                std::size_t minSize = 0);
 
 // Bytes of the fixed area of the table's rows.
 std::size_t fixedAreaSize(const TableDef& def);

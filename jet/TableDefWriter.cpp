@@ -13,7 +13,9 @@ namespace {
 // A constant Access writes into every definition and column block.
 constexpr std::uint32_t kTableMagic = 1625;
 
-std::uint32_t pointerValue(RowPointer p) { return rowPointerValue(p.page, p.row); }
+std::uint32_t pointerValue(RowPointer p) {
+    return rowPointerValue(p.page, p.row);
+}
 
 } // namespace
 
@@ -39,12 +41,16 @@ Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<Lon
     putU32(b, f.tdefFreePages, pointerValue(def.freePages));
 
     std::vector<const Column*> order;
-    for (const Column& c : def.columns) order.push_back(&c);
-    if (engineTable) std::stable_sort(order.begin(), order.end(), [](const Column* x, const Column* y) {
-        return std::lexicographical_compare(x->name.begin(), x->name.end(), y->name.begin(), y->name.end(), [](char p, char q) {
-            return std::tolower(static_cast<unsigned char>(p)) < std::tolower(static_cast<unsigned char>(q));
+    for (const Column& c : def.columns)
+        order.push_back(&c);
+    if (engineTable)
+        std::stable_sort(order.begin(), order.end(), [](const Column* x, const Column* y) {
+            return std::lexicographical_compare(x->name.begin(), x->name.end(), y->name.begin(),
+                                                y->name.end(), [](char p, char q) {
+                                                    return std::tolower(static_cast<unsigned char>(p)) <
+                                                           std::tolower(static_cast<unsigned char>(q));
+                                                });
         });
-    });
     for (const Column* column : order) {
         const Column& c = *column;
         Bytes col(f.columnEntry, 0);
@@ -77,8 +83,9 @@ Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<Lon
             if (order[i]->number == number) return i;
         return order.size();
     };
-    std::stable_sort(maps.begin(), maps.end(),
-                     [&](const LongValueMaps& x, const LongValueMaps& y) { return position(x.columnNumber) < position(y.columnNumber); });
+    std::stable_sort(maps.begin(), maps.end(), [&](const LongValueMaps& x, const LongValueMaps& y) {
+        return position(x.columnNumber) < position(y.columnNumber);
+    });
     for (const auto& m : maps) {
         appendU16(b, m.columnNumber);
         appendU32(b, pointerValue(m.owned));
@@ -95,7 +102,8 @@ std::size_t tableDefPageCount(const Format& f, std::size_t blockSize) {
     return 1 + (blockSize - f.pageSize + rest - 1) / rest;
 }
 
-std::vector<Bytes> tableDefPages(const Format& f, const Bytes& block, const std::vector<std::uint32_t>& pageNumbers) {
+std::vector<Bytes> tableDefPages(const Format& f, const Bytes& block,
+                                 const std::vector<std::uint32_t>& pageNumbers) {
     if (pageNumbers.size() != tableDefPageCount(f, block.size()))
         throw Error("internal error: wrong number of pages for a table definition");
     std::vector<Bytes> pages;
@@ -110,8 +118,8 @@ std::vector<Bytes> tableDefPages(const Format& f, const Bytes& block, const std:
             p[0] = page_type::TableDef;
             p[1] = 0x01;
             std::size_t n = std::min(block.size() - at, f.pageSize - 8);
-            std::copy(block.begin() + static_cast<std::ptrdiff_t>(at), block.begin() + static_cast<std::ptrdiff_t>(at + n),
-                      p.begin() + 8);
+            std::copy(block.begin() + static_cast<std::ptrdiff_t>(at),
+                      block.begin() + static_cast<std::ptrdiff_t>(at + n), p.begin() + 8);
             used = 8 + n;
         }
         at += i == 0 ? used : used - 8;

@@ -30,6 +30,7 @@ Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<Lon
 std::size_t tableDefPageCount(const Format& f, std::size_t blockSize);
 
 // The definition's pages, linked in the order of `pageNumbers` (tableDefPageCount of them).
-std::vector<Bytes> tableDefPages(const Format& f, const Bytes& block, const std::vector<std::uint32_t>& pageNumbers);
+std::vector<Bytes> tableDefPages(const Format& f, const Bytes& block,
+                                 const std::vector<std::uint32_t>& pageNumbers);
 
 } // namespace jet

@@ -25,21 +25,25 @@ bool isCreatableType(ColumnType t) {
     case ColumnType::Ole:
     case ColumnType::Memo:
     case ColumnType::Guid:
-    case ColumnType::Decimal: return true;
-    default: return false;
+    case ColumnType::Decimal:
+        return true;
+    default:
+        return false;
     }
 }
 
 void checkName(const std::string& name, const char* what) {
     utf16FromUtf8(name); // refuses bytes that are not UTF-8
-    if (auto why = invalidNameReason(name)) throw Error(std::string(what) + " name \"" + name + "\": " + *why);
+    if (auto why = invalidNameReason(name))
+        throw Error(std::string(what) + " name \"" + name + "\": " + *why);
 }
 
 namespace {
 
 bool sameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -50,7 +54,8 @@ TableDef layoutTable(const Format& f, const std::string& name, const std::vector
     if (f.jet3) throw Unsupported("creating Access 97 (Jet 3) tables is not supported");
     checkName(name, "table");
     if (specs.empty()) throw Error("table \"" + name + "\" needs at least one column");
-    if (specs.size() > table_limits::MaxColumns) throw Error("table \"" + name + "\" has more than 255 columns");
+    if (specs.size() > table_limits::MaxColumns)
+        throw Error("table \"" + name + "\" has more than 255 columns");
     TableDef t;
     t.tableType = tableType;
     std::uint16_t varIndex = 0, fixedOffset = 0;
@@ -68,10 +73,11 @@ TableDef layoutTable(const Format& f, const std::string& name, const std::vector
         c.blockIndex = i;
         c.sortOrder = GeneralSortOrder;
         c.flags = static_cast<std::uint8_t>(column_flag::Nullable | s.extraFlags);
-        bool variable = s.type == ColumnType::Text || s.type == ColumnType::Memo || s.type == ColumnType::Ole ||
-                        s.type == ColumnType::Binary;
+        bool variable = s.type == ColumnType::Text || s.type == ColumnType::Memo ||
+                        s.type == ColumnType::Ole || s.type == ColumnType::Binary;
         if (s.type == ColumnType::Text) {
-            if (s.size < 1 || s.size > table_limits::MaxTextSize) fail("a Text column holds 1 to 255 characters");
+            if (s.size < 1 || s.size > table_limits::MaxTextSize)
+                fail("a Text column holds 1 to 255 characters");
             c.length = static_cast<std::uint16_t>(2 * s.size);
         } else if (s.type == ColumnType::Binary) {
             if (s.size < 1 || s.size > 510) fail("a Binary column holds 1 to 510 bytes");
@@ -109,8 +115,11 @@ TableDef layoutTable(const Format& f, const std::string& name, const std::vector
     t.maxColumns = static_cast<std::uint16_t>(specs.size());
     t.varColumns = varIndex;
     // Every row carries the full fixed area and the variable-column trailer; it must fit a page.
-    std::size_t smallest = f.rowCountSize + fixedOffset + (varIndex ? 2 * (varIndex + 2u) : 0) + (specs.size() + 7) / 8;
-    if (smallest > MaxRowSize) throw Error("table \"" + name + "\": its fixed-size columns alone make rows longer than a page holds");
+    std::size_t smallest =
+        f.rowCountSize + fixedOffset + (varIndex ? 2 * (varIndex + 2u) : 0) + (specs.size() + 7) / 8;
+    if (smallest > MaxRowSize)
+        throw Error("table \"" + name +
+                    "\": its fixed-size columns alone make rows longer than a page holds");
     return t;
 }
 

@@ -10,25 +10,27 @@
 
 namespace jet {
 
-TableWriter::TableWriter(const Format& f, std::string name, TableDef def, std::uint32_t tdefPage, PageAllocator& alloc,
-                         PageSink& sink)
+TableWriter::TableWriter(const Format& f, std::string name, TableDef def, std::uint32_t tdefPage,
+                         PageAllocator& alloc, PageSink& sink)
     : f_(f), name_(std::move(name)), def_(std::move(def)), alloc_(alloc), sink_(sink), page_(f, tdefPage) {
     def_.page = tdefPage;
     def_.rowCount = 0;
     def_.nextAutoNumber = 0;
     for (const auto& c : def_.columns)
-        longValues_.push_back(isLongValue(c.type) ? std::make_unique<LongValueWriter>(f, alloc, sink) : nullptr);
+        longValues_.push_back(isLongValue(c.type) ? std::make_unique<LongValueWriter>(f, alloc, sink)
+                                                  : nullptr);
 }
 
 void TableWriter::append(const std::vector<Value>& values) {
     const std::string where = "row " + std::to_string(std::uint64_t{def_.rowCount} + 1);
     if (values.size() != def_.columns.size())
-        throw Error(where + " has " + std::to_string(values.size()) + " values for " + std::to_string(def_.columns.size()) +
-                    " columns");
+        throw Error(where + " has " + std::to_string(values.size()) + " values for " +
+                    std::to_string(def_.columns.size()) + " columns");
     fields_.resize(def_.columns.size());
     // Short values and the long-value fields of 12 bytes: what the row takes before any memo is
     // kept inline. A memo goes inline only while the row keeps room for the rest.
-    std::size_t estimate = 2 + fixedAreaSize(def_) + 2 * (varSlotCount(def_) + 2) + (def_.maxColumns + 7u) / 8;
+    std::size_t estimate =
+        2 + fixedAreaSize(def_) + 2 * (varSlotCount(def_) + 2) + (def_.maxColumns + 7u) / 8;
     std::size_t longColumns = 0;
     for (std::size_t i = 0; i < def_.columns.size(); ++i) {
         if (longValues_[i]) {
@@ -42,12 +44,14 @@ void TableWriter::append(const std::vector<Value>& values) {
                 // count goes on from it. The definition records the last number used.
                 Value n = values[i];
                 if (n.isNull()) {
-                    if (def_.nextAutoNumber >= 0x7FFFFFFFu) throw Error("the AutoNumber has reached its largest value");
+                    if (def_.nextAutoNumber >= 0x7FFFFFFFu)
+                        throw Error("the AutoNumber has reached its largest value");
                     n.kind = Value::Kind::Integer;
                     n.integer = std::int64_t{def_.nextAutoNumber} + 1;
                 }
                 fields_[i] = encodeField(c, n, nullptr);
-                auto used = static_cast<std::int32_t>(ByteView(fields_[i].bytes.data(), fields_[i].bytes.size()).u32(0));
+                auto used = static_cast<std::int32_t>(
+                    ByteView(fields_[i].bytes.data(), fields_[i].bytes.size()).u32(0));
                 if (used > 0 && static_cast<std::uint32_t>(used) > def_.nextAutoNumber)
                     def_.nextAutoNumber = static_cast<std::uint32_t>(used);
             } else {
@@ -61,7 +65,9 @@ void TableWriter::append(const std::vector<Value>& values) {
     for (std::size_t i = 0; i < def_.columns.size(); ++i) {
         if (!longValues_[i]) continue;
         --longColumns;
-        bool room = estimate + long_value::FieldSize + long_value_limits::MaxInline + long_value::FieldSize * longColumns <= MaxRowSize;
+        bool room = estimate + long_value::FieldSize + long_value_limits::MaxInline +
+                        long_value::FieldSize * longColumns <=
+                    MaxRowSize;
         try {
             fields_[i] = encodeField(def_.columns[i], values[i], longValues_[i].get(), room);
         } catch (const Error& e) {
@@ -86,7 +92,9 @@ void TableWriter::append(const std::vector<Value>& values) {
     ++def_.rowCount;
 }
 
-void TableWriter::writeDataPage() { sink_.writePage(pageNumber_, page_.bytes()); }
+void TableWriter::writeDataPage() {
+    sink_.writePage(pageNumber_, page_.bytes());
+}
 
 void TableWriter::finish() {
     if (pageNumber_ != 0) writeDataPage();
@@ -132,9 +140,11 @@ void TableWriter::finish() {
     }
     Bytes block = encodeTableDef(f_, def_, longValueMaps, engineTable_);
     std::vector<std::uint32_t> pages{def_.page};
-    while (pages.size() < tableDefPageCount(f_, block.size())) pages.push_back(alloc_.allocate());
+    while (pages.size() < tableDefPageCount(f_, block.size()))
+        pages.push_back(alloc_.allocate());
     std::vector<Bytes> out = tableDefPages(f_, block, pages);
-    for (std::size_t i = 0; i < pages.size(); ++i) sink_.writePage(pages[i], out[i]);
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        sink_.writePage(pages[i], out[i]);
 }
 
 } // namespace jet

@@ -7,11 +7,15 @@ namespace jet {
 
 namespace layout = usage_map_layout;
 
-std::uint64_t pagesPerBitmapPage(const Format& f) { return std::uint64_t{f.pageSize - 4} * 8; }
+std::uint64_t pagesPerBitmapPage(const Format& f) {
+    return std::uint64_t{f.pageSize - 4} * 8;
+}
 
 namespace {
 
-void setBit(Bytes& b, std::size_t at, std::uint64_t bit) { b[at + bit / 8] |= static_cast<std::uint8_t>(1u << (bit % 8)); }
+void setBit(Bytes& b, std::size_t at, std::uint64_t bit) {
+    b[at + bit / 8] |= static_cast<std::uint8_t>(1u << (bit % 8));
+}
 
 Bytes bitmapPage(const Format& f) {
     Bytes p(f.pageSize, 0);
@@ -22,8 +26,8 @@ Bytes bitmapPage(const Format& f) {
 
 } // namespace
 
-Bytes UsageMapWriter::ownedPages(const std::vector<std::uint32_t>& pages, PageAllocator& alloc, PageSink& sink,
-                                 const std::vector<std::uint32_t>& reuse) {
+Bytes UsageMapWriter::ownedPages(const std::vector<std::uint32_t>& pages, PageAllocator& alloc,
+                                 PageSink& sink, const std::vector<std::uint32_t>& reuse) {
     bitmapPages_.clear();
     Bytes row(layout::RowSize, 0);
     const std::uint64_t window = layout::InlineBitmap * 8;
@@ -32,7 +36,8 @@ Bytes UsageMapWriter::ownedPages(const std::vector<std::uint32_t>& pages, PageAl
     if (pages.empty() || pages.back() - start < window) {
         row[0] = usage_map::Inline;
         putU32(row, 1, start);
-        for (std::uint32_t p : pages) setBit(row, 5, p - start);
+        for (std::uint32_t p : pages)
+            setBit(row, 5, p - start);
         return row;
     }
     row[0] = usage_map::Reference;
@@ -40,9 +45,11 @@ Bytes UsageMapWriter::ownedPages(const std::vector<std::uint32_t>& pages, PageAl
     std::size_t i = 0;
     while (i < pages.size()) {
         std::uint64_t slot = pages[i] / per;
-        if (slot >= layout::ReferencePointers) throw Error("a usage map cannot describe page " + std::to_string(pages[i]));
+        if (slot >= layout::ReferencePointers)
+            throw Error("a usage map cannot describe page " + std::to_string(pages[i]));
         Bytes bitmap = bitmapPage(f_);
-        for (; i < pages.size() && pages[i] / per == slot; ++i) setBit(bitmap, 4, pages[i] - slot * per);
+        for (; i < pages.size() && pages[i] / per == slot; ++i)
+            setBit(bitmap, 4, pages[i] - slot * per);
         std::uint32_t at = bitmapPages_.size() < reuse.size() ? reuse[bitmapPages_.size()] : alloc.allocate();
         bitmapPages_.push_back(at);
         sink.writePage(at, bitmap);
@@ -58,14 +65,17 @@ Bytes UsageMapWriter::freePages(PageAllocator& alloc, PageSink& sink) {
     if (alloc.pageCount() <= window) {
         row[0] = usage_map::Inline;
         putU32(row, 1, 0);
-        for (std::uint64_t p = alloc.pageCount(); p < window; ++p) setBit(row, 5, p);
+        for (std::uint64_t p = alloc.pageCount(); p < window; ++p)
+            setBit(row, 5, p);
         return row;
     }
     // Bitmap pages for every page in use, the bitmap pages themselves included.
     const std::uint64_t per = pagesPerBitmapPage(f_);
-    while (std::uint64_t{bitmapPages_.size()} * per < alloc.pageCount()) bitmapPages_.push_back(alloc.allocate());
+    while (std::uint64_t{bitmapPages_.size()} * per < alloc.pageCount())
+        bitmapPages_.push_back(alloc.allocate());
     const std::size_t need = bitmapPages_.size();
-    if (need > layout::ReferencePointers) throw Error("the global usage map cannot describe " + std::to_string(alloc.pageCount()) + " pages");
+    if (need > layout::ReferencePointers)
+        throw Error("the global usage map cannot describe " + std::to_string(alloc.pageCount()) + " pages");
     row[0] = usage_map::Reference;
     const std::uint64_t used = alloc.pageCount();
     for (std::size_t k = 0; k < bitmapPages_.size(); ++k) {

@@ -32,16 +32,19 @@ bool readNumber(const std::string& s, std::size_t& at, std::size_t digits, unsig
 }
 
 // Splits "-123.45" into sign, whole digits and fraction digits.
-void splitNumber(const std::string& text, bool& negative, std::string& whole, std::string& frac, const char* what) {
+void splitNumber(const std::string& text, bool& negative, std::string& whole, std::string& frac,
+                 const char* what) {
     std::size_t i = 0;
     negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     whole.clear();
     frac.clear();
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) whole.push_back(text[i++]);
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+        whole.push_back(text[i++]);
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) frac.push_back(text[i++]);
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+            frac.push_back(text[i++]);
     }
     if (i != text.size() || (whole.empty() && frac.empty())) bad(text, what);
 }
@@ -59,21 +62,22 @@ double parseDateTime(const std::string& text) {
     std::size_t at = 0;
     unsigned y, mo, d, h = 0, mi = 0, s = 0;
     const char* what = "a date (YYYY-MM-DD HH:MM:SS)";
-    if (!readNumber(text, at, 4, y) || at >= text.size() || text[at++] != '-' || !readNumber(text, at, 2, mo) ||
-        at >= text.size() || text[at++] != '-' || !readNumber(text, at, 2, d))
+    if (!readNumber(text, at, 4, y) || at >= text.size() || text[at++] != '-' ||
+        !readNumber(text, at, 2, mo) || at >= text.size() || text[at++] != '-' || !readNumber(text, at, 2, d))
         bad(text, what);
     if (at < text.size()) {
         if (text[at] != ' ' && text[at] != 'T') bad(text, what);
         ++at;
-        if (!readNumber(text, at, 2, h) || at >= text.size() || text[at++] != ':' || !readNumber(text, at, 2, mi))
+        if (!readNumber(text, at, 2, h) || at >= text.size() || text[at++] != ':' ||
+            !readNumber(text, at, 2, mi))
             bad(text, what);
         if (at < text.size() && (text[at++] != ':' || !readNumber(text, at, 2, s))) bad(text, what);
         if (at != text.size()) bad(text, what);
     }
     static constexpr unsigned monthDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > monthDays[mo - 1] || (mo == 2 && d == 29 && !leap) || h > 23 ||
-        mi > 59 || s > 59)
+    if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > monthDays[mo - 1] || (mo == 2 && d == 29 && !leap) ||
+        h > 23 || mi > 59 || s > 59)
         bad(text, "a valid date between the years 100 and 9999");
     return dateTimeValue(y, mo, d, h * 3600 + mi * 60 + s);
 }
@@ -123,7 +127,8 @@ Bytes parseDecimal(const std::string& text, unsigned precision, unsigned scale) 
     Bytes out;
     bool zero = significant == 0;
     out.push_back(negative && !zero ? 0x80 : 0x00);
-    for (int i = 3; i >= 0; --i) appendU32(out, words[i]); // most significant word first
+    for (int i = 3; i >= 0; --i)
+        appendU32(out, words[i]); // most significant word first
     return out;
 }
 
@@ -140,10 +145,12 @@ Bytes parseGuid(const std::string& text) {
         if (!dash) hex.push_back(s[i]);
     }
     Bytes raw;
-    for (std::size_t i = 0; i < 32; i += 2) raw.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    for (std::size_t i = 0; i < 32; i += 2)
+        raw.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     // The first three groups are stored little-endian.
     Bytes out = raw;
-    for (int i = 0; i < 4; ++i) out[static_cast<std::size_t>(i)] = raw[static_cast<std::size_t>(3 - i)];
+    for (int i = 0; i < 4; ++i)
+        out[static_cast<std::size_t>(i)] = raw[static_cast<std::size_t>(3 - i)];
     out[4] = raw[5];
     out[5] = raw[4];
     out[6] = raw[7];

@@ -22,7 +22,9 @@ using K = jet::Value::Kind;
 struct TempPath {
     std::string path;
     explicit TempPath(const std::string& name) {
-        path = (std::filesystem::temp_directory_path() / ("fendrel-create-" + std::to_string(::getpid()) + "-" + name)).string();
+        path = (std::filesystem::temp_directory_path() /
+                ("fendrel-create-" + std::to_string(::getpid()) + "-" + name))
+                   .string();
         std::filesystem::remove(path);
     }
     ~TempPath() {
@@ -58,7 +60,8 @@ jet::Value real(double d) {
 
 std::vector<std::string> tableNames(jet::Database& db) {
     std::vector<std::string> out;
-    for (const auto& e : db.catalog()) out.push_back(e.name);
+    for (const auto& e : db.catalog())
+        out.push_back(e.name);
     return out;
 }
 
@@ -66,13 +69,15 @@ std::vector<std::vector<jet::Value>> readAll(jet::Database& db, const std::strin
     std::vector<std::vector<jet::Value>> out;
     auto reader = db.rows(table);
     std::vector<jet::Value> v;
-    while (reader.next(v)) out.push_back(v);
+    while (reader.next(v))
+        out.push_back(v);
     return out;
 }
 
 std::string repeat(const std::string& s, std::size_t n) {
     std::string out;
-    for (std::size_t i = 0; i < n; ++i) out += s;
+    for (std::size_t i = 0; i < n; ++i)
+        out += s;
     return out;
 }
 
@@ -85,9 +90,10 @@ const std::vector<jet::ColumnSpec> kEveryType = {
 
 // One row of every type with values near the edges, and one of nulls.
 void fillEveryType(jet::TableWriter& t) {
-    t.append({boolean(true), integer(255), integer(-32768), integer(2147483647), text("-922337203685477.5808"),
-              real(0.1), real(-1e300), text("2024-02-29 23:59:59"), text("Zoë, \"quoted\"\nline"),
-              text("Ünïcödé memo"), text("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"), text("-123456789.125")});
+    t.append({boolean(true), integer(255), integer(-32768), integer(2147483647),
+              text("-922337203685477.5808"), real(0.1), real(-1e300), text("2024-02-29 23:59:59"),
+              text("Zoë, \"quoted\"\nline"), text("Ünïcödé memo"),
+              text("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"), text("-123456789.125")});
     t.append(std::vector<jet::Value>(t.def().columns.size()));
 }
 
@@ -109,7 +115,8 @@ void expectEveryType(jet::Database& db) {
     EXPECT_EQ(r[10].text, "{6F9619FF-8B86-D011-B42D-00C04FC964FF}");
     EXPECT_EQ(r[11].text, "-123456789.125");
     EXPECT_FALSE(rows[1][0].boolean); // a null Yes/No is No
-    for (std::size_t i = 1; i < rows[1].size(); ++i) EXPECT_TRUE(rows[1][i].isNull()) << "column " << i;
+    for (std::size_t i = 1; i < rows[1].size(); ++i)
+        EXPECT_TRUE(rows[1][i].isNull()) << "column " << i;
 }
 
 } // namespace
@@ -131,8 +138,8 @@ TEST(CreateDatabase, Jet4WithPasswordHoldsEveryTypeAndListsExactlyItsTables) {
     EXPECT_EQ(db->header().version, jet::Version::Jet4);
     EXPECT_EQ(db->header().sortOrder, jet::GeneralSortOrder);
     EXPECT_EQ(db->header().codePage, 1252);
-    EXPECT_EQ(tableNames(*db),
-              (std::vector<std::string>{"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships", "Every", "Empty"}));
+    EXPECT_EQ(tableNames(*db), (std::vector<std::string>{"MSysObjects", "MSysACEs", "MSysQueries",
+                                                         "MSysRelationships", "Every", "Empty"}));
     expectEveryType(*db);
     EXPECT_TRUE(readAll(*db, "Empty").empty());
     EXPECT_EQ(db->table("Every")->rowCount, 2u);
@@ -168,7 +175,8 @@ TEST(CreateDatabase, MemosOfEveryLengthAndTextThatDoesOrDoesNotCompress) {
     TempPath file("memos.mdb");
     const std::vector<std::size_t> lengths = {0, 1, 2000, 10000, 100000};
     // Latin-1 text of three or more characters compresses; Cyrillic cannot; two characters gain nothing.
-    const std::vector<std::string> shortTexts = {"", "abc", repeat("Жя", 60), repeat("Zoë, Ünïcödé ", 19), "ab"};
+    const std::vector<std::string> shortTexts = {"", "abc", repeat("Жя", 60), repeat("Zoë, Ünïcödé ", 19),
+                                                 "ab"};
     {
         jet::DatabaseCreator c(file.path, {});
         auto& t = c.addTable("Memos", {{"N", ColumnType::Long},
@@ -198,7 +206,8 @@ TEST(CreateDatabase, MemosOfEveryLengthAndTextThatDoesOrDoesNotCompress) {
     while (reader.nextFields(fields)) {
         kinds.push_back(fields[1].bytes.u8(3) & 0xC0);
         const auto& s = fields[3];
-        shortCompressed.push_back(!s.null && s.bytes.size() >= 2 && s.bytes.u8(0) == 0xFF && s.bytes.u8(1) == 0xFE);
+        shortCompressed.push_back(!s.null && s.bytes.size() >= 2 && s.bytes.u8(0) == 0xFF &&
+                                  s.bytes.u8(1) == 0xFE);
     }
     // 0 and 1 characters inline; 2000 compressed characters in one row; longer ones chained.
     EXPECT_EQ(kinds, (std::vector<std::uint8_t>{0x80, 0x80, 0x40, 0x00, 0x00}));
@@ -212,7 +221,8 @@ TEST(CreateDatabase, ManyRowsSpreadOverManyPagesThroughReferenceMaps) {
         jet::CreateOptions o;
         o.version = jet::Version::Ace12;
         jet::DatabaseCreator c(file.path, o);
-        auto& t = c.addTable("Big", {{"ID", ColumnType::Long}, {"Name", ColumnType::Text, 60}, {"Note", ColumnType::Memo}});
+        auto& t = c.addTable(
+            "Big", {{"ID", ColumnType::Long}, {"Name", ColumnType::Text, 60}, {"Note", ColumnType::Memo}});
         for (std::int64_t i = 0; i < count; ++i)
             t.append({integer(i), text("Person number " + std::to_string(i) + ", Somewhere"),
                       i % 10 ? jet::Value{} : text(repeat("line\n", 30))});
@@ -252,9 +262,13 @@ TEST(CreateDatabase, BadDescriptionsNameWhatIsWrongAndLeaveNoFile) {
     auto contains = [](const std::string& haystack, const std::string& needle) {
         return haystack.find(needle) != std::string::npos;
     };
-    std::string m = message([](jet::DatabaseCreator& c) { c.addTable("T", {{"Name", ColumnType::Text, 0}}); });
+    std::string m = message([](jet::DatabaseCreator& c) {
+        c.addTable("T", {{"Name", ColumnType::Text, 0}});
+    });
     EXPECT_TRUE(contains(m, "table \"T\"") && contains(m, "column \"Name\"")) << m;
-    m = message([](jet::DatabaseCreator& c) { c.addTable("T", {{"A", ColumnType::Long}, {"a", ColumnType::Text, 5}}); });
+    m = message([](jet::DatabaseCreator& c) {
+        c.addTable("T", {{"A", ColumnType::Long}, {"a", ColumnType::Text, 5}});
+    });
     EXPECT_TRUE(contains(m, "column \"a\"") && contains(m, "twice")) << m;
     m = message([](jet::DatabaseCreator& c) { c.addTable("msysobjects", {{"A", ColumnType::Long}}); });
     EXPECT_TRUE(contains(m, "msysobjects") && contains(m, "Access's own")) << m;
@@ -264,9 +278,13 @@ TEST(CreateDatabase, BadDescriptionsNameWhatIsWrongAndLeaveNoFile) {
         t.append({integer(300), jet::Value{}});
     });
     EXPECT_TRUE(contains(m, "row 2") && contains(m, "column \"Tiny\"") && contains(m, "300")) << m;
-    m = message([](jet::DatabaseCreator& c) { c.addTable("T", {{"When", ColumnType::DateTime}}).append({text("2024-13-01")}); });
+    m = message([](jet::DatabaseCreator& c) {
+        c.addTable("T", {{"When", ColumnType::DateTime}}).append({text("2024-13-01")});
+    });
     EXPECT_TRUE(contains(m, "row 1") && contains(m, "2024-13-01")) << m;
-    m = message([](jet::DatabaseCreator& c) { c.addTable("T", {{"S", ColumnType::Text, 3}}).append({text("abcd")}); });
+    m = message([](jet::DatabaseCreator& c) {
+        c.addTable("T", {{"S", ColumnType::Text, 3}}).append({text("abcd")});
+    });
     EXPECT_TRUE(contains(m, "column \"S\"") && contains(m, "longer")) << m;
 
     // An existing file is never touched.
@@ -279,7 +297,8 @@ TEST(CreateDatabase, BadDescriptionsNameWhatIsWrongAndLeaveNoFile) {
 }
 
 TEST(CreateDatabase, TextFormsReadBackAsTheReaderPrintsThem) {
-    for (const char* d : {"1899-12-30 00:00:00", "1899-12-29 06:00:00", "1815-12-10 13:14:15", "9999-12-31 23:59:59"})
+    for (const char* d :
+         {"1899-12-30 00:00:00", "1899-12-29 06:00:00", "1815-12-10 13:14:15", "9999-12-31 23:59:59"})
         EXPECT_EQ(jet::formatDateTime(jet::parseDateTime(d)), d);
     EXPECT_EQ(jet::parseDateTime("1899-12-29 06:00:00"), -1.25);
     for (const char* c : {"0.0000", "-0.0001", "922337203685477.5807", "-922337203685477.5808"})
@@ -301,13 +320,15 @@ TEST(CreateDatabase, AutoNumbersCountOnFromTheLastNumberUsed) {
     TempPath file("auto.mdb");
     {
         jet::DatabaseCreator c(file.path, {});
-        auto& t = c.addTable("T", {{"ID", ColumnType::Long, 0, 18, 0, true, true}, {"Name", ColumnType::Text, 10}});
+        auto& t =
+            c.addTable("T", {{"ID", ColumnType::Long, 0, 18, 0, true, true}, {"Name", ColumnType::Text, 10}});
         t.append({jet::Value{}, text("a")});
         t.append({jet::Value{}, text("b")});
         t.append({integer(10), text("c")});
         t.append({jet::Value{}, text("d")});
         EXPECT_THROW(c.addTable("U", {{"A", ColumnType::Text, 5, 18, 0, true, true}}), jet::Error);
-        EXPECT_THROW(c.addTable("V", {{"A", ColumnType::Long, 0, 18, 0, true, true}, {"B", ColumnType::Long, 0, 18, 0, true, true}}),
+        EXPECT_THROW(c.addTable("V", {{"A", ColumnType::Long, 0, 18, 0, true, true},
+                                      {"B", ColumnType::Long, 0, 18, 0, true, true}}),
                      jet::Error);
         c.finish();
     }
@@ -316,6 +337,7 @@ TEST(CreateDatabase, AutoNumbersCountOnFromTheLastNumberUsed) {
     EXPECT_TRUE(def->columns[0].autoNumber());
     EXPECT_EQ(def->nextAutoNumber, 11u); // the last number used, as Access records it
     std::vector<std::int64_t> ids;
-    for (const auto& r : readAll(*db, "T")) ids.push_back(r[0].integer);
+    for (const auto& r : readAll(*db, "T"))
+        ids.push_back(r[0].integer);
     EXPECT_EQ(ids, (std::vector<std::int64_t>{1, 2, 10, 11}));
 }

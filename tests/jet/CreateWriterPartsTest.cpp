@@ -23,7 +23,9 @@ namespace {
 
 using jet::ColumnType;
 
-const jet::Format& jet4() { return jet::formatFor(jet::Version::Jet4); }
+const jet::Format& jet4() {
+    return jet::formatFor(jet::Version::Jet4);
+}
 
 jet::FieldValue field(std::initializer_list<std::uint8_t> bytes) {
     jet::FieldValue v;
@@ -38,10 +40,13 @@ jet::FieldValue bit(bool b) {
     return v;
 }
 
-std::vector<std::uint8_t> bytesOf(const jet::FieldBytes& f) { return {f.bytes.data(), f.bytes.data() + f.bytes.size()}; }
+std::vector<std::uint8_t> bytesOf(const jet::FieldBytes& f) {
+    return {f.bytes.data(), f.bytes.data() + f.bytes.size()};
+}
 
 std::string tempPath(const std::string& name) {
-    auto p = std::filesystem::temp_directory_path() / ("fendrel-parts-" + std::to_string(::getpid()) + "-" + name);
+    auto p =
+        std::filesystem::temp_directory_path() / ("fendrel-parts-" + std::to_string(::getpid()) + "-" + name);
     std::filesystem::remove(p);
     return p.string();
 }
@@ -56,8 +61,9 @@ TEST(CreateRow, EncodedRowsSplitBackIntoTheirFieldsPaddedOrNot) {
                                           {"D", ColumnType::Integer},
                                           {"E", ColumnType::Text, 10},
                                           {"F", ColumnType::Text, 10}});
-    std::vector<jet::FieldValue> in = {field({1, 2, 3, 4}), field({'x', 0, 'y', 0}), bit(true), jet::FieldValue{},
-                                       field({}), field({'z', 0})};
+    std::vector<jet::FieldValue> in = {field({1, 2, 3, 4}), field({'x', 0, 'y', 0}),
+                                       bit(true),           jet::FieldValue{},
+                                       field({}),           field({'z', 0})};
     for (std::size_t minSize : {std::size_t{0}, std::size_t{200}}) {
         jet::Bytes row = jet::encodeRow(jet4(), def, in, minSize);
         if (minSize) {
@@ -77,13 +83,15 @@ TEST(CreateRow, EncodedRowsSplitBackIntoTheirFieldsPaddedOrNot) {
     }
 
     // Without variable-length columns a row is the count, the fixed area and the null mask only.
-    jet::TableDef fixedOnly = jet::layoutTable(jet4(), "F", {{"A", ColumnType::Long}, {"B", ColumnType::Boolean}});
+    jet::TableDef fixedOnly =
+        jet::layoutTable(jet4(), "F", {{"A", ColumnType::Long}, {"B", ColumnType::Boolean}});
     jet::Bytes row = jet::encodeRow(jet4(), fixedOnly, {field({9, 0, 0, 0}), bit(false)});
     EXPECT_EQ(row, (jet::Bytes{2, 0, 9, 0, 0, 0, 0x01}));
 
     // A fixed value of the wrong size, or a row longer than a page allows, is refused.
     EXPECT_THROW(jet::encodeRow(jet4(), fixedOnly, {field({1, 2}), bit(false)}), jet::Error);
-    jet::TableDef wide = jet::layoutTable(jet4(), "W", {{"A", ColumnType::Binary, 510}, {"B", ColumnType::Binary, 510}});
+    jet::TableDef wide =
+        jet::layoutTable(jet4(), "W", {{"A", ColumnType::Binary, 510}, {"B", ColumnType::Binary, 510}});
     jet::FieldValue big;
     big.null = false;
     big.bytes.assign(2100, 7);
@@ -115,7 +123,8 @@ TEST(CreateDataPage, RowsFillThePageUpToItsRoomAndTo255Rows) {
 
     jet::DataPageWriter tiny(f, 1);
     jet::Bytes one{1};
-    while (tiny.fits(1)) tiny.add(one);
+    while (tiny.fits(1))
+        tiny.add(one);
     EXPECT_EQ(tiny.rowCount(), jet::data_page::MaxRows); // row numbers are one byte
 }
 
@@ -141,7 +150,8 @@ TEST(CreateTableDef, LongDefinitionsContinueOnFurtherPages) {
     auto def = db->table("Wide");
     EXPECT_GT(def->pages.size(), 2u);
     ASSERT_EQ(def->columns.size(), columns.size());
-    for (std::size_t i = 0; i < columns.size(); ++i) EXPECT_EQ(def->columns[i].name, columns[i].name);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        EXPECT_EQ(def->columns[i].name, columns[i].name);
     auto reader = db->rows("Wide");
     std::vector<jet::Value> v;
     ASSERT_TRUE(reader.next(v));
@@ -161,7 +171,8 @@ TEST(CreateUsageMap, ATableWhosePagesLieFarFromPageZero) {
         std::vector<jet::Value> row(1);
         row[0].kind = jet::Value::Kind::Text;
         row[0].text = std::string(200, 'x');
-        for (int i = 0; i < 12000; ++i) first.append(row);
+        for (int i = 0; i < 12000; ++i)
+            first.append(row);
         auto& second = c.addTable("Second", {{"N", ColumnType::Long}});
         row[0].kind = jet::Value::Kind::Integer;
         for (int i = 0; i < 1000; ++i) {
@@ -175,7 +186,8 @@ TEST(CreateUsageMap, ATableWhosePagesLieFarFromPageZero) {
         auto reader = db->rows(table);
         std::vector<jet::Value> v;
         std::size_t n = 0;
-        while (reader.next(v)) ++n;
+        while (reader.next(v))
+            ++n;
         return n;
     };
     EXPECT_EQ(count("First"), 12000u);
@@ -211,7 +223,8 @@ TEST(CreatePages, EveryPageWrittenAndEveryDataPageInItsTablesMap) {
         if (!e.isTable()) continue;
         auto def = db->table(e.name);
         jet::UsageMapCursor cursor(pager, def->ownedPages);
-        while (auto p = cursor.next()) owned[def->page].insert(*p);
+        while (auto p = cursor.next())
+            owned[def->page].insert(*p);
     }
     std::size_t dataPages = 0, longValuePages = 0;
     for (std::uint32_t n = 1; n < pager.pageCount(); ++n) {
@@ -227,7 +240,8 @@ TEST(CreatePages, EveryPageWrittenAndEveryDataPageInItsTablesMap) {
             ++longValuePages;
         } else if (owner > 1) {
             ++dataPages;
-            EXPECT_TRUE(owned[owner].count(n)) << "data page " << n << " of table " << owner << " is in no map";
+            EXPECT_TRUE(owned[owner].count(n))
+                << "data page " << n << " of table " << owner << " is in no map";
         }
         // The free-space field agrees with the row table.
         unsigned rows = jet::dataPageRowCount(db->format(), v);
@@ -235,7 +249,8 @@ TEST(CreatePages, EveryPageWrittenAndEveryDataPageInItsTablesMap) {
         EXPECT_EQ(v.u16(2), lowest - 14 - 2 * rows) << "page " << n;
     }
     std::size_t listed = 0;
-    for (const auto& [table, pages] : owned) listed += pages.size();
+    for (const auto& [table, pages] : owned)
+        listed += pages.size();
     EXPECT_EQ(listed, dataPages);
     EXPECT_GT(longValuePages, 100u);
     std::filesystem::remove(path);
@@ -248,8 +263,8 @@ TEST(CreateText, CompressedExactlyWhereAccessCompresses) {
     EXPECT_EQ(encode("ümlaut"), (jet::Bytes{0xFF, 0xFE, 0xFC, 0x6D, 0x6C, 0x61, 0x75, 0x74}));
     EXPECT_EQ(encode("Мир"), (jet::Bytes{0x1C, 0x04, 0x38, 0x04, 0x40, 0x04}));
     // Greek with spaces between the words: the whole value stays UCS-2, with no compressed runs.
-    EXPECT_EQ(encode("τ\u1F79τ' ἐγὼ"), (jet::Bytes{0xC4, 0x03, 0x79, 0x1F, 0xC4, 0x03, 0x27, 0x00, 0x20, 0x00, 0x10, 0x1F, 0xB3,
-                                               0x03, 0x7C, 0x1F}));
+    EXPECT_EQ(encode("τ\u1F79τ' ἐγὼ"), (jet::Bytes{0xC4, 0x03, 0x79, 0x1F, 0xC4, 0x03, 0x27, 0x00, 0x20, 0x00,
+                                                   0x10, 0x1F, 0xB3, 0x03, 0x7C, 0x1F}));
     // Without the column's flag, or where nothing is gained, nothing is compressed.
     EXPECT_EQ(jet::encodeJet4Text(jet::utf16FromUtf8("abc"), false), (jet::Bytes{'a', 0, 'b', 0, 'c', 0}));
     EXPECT_EQ(encode("ab"), (jet::Bytes{'a', 0, 'b', 0}));

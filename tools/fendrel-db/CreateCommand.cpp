@@ -17,28 +17,35 @@ namespace {
 using jet::ColumnType;
 using Kind = JsonValue::Kind;
 
-[[noreturn]] void fail(const std::string& why) { throw jet::Error(why); }
+[[noreturn]] void fail(const std::string& why) {
+    throw jet::Error(why);
+}
 
-std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
+std::string inQuotes(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
 // The names `fendrel-db columns` prints, and the longer ones Access shows.
 ColumnType typeNamed(const std::string& name) {
-    static constexpr ColumnType creatable[] = {
-        ColumnType::Boolean, ColumnType::Byte, ColumnType::Integer, ColumnType::Long,   ColumnType::Currency,
-        ColumnType::Single,  ColumnType::Double, ColumnType::DateTime, ColumnType::Binary, ColumnType::Text,
-        ColumnType::Ole,     ColumnType::Memo, ColumnType::Guid,     ColumnType::Decimal};
+    static constexpr ColumnType creatable[] = {ColumnType::Boolean, ColumnType::Byte,     ColumnType::Integer,
+                                               ColumnType::Long,    ColumnType::Currency, ColumnType::Single,
+                                               ColumnType::Double,  ColumnType::DateTime, ColumnType::Binary,
+                                               ColumnType::Text,    ColumnType::Ole,      ColumnType::Memo,
+                                               ColumnType::Guid,    ColumnType::Decimal};
     for (ColumnType t : creatable)
         if (jet::columnTypeName(t) == name) return t;
     if (name == "Long" || name == "Long Integer") return ColumnType::Long;
     if (name == "OLE" || name == "OLE Object") return ColumnType::Ole;
     std::string known;
-    for (ColumnType t : creatable) known += (known.empty() ? "" : ", ") + jet::columnTypeName(t);
+    for (ColumnType t : creatable)
+        known += (known.empty() ? "" : ", ") + jet::columnTypeName(t);
     fail("unknown type " + inQuotes(name) + " (known: " + known + ")");
 }
 
 unsigned whole(const JsonValue* v, const std::string& what, unsigned fallback) {
     if (!v) return fallback;
-    if (!v->isInteger() || v->text.front() == '-' || v->text.size() > 6) fail(what + " must be a whole number");
+    if (!v->isInteger() || v->text.front() == '-' || v->text.size() > 6)
+        fail(what + " must be a whole number");
     return static_cast<unsigned>(std::stoul(v->text));
 }
 
@@ -54,7 +61,10 @@ jet::ColumnSpec columnSpec(const JsonValue& c) {
     s.name = stringMember(c, "name", "a column");
     try {
         s.type = typeNamed(stringMember(c, "type", "a column"));
-        s.size = whole(c.find("size"), "\"size\"", s.type == ColumnType::Text ? 255 : s.type == ColumnType::Binary ? 510 : 0);
+        s.size = whole(c.find("size"), "\"size\"",
+                       s.type == ColumnType::Text     ? 255
+                       : s.type == ColumnType::Binary ? 510
+                                                      : 0);
         s.precision = whole(c.find("precision"), "\"precision\"", 18);
         s.scale = whole(c.find("scale"), "\"scale\"", 0);
         if (const JsonValue* a = c.find("autonumber")) {
@@ -77,13 +87,20 @@ jet::Bytes fromBase64(const std::string& s) {
     int bits = 0;
     for (char c : s) {
         int v;
-        if (c >= 'A' && c <= 'Z') v = c - 'A';
-        else if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-        else if (c >= '0' && c <= '9') v = c - '0' + 52;
-        else if (c == '+') v = 62;
-        else if (c == '/') v = 63;
-        else if (c == '=') break;
-        else fail("bad base64 text");
+        if (c >= 'A' && c <= 'Z')
+            v = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            v = c - 'a' + 26;
+        else if (c >= '0' && c <= '9')
+            v = c - '0' + 52;
+        else if (c == '+')
+            v = 62;
+        else if (c == '/')
+            v = 63;
+        else if (c == '=')
+            break;
+        else
+            fail("bad base64 text");
         acc = (acc << 6) | static_cast<unsigned>(v);
         bits += 6;
         if (bits >= 8) {
@@ -99,7 +116,9 @@ jet::Value valueFor(const jet::Column& c, const JsonValue& j) {
     using VK = jet::Value::Kind;
     jet::Value v;
     switch (j.kind) {
-    case Kind::Null: v.kind = VK::Null; break;
+    case Kind::Null:
+        v.kind = VK::Null;
+        break;
     case Kind::Boolean:
         v.kind = VK::Boolean;
         v.boolean = j.boolean;
@@ -124,7 +143,7 @@ jet::Value valueFor(const jet::Column& c, const JsonValue& j) {
         } else if ((c.type == ColumnType::Single || c.type == ColumnType::Double) &&
                    (j.text == "NaN" || j.text == "Infinity" || j.text == "-Infinity")) {
             v.kind = VK::Double;
-            v.real = j.text == "NaN" ? std::numeric_limits<double>::quiet_NaN()
+            v.real = j.text == "NaN"        ? std::numeric_limits<double>::quiet_NaN()
                      : j.text == "Infinity" ? std::numeric_limits<double>::infinity()
                                             : -std::numeric_limits<double>::infinity();
         } else {
@@ -132,7 +151,8 @@ jet::Value valueFor(const jet::Column& c, const JsonValue& j) {
             v.text = j.text;
         }
         break;
-    default: fail("a value must be null, true, false, a number or a string");
+    default:
+        fail("a value must be null, true, false, a number or a string");
     }
     return v;
 }
@@ -152,12 +172,16 @@ std::string readSpec(const std::string& path) {
 void create(const std::string& file, const JsonValue& spec, const std::string& password) {
     if (spec.kind != Kind::Object) fail("the description must be a JSON object");
     for (const auto& m : spec.members)
-        if (m.first != "format" && m.first != "password" && m.first != "tables") fail("unknown member " + inQuotes(m.first));
+        if (m.first != "format" && m.first != "password" && m.first != "tables")
+            fail("unknown member " + inQuotes(m.first));
     jet::CreateOptions options;
     const std::string& format = stringMember(spec, "format", "the description");
-    if (format == "mdb") options.version = jet::Version::Jet4;
-    else if (format == "accdb") options.version = jet::Version::Ace12;
-    else fail("\"format\" is \"mdb\" or \"accdb\", not " + inQuotes(format));
+    if (format == "mdb")
+        options.version = jet::Version::Jet4;
+    else if (format == "accdb")
+        options.version = jet::Version::Ace12;
+    else
+        fail("\"format\" is \"mdb\" or \"accdb\", not " + inQuotes(format));
     options.password = password;
     if (const JsonValue* pw = spec.find("password")) {
         if (pw->kind != Kind::String) fail("\"password\" must be a string");
@@ -175,15 +199,18 @@ void create(const std::string& file, const JsonValue& spec, const std::string& p
     std::vector<Planned> planned;
     if (tables) {
         for (const JsonValue& t : tables->items) {
-            if (t.kind != Kind::Object) fail("each table must be an object {\"name\": ..., \"columns\": [...]}");
+            if (t.kind != Kind::Object)
+                fail("each table must be an object {\"name\": ..., \"columns\": [...]}");
             Planned p;
             p.name = stringMember(t, "name", "a table");
             try {
                 for (const auto& m : t.members)
-                    if (m.first != "name" && m.first != "columns" && m.first != "rows") fail("unknown member " + inQuotes(m.first));
+                    if (m.first != "name" && m.first != "columns" && m.first != "rows")
+                        fail("unknown member " + inQuotes(m.first));
                 const JsonValue* cols = t.find("columns");
                 if (!cols || cols->kind != Kind::Array) fail("needs \"columns\" as an array");
-                for (const JsonValue& c : cols->items) p.columns.push_back(columnSpec(c));
+                for (const JsonValue& c : cols->items)
+                    p.columns.push_back(columnSpec(c));
                 p.rows = t.find("rows");
                 if (p.rows && p.rows->kind != Kind::Array) fail("\"rows\" must be an array");
             } catch (const jet::Error& e) {
@@ -206,7 +233,8 @@ void create(const std::string& file, const JsonValue& spec, const std::string& p
             try {
                 if (r.kind == Kind::Array) {
                     if (r.items.size() != cols.size())
-                        fail("has " + std::to_string(r.items.size()) + " values for " + std::to_string(cols.size()) + " columns");
+                        fail("has " + std::to_string(r.items.size()) + " values for " +
+                             std::to_string(cols.size()) + " columns");
                     for (std::size_t i = 0; i < cols.size(); ++i) {
                         try {
                             values[i] = valueFor(cols[i], r.items[i]);
@@ -217,7 +245,8 @@ void create(const std::string& file, const JsonValue& spec, const std::string& p
                 } else if (r.kind == Kind::Object) {
                     for (const auto& m : r.members) {
                         bool known = false;
-                        for (const auto& c : cols) known = known || c.name == m.first;
+                        for (const auto& c : cols)
+                            known = known || c.name == m.first;
                         if (!known) fail("no column named " + inQuotes(m.first));
                     }
                     for (std::size_t i = 0; i < cols.size(); ++i) {
@@ -249,13 +278,15 @@ void create(const std::string& file, const JsonValue& spec, const std::string& p
 int runCreate(const std::string& file, const std::string& specPath, const std::string& password) {
     try {
         std::error_code ec;
-        if (std::filesystem::exists(file, ec)) fail(file + ": the file exists already; it is never overwritten");
+        if (std::filesystem::exists(file, ec))
+            fail(file + ": the file exists already; it is never overwritten");
         std::string text = readSpec(specPath);
         JsonValue spec;
         try {
             spec = parseJson(text);
         } catch (const std::runtime_error& e) {
-            fail((specPath == "-" ? std::string("the description") : specPath) + ": not valid JSON: " + e.what());
+            fail((specPath == "-" ? std::string("the description") : specPath) +
+                 ": not valid JSON: " + e.what());
         }
         create(file, spec, password);
         return 0;

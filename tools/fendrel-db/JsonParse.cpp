@@ -11,7 +11,9 @@ bool JsonValue::isInteger() const {
     return kind == Kind::Number && text.find_first_of(".eE") == std::string::npos;
 }
 
-double JsonValue::number() const { return std::strtod(text.c_str(), nullptr); }
+double JsonValue::number() const {
+    return std::strtod(text.c_str(), nullptr);
+}
 
 const JsonValue* JsonValue::find(const std::string& name) const {
     for (const auto& m : members)
@@ -43,10 +45,12 @@ private:
                 ++col;
             }
         }
-        throw std::runtime_error("line " + std::to_string(line) + ", column " + std::to_string(col) + ": " + why);
+        throw std::runtime_error("line " + std::to_string(line) + ", column " + std::to_string(col) + ": " +
+                                 why);
     }
     void space() {
-        while (at_ < s_.size() && (s_[at_] == ' ' || s_[at_] == '\t' || s_[at_] == '\n' || s_[at_] == '\r')) ++at_;
+        while (at_ < s_.size() && (s_[at_] == ' ' || s_[at_] == '\t' || s_[at_] == '\n' || s_[at_] == '\r'))
+            ++at_;
     }
     bool take(char c) {
         space();
@@ -88,7 +92,8 @@ private:
             ++at_;
             v.kind = JsonValue::Kind::Array;
             if (take(']')) return v;
-            do v.items.push_back(value(depth + 1));
+            do
+                v.items.push_back(value(depth + 1));
             while (take(','));
             expect(']');
         } else if (c == '"') {
@@ -113,7 +118,8 @@ private:
         std::size_t start = at_;
         auto digits = [&] {
             std::size_t from = at_;
-            while (at_ < s_.size() && s_[at_] >= '0' && s_[at_] <= '9') ++at_;
+            while (at_ < s_.size() && s_[at_] >= '0' && s_[at_] <= '9')
+                ++at_;
             if (at_ == from) fail("malformed number");
         };
         if (s_[at_] == '-') ++at_;
@@ -136,10 +142,14 @@ private:
         for (int i = 0; i < 4; ++i) {
             char c = s_[at_++];
             v <<= 4;
-            if (c >= '0' && c <= '9') v |= static_cast<unsigned>(c - '0');
-            else if (c >= 'a' && c <= 'f') v |= static_cast<unsigned>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F') v |= static_cast<unsigned>(c - 'A' + 10);
-            else fail("bad \\u escape");
+            if (c >= '0' && c <= '9')
+                v |= static_cast<unsigned>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                v |= static_cast<unsigned>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                v |= static_cast<unsigned>(c - 'A' + 10);
+            else
+                fail("bad \\u escape");
         }
         return v;
     }
@@ -159,14 +169,30 @@ private:
             if (at_ >= s_.size()) fail("unterminated string");
             char e = s_[at_++];
             switch (e) {
-            case '"': out.push_back('"'); break;
-            case '\\': out.push_back('\\'); break;
-            case '/': out.push_back('/'); break;
-            case 'b': out.push_back('\b'); break;
-            case 'f': out.push_back('\f'); break;
-            case 'n': out.push_back('\n'); break;
-            case 'r': out.push_back('\r'); break;
-            case 't': out.push_back('\t'); break;
+            case '"':
+                out.push_back('"');
+                break;
+            case '\\':
+                out.push_back('\\');
+                break;
+            case '/':
+                out.push_back('/');
+                break;
+            case 'b':
+                out.push_back('\b');
+                break;
+            case 'f':
+                out.push_back('\f');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
             case 'u': {
                 unsigned cp = hex4();
                 if (cp >= 0xD800 && cp <= 0xDBFF) {
@@ -180,7 +206,8 @@ private:
                 jet::appendUtf8(out, cp);
                 break;
             }
-            default: fail(std::string("unknown escape \\") + e);
+            default:
+                fail(std::string("unknown escape \\") + e);
             }
         }
     }
@@ -191,6 +218,8 @@ private:
 
 } // namespace
 
-JsonValue parseJson(const std::string& text) { return Parser(text).document(); }
+JsonValue parseJson(const std::string& text) {
+    return Parser(text).document();
+}
 
 } // namespace fendrel_db

@@ -17,17 +17,22 @@
 
 namespace {
 
-const char* kFirst[] = {"Ada", "Grace", "Alan", "Edsger", "Barbara", "Donald", "Margaret", "Linus", "Ken", "Frances",
-                        "John", "Mary", "José", "Zoë", "Søren", "Anne-Marie", "Jean Paul", "Björn", "Chloé", "Ali"};
-const char* kLast[] = {"Lovelace", "Hopper", "Turing", "Dijkstra", "Liskov", "Knuth", "Hamilton", "Torvalds",
-                       "Thompson", "Allen", "von Neumann", "de la Cruz", "O'Brien", "Müller", "García", "Nguyen",
-                       "Smith", "Jones", "van der Berg", "Kowalski"};
-const char* kStreets[] = {"Baker Street", "High Street", "Main Road", "Rue de Rivoli", "Königsallee", "Church Lane",
-                          "Station Road", "Elm Avenue", "Mill Lane", "Via Roma"};
-const char* kCities[] = {"London", "Paris", "Berlin", "Zürich", "Madrid", "Oslo", "Dublin", "Kraków", "Lisbon", "Rome"};
-const char* kNotes[] = {"Called twice, no answer.", "Prefers e-mail.\nDo not call before 9.",
-                        "Paid in full; receipt sent.", "Moved house.\nNew address confirmed,\nsee file.",
-                        "VIP customer", "Asked about the \"premium\" plan, 10% discount offered."};
+const char* kFirst[] = {"Ada",   "Grace",      "Alan",      "Edsger", "Barbara", "Donald", "Margaret",
+                        "Linus", "Ken",        "Frances",   "John",   "Mary",    "José",   "Zoë",
+                        "Søren", "Anne-Marie", "Jean Paul", "Björn",  "Chloé",   "Ali"};
+const char* kLast[] = {"Lovelace", "Hopper",   "Turing", "Dijkstra",    "Liskov",       "Knuth",   "Hamilton",
+                       "Torvalds", "Thompson", "Allen",  "von Neumann", "de la Cruz",   "O'Brien", "Müller",
+                       "García",   "Nguyen",   "Smith",  "Jones",       "van der Berg", "Kowalski"};
+const char* kStreets[] = {"Baker Street", "High Street",  "Main Road",  "Rue de Rivoli", "Königsallee",
+                          "Church Lane",  "Station Road", "Elm Avenue", "Mill Lane",     "Via Roma"};
+const char* kCities[] = {"London", "Paris",  "Berlin", "Zürich", "Madrid",
+                         "Oslo",   "Dublin", "Kraków", "Lisbon", "Rome"};
+const char* kNotes[] = {"Called twice, no answer.",
+                        "Prefers e-mail.\nDo not call before 9.",
+                        "Paid in full; receipt sent.",
+                        "Moved house.\nNew address confirmed,\nsee file.",
+                        "VIP customer",
+                        "Asked about the \"premium\" plan, 10% discount offered."};
 
 // A small, fast generator with a fixed sequence for a given seed.
 struct Random {
@@ -70,10 +75,14 @@ int main(int argc, char** argv) {
     jet::CreateOptions options;
     std::uint64_t seed = 1;
     while (args.size() > 2 && args[0].rfind("--", 0) == 0) {
-        if (args[0] == "--format" && args[1] == "mdb") options.version = jet::Version::Jet4;
-        else if (args[0] == "--format" && args[1] == "accdb") options.version = jet::Version::Ace12;
-        else if (args[0] == "--seed") seed = std::stoull(args[1]);
-        else return usage();
+        if (args[0] == "--format" && args[1] == "mdb")
+            options.version = jet::Version::Jet4;
+        else if (args[0] == "--format" && args[1] == "accdb")
+            options.version = jet::Version::Ace12;
+        else if (args[0] == "--seed")
+            seed = std::stoull(args[1]);
+        else
+            return usage();
         args.erase(args.begin(), args.begin() + 2);
     }
     if (args.size() != 2) return usage();
@@ -86,9 +95,10 @@ int main(int argc, char** argv) {
     }
     using T = jet::ColumnType;
     std::vector<jet::ColumnSpec> columns = {
-        {"ID", T::Long},         {"FullName", T::Text, 100}, {"Address", T::Text, 255}, {"City", T::Text, 50},
-        {"Notes", T::Memo},      {"Amount", T::Currency},    {"Score", T::Double},      {"Visits", T::Integer},
-        {"Joined", T::DateTime}, {"Active", T::Boolean},
+        {"ID", T::Long},        {"FullName", T::Text, 100}, {"Address", T::Text, 255},
+        {"City", T::Text, 50},  {"Notes", T::Memo},         {"Amount", T::Currency},
+        {"Score", T::Double},   {"Visits", T::Integer},     {"Joined", T::DateTime},
+        {"Active", T::Boolean},
     };
     options.creationDate = jet::parseDateTime("2024-01-01 00:00:00");
     auto start = std::chrono::steady_clock::now();
@@ -101,9 +111,10 @@ int main(int argc, char** argv) {
         for (std::uint64_t i = 0; i < rows; ++i) {
             row[0] = integer(static_cast<std::int64_t>(i + 1));
             row[1] = text(std::string(kFirst[r.below(20)]) + " " + kLast[r.below(20)]);
-            row[2] = r.below(10) == 0 ? jet::Value{}
-                                      : text(std::to_string(1 + r.below(250)) + " " + kStreets[r.below(10)] + ", Flat " +
-                                             std::to_string(1 + r.below(40)) + ", " + kCities[r.below(10)]);
+            row[2] = r.below(10) == 0
+                         ? jet::Value{}
+                         : text(std::to_string(1 + r.below(250)) + " " + kStreets[r.below(10)] + ", Flat " +
+                                std::to_string(1 + r.below(40)) + ", " + kCities[r.below(10)]);
             row[3] = text(kCities[r.below(10)]);
             row[4] = r.below(4) == 0 ? jet::Value{} : text(kNotes[r.below(6)]);
             row[5] = r.below(8) == 0 ? jet::Value{} : real(0, jet::Value::Kind::Currency);
@@ -111,7 +122,8 @@ int main(int argc, char** argv) {
             row[6] = real(r.below(1000000) / 1000.0);
             row[7] = integer(r.below(500));
             row[8] = r.below(12) == 0 ? jet::Value{}
-                                      : real(firstDay + r.below(12000) + r.below(86400) / 86400.0, jet::Value::Kind::DateTime);
+                                      : real(firstDay + r.below(12000) + r.below(86400) / 86400.0,
+                                             jet::Value::Kind::DateTime);
             row[9].kind = jet::Value::Kind::Boolean;
             row[9].boolean = r.below(3) != 0;
             table.append(row);
@@ -123,7 +135,8 @@ int main(int argc, char** argv) {
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     auto bytes = std::filesystem::file_size(file);
-    std::printf("rows %llu  seconds %.2f  bytes %llu  (%.1f MB)  %s\n", static_cast<unsigned long long>(rows), seconds,
-                static_cast<unsigned long long>(bytes), static_cast<double>(bytes) / (1024.0 * 1024.0), file.c_str());
+    std::printf("rows %llu  seconds %.2f  bytes %llu  (%.1f MB)  %s\n", static_cast<unsigned long long>(rows),
+                seconds, static_cast<unsigned long long>(bytes),
+                static_cast<double>(bytes) / (1024.0 * 1024.0), file.c_str());
     return 0;
 }
