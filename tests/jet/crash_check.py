@@ -5,7 +5,7 @@ the changes did not touch is as it was; every change the process reported done (
 once the change is in the file) is there; the one under way is there in whole or in part, cell by
 cell, and nothing else.
 
-  crash_check.py KILLS [ROWS] [SEED]
+  crash_check.py KILLS [ROWS] [SEED] [mdb|accdb]
 
 Needs FENDREL_BIN (fendrel-db, fendrel-make-table); FENDREL_ORACLE_DIR with node_modules and
 mdb-export are used when present. Prints one line per kill and a summary; exit 0 when all held."""
@@ -170,16 +170,17 @@ def main():
     kills = int(sys.argv[1])
     rows = int(sys.argv[2]) if len(sys.argv) > 2 else 1500
     seed = int(sys.argv[3]) if len(sys.argv) > 3 else 1
+    fmt = sys.argv[4] if len(sys.argv) > 4 else "mdb"
     work = tempfile.mkdtemp(prefix="fendrel-crash-")
     try:
-        base_db = os.path.join(work, "base.mdb")
-        run([os.path.join(BIN, "fendrel-make-table"), "--seed", str(seed), base_db, str(rows)])
+        base_db = os.path.join(work, "base." + fmt)
+        run([os.path.join(BIN, "fendrel-make-table"), "--format", fmt, "--seed", str(seed), base_db, str(rows)])
         base = {"ours": ours(base_db), "mdbtools": mdbtools(base_db)}
         keys = [(i, k) for i, (k, r) in base["ours"].items()]
         rng = random.Random(seed)
         # One run to the end first: every change must work, and its time sets the kill window.
         lines, effects = script(rng, keys, 300)
-        db = os.path.join(work, "work.mdb")
+        db = os.path.join(work, "work." + fmt)
         shutil.copy(base_db, db)
         path = os.path.join(work, "script.txt")
         with open(path, "w") as f:
@@ -198,9 +199,6 @@ def main():
             with open(path, "w") as f:
                 f.write("\n".join(lines) + "\n")
             shutil.copy(base_db, db)
-            for side in (".ldb",):
-                if os.path.exists(db[:-4] + side):
-                    os.remove(db[:-4] + side)
             out = open(os.path.join(work, "progress"), "w")
             child = subprocess.Popen([DB_TOOL, db, "apply", path], stdout=out, stderr=subprocess.DEVNULL)
             time.sleep(rng.uniform(0.0, window))
@@ -218,7 +216,7 @@ def main():
             if not problems:
                 survived += 1
             else:
-                keep = os.path.join(tempfile.gettempdir(), f"fendrel-crash-failed-{k + 1}.mdb")
+                keep = os.path.join(tempfile.gettempdir(), f"fendrel-crash-failed-{k + 1}.{fmt}")
                 shutil.copy(db, keep)
                 print(f"   file kept as {keep}")
         print(f"survived {survived} of {kills} kills")
