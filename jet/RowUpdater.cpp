@@ -6,6 +6,7 @@
 #include "jet/DataPageWriter.h"
 #include "jet/Error.h"
 #include "jet/FieldEncoder.h"
+#include "jet/LongValueWriter.h"
 #include "jet/RowEncoder.h"
 
 namespace jet {
@@ -17,6 +18,25 @@ constexpr std::size_t kUsefulRoom = 64;
 constexpr std::size_t kRoomHints = 512;
 constexpr std::size_t kPointerSize = 4;
 constexpr int kReleaseStage = 3;
+
+// Long-value pages are not written by updates yet: a value that would need one never gets a
+// page number from here.
+class NoPages : public PageSink {
+public:
+    void writePage(std::uint32_t, const Bytes&) override { throw Unsupported("no pages"); }
+};
+
+// A Memo or OLE value short enough to live in the row itself (as Access keeps short values).
+FieldValue encodeShortLongValue(const Format& f, const Column& c, const Value& v) {
+    NoPages sink;
+    PageAllocator alloc(0, ~std::uint64_t{0});
+    LongValueWriter values(f, alloc, sink);
+    FieldValue out = encodeField(c, v, &values, true);
+    if (!values.pages().empty())
+        throw Unsupported("column " + c.name + ": " + columnTypeName(c.type) + " values longer than " +
+                          std::to_string(long_value_limits::MaxInline) + " bytes cannot be written yet");
+    return out;
+}
 
 } // namespace
 
@@ -38,8 +58,6 @@ void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values)
             throw Unsupported("column " + c.name + " is part of an index; changing indexed columns is not supported yet");
         if (c.calculated()) throw Unsupported("column " + c.name + " is calculated; its values cannot be set");
         if (c.type == ColumnType::Complex) throw Unsupported("column " + c.name + " holds several values; changing it is not supported");
-        if (isLongValue(c.type) && !v.isNull())
-            throw Unsupported("column " + c.name + " is a " + columnTypeName(c.type) + " column; setting such values is not supported yet");
     }
 }
 
@@ -90,10 +108,17 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
         encoded[j].bytes.assign(fields_[i].bytes.data(), fields_[i].bytes.data() + fields_[i].bytes.size());
     }
     for (const auto& [at, v] : values) {
+        const Column& c = def_.columns[at];
         try {
-            encoded[at] = encodeField(def_.columns[at], v, nullptr);
+            if (isLongValue(c.type)) {
+                encoded[at] = encodeShortLongValue(f, c, v);
+            } else {
+                encoded[at] = encodeField(c, v, nullptr);
+            }
+        } catch (const Unsupported&) {
+            throw;
         } catch (const Error& e) {
-            throw Error("column " + def_.columns[at].name + ": " + e.what());
+            throw Error("column " + c.name + ": " + e.what());
         }
     }
     const Bytes row = encodeRow(f, out_, encoded);

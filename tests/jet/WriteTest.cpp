@@ -226,14 +226,22 @@ TEST(UpdateRow, InPlaceGrowAndShrinkKeepEveryOtherValue) {
         auto keys = keysOf(w, "People");
         w.update("People", keys[0], {{1, text("a much longer name than before, for row zero")}});
         w.update("People", keys[1], {{1, text("x")}, {2, jet::Value{}}});
-        w.update("People", keys[2], {{0, integer(-5)}, {4, jet::Value{}}});
+        w.update("People", keys[2], {{0, integer(-5)}, {4, jet::Value{}}, {3, text("a short memo")}});
+        w.update("People", keys[5], {{3, jet::Value{}}});
+        EXPECT_NE(errorOf([&] { w.update("People", keys[6], {{3, text(std::string(300, 'm'))}}); }).find("cannot be written yet"),
+                  std::string::npos);
         model[keys[0]][1] = "'a much longer name than before, for row zero";
         model[keys[1]][1] = "'x";
         model[keys[1]][2] = "null";
         model[keys[2]][0] = "-5";
         model[keys[2]][4] = "null";
+        model[keys[2]][3] = "'a short memo";
+        model[keys[5]][3] = "null";
     }
     EXPECT_EQ(readTable(db, "People"), model);
+    if (haveCheckers()) {
+        EXPECT_EQ(checkAgainst(db, "People", "-", {}, "agree"), "");
+    }
 }
 
 TEST(UpdateRow, RefusalsChangeNothing) {
