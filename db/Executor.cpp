@@ -96,8 +96,7 @@ std::size_t Executor::run(const sql::Update& s) {
                 self.forget(table, columns[v.first].name);
         }
     } forgetAfterwards{*this, table, columns, values};
-    for (RowKey row : rows)
-        store_.update(table, row, values);
+    store_.updateRows(table, rows, values);
     return rows.size();
 }
 

@@ -132,6 +132,30 @@ void Session::update(const std::string& name, RowKey row,
     translatingErrors([&] { writer().update(name, row, changes); });
 }
 
+void Session::updateRows(const std::string& name, const std::vector<RowKey>& rows,
+                         const std::vector<std::pair<std::size_t, Variant>>& values) {
+    if (rows.size() < 2) {
+        for (RowKey row : rows)
+            update(name, row, values);
+        return;
+    }
+    // A statement that changes many rows writes them together: one ordered write of their pages
+    // when the statement ends, instead of one per row.
+    jet::DatabaseWriter& w = writer();
+    w.beginBatch();
+    try {
+        for (RowKey row : rows)
+            update(name, row, values);
+    } catch (...) {
+        try {
+            w.commit();
+        } catch (...) {
+        }
+        throw;
+    }
+    translatingErrors([&] { w.commit(); });
+}
+
 void Session::addTextColumn(const std::string& name, const std::string& column, int size) {
     translatingErrors([&] { writer().addTextColumn(name, column, static_cast<unsigned>(size)); });
 }

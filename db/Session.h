@@ -42,6 +42,8 @@ public:
               const std::function<void(RowKey, const Variant&)>& visit) override;
     void update(const std::string& table, RowKey row,
                 const std::vector<std::pair<std::size_t, Variant>>& values) override;
+    void updateRows(const std::string& table, const std::vector<RowKey>& rows,
+                    const std::vector<std::pair<std::size_t, Variant>>& values) override;
     void addTextColumn(const std::string& table, const std::string& column, int size) override;
     void dropColumn(const std::string& table, const std::string& column) override;
 

@@ -35,6 +35,12 @@ public:
     // Sets columns (by position) of one row; in the file when it returns.
     virtual void update(const std::string& table, RowKey row,
                         const std::vector<std::pair<std::size_t, Variant>>& values) = 0;
+    // The same values in several rows (one statement's rows); a store may write them together.
+    virtual void updateRows(const std::string& table, const std::vector<RowKey>& rows,
+                            const std::vector<std::pair<std::size_t, Variant>>& values) {
+        for (RowKey row : rows)
+            update(table, row, values);
+    }
     virtual void addTextColumn(const std::string& table, const std::string& column, int size) = 0;
     virtual void dropColumn(const std::string& table, const std::string& column) = 0;
 };

@@ -234,6 +234,4 @@ TEST(SplitStatementsPassword, TheWriterChecksThePasswordToo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SplitStatements, ::testing::Values(jet::Version::Jet4, jet::Version::Ace12),
-                         [](const auto& p) {
-                             return p.param == jet::Version::Jet4 ? "Jet4" : "Ace12";
-                         });
+                         [](const auto& p) { return p.param == jet::Version::Jet4 ? "Jet4" : "Ace12"; });
