@@ -128,6 +128,15 @@ TEST_P(SplitStatements, AddColumnsAndWritePiecesByTheSourceValue) {
     ADODB::Connection cn;
     cn.Mode = ADODB::adModeReadWrite;
     cn.Open(cs);
+    // The split's read of the field: a static cursor, its exact count, the field's type.
+    ADODB::RecordSet field;
+    field.Open("SELECT `FullName` FROM `People`", cn, ADODB::adOpenStatic, ADODB::adLockUnspecified);
+    EXPECT_EQ(field.Fields()(0).Type(), ADODB::adVarWChar);
+    EXPECT_EQ(field.RecordCount(), 5);
+    EXPECT_EQ(field.Fields()(0).Value(), db::Variant("Ada King Lovelace"));
+    // A grid keeps the rows it was given after the record set and its connection are gone.
+    auto grid = field.DataSource();
+    field.Close();
     // The column test opens a connection of its own while the split's is open.
     EXPECT_FALSE(Access::ColumnExists("People", "SPLITCOLUMN1"));
     cn.Execute("ALTER TABLE [People] ADD COLUMN [SPLITCOLUMN1] VARCHAR");
@@ -148,6 +157,8 @@ TEST_P(SplitStatements, AddColumnsAndWritePiecesByTheSourceValue) {
     cn.Execute("UPDATE `People` SET SPLITCOLUMN3='' WHERE `Born` = #1899-12-30 12:00:00#");
     EXPECT_THROW(cn.Execute("UPDATE `People` SET SPLITCOLUMN1='x' WHERE `Pay` = '1.2345'"), db::Error);
     cn.Close();
+    ASSERT_EQ(grid->fetched(), 5u);
+    EXPECT_EQ(grid->row(1)[0], db::Variant("Pat O'Brien"));
 
     const auto rows = readAll(cs, "People");
     ASSERT_EQ(rows.size(), 5u);
