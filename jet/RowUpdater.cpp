@@ -123,6 +123,9 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
     }
     const Bytes row = encodeRow(f, out_, encoded);
     const ByteView rowView(row.data(), row.size());
+    // Values the row already holds: nothing to write. (The same statement often reaches a row again
+    // when several rows share the value it looks for.)
+    if (row == old) return;
 
     // Where it is, when its page can take it.
     if (rewriteDataPageRow(f, w_.edit(current), currentRow, rowView, slot.flags)) {
