@@ -2,6 +2,7 @@
 
 #include "db/Access.h"
 #include "db/Connection.h"
+#include "db/CreateObject.h"
 #include "db/Error.h"
 
 #include <gtest/gtest.h>
@@ -212,4 +213,16 @@ TEST(AccessModule, ColumnExistsTurnsEveryFailureIntoFalse) {
     path = "/no/file.mdb";
     EXPECT_FALSE(Access::ColumnExists("Table1", columns));
     Access::SetConnectionInputs({});
+}
+
+TEST(CreateObject, TheDataAccessObjectsByTheirNames) {
+    EXPECT_NE(db::CreateConnection(), nullptr);
+    EXPECT_NE(db::CreateConnection("adodb.connection"), nullptr);
+    EXPECT_NE(db::CreateRecordSet(), nullptr);
+    try {
+        db::CreateConnection("ADODB.Command");
+        FAIL();
+    } catch (const db::Error& e) {
+        EXPECT_EQ(e.number(), db::CantCreateObject);
+    }
 }
