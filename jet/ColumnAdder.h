@@ -25,8 +25,8 @@ void checkNewTextColumn(const TableDef& def, const std::string& name, unsigned s
 // reader takes the definition's word for whether rows carry one: its rows (`rows`, every row's id)
 // are first rewritten with one, which readers of the old definition pass over, and only then is
 // the definition changed.
-void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, unsigned size, std::uint32_t sortOrder,
-                   const std::vector<RowId>& rows = {});
+void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, unsigned size,
+                   std::uint32_t sortOrder, const std::vector<RowId>& rows = {});
 
 // Whether the table's rows carry a variable-offset table.
 bool hasVariableColumns(const TableDef& def);

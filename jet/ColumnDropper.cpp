@@ -31,7 +31,8 @@ void checkDropColumn(const TableDef& def, const Column& column) {
     }
     for (const RealIndex& ri : def.realIndexes)
         for (const IndexColumn& ic : ri.columns)
-            if (ic.columnNumber == column.number) throw Error("column \"" + column.name + "\" is used by an index");
+            if (ic.columnNumber == column.number)
+                throw Error("column \"" + column.name + "\" is used by an index");
     if (def.columns.size() <= 1) throw Error("column \"" + column.name + "\" is the table's only column");
 }
 
@@ -39,13 +40,15 @@ void dropColumn(PageWriter& w, const TableDef& def, const Column& column) {
     const Format& f = w.format();
     checkDropColumn(def, column);
     TableDefBytes t = readTableDefBytes(w, def.page);
-    if (column.blockIndex >= t.columnCount) throw Error("internal error: the column's block is not in the definition");
+    if (column.blockIndex >= t.columnCount)
+        throw Error("internal error: the column's block is not in the definition");
     Bytes block = t.block;
     ByteView v(t.block.data(), t.block.size());
 
     // From the back, so that earlier offsets stay true: the long-value map entry, the name, the block.
     if (isLongValue(column.type)) {
-        for (std::size_t at = t.indexNamesEnd; at + 2 <= block.size() && v.u16(at) != 0xFFFF; at += kLongValueEntry) {
+        for (std::size_t at = t.indexNamesEnd; at + 2 <= block.size() && v.u16(at) != 0xFFFF;
+             at += kLongValueEntry) {
             if (at + kLongValueEntry > block.size()) break;
             if (v.u16(at) == column.number) {
                 block.erase(block.begin() + static_cast<std::ptrdiff_t>(at),

@@ -38,7 +38,9 @@ bool dataPageTakes(const Format& f, ByteView page, std::size_t size) {
 bool rewriteDataPageRow(const Format& f, Bytes& page, unsigned slot, ByteView row, std::uint16_t flags) {
     ByteView old(page.data(), page.size());
     const unsigned n = dataPageRowCount(f, old);
-    if (slot > n) throw Error("internal error: row " + std::to_string(slot) + " asked of a page of " + std::to_string(n));
+    if (slot > n)
+        throw Error("internal error: row " + std::to_string(slot) + " asked of a page of " +
+                    std::to_string(n));
     const unsigned count = slot == n ? n + 1 : n;
     if (count > data_page::MaxRows) return false;
     std::size_t total = row.size();

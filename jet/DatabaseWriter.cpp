@@ -20,7 +20,8 @@ DatabaseWriter::DatabaseWriter(const std::string& path, const OpenOptions& optio
     lock_ = std::make_unique<FileLock>(path);
     db_ = Database::open(path, options);
     if (db_->format().jet3)
-        throw Unsupported(path + ": this is an Access 97 (Jet 3) database, which Fendrel can read but not change yet");
+        throw Unsupported(
+            path + ": this is an Access 97 (Jet 3) database, which Fendrel can read but not change yet");
     std::unique_ptr<PageCodec> codec;
     if (db_->header().databaseKey != 0) codec = makeJetRc4Codec(db_->header().databaseKey);
     pages_ = std::make_unique<PageWriter>(db_->pager(), lock_->descriptor(), std::move(codec), path);
@@ -59,7 +60,9 @@ DatabaseWriter::Table& DatabaseWriter::open(const std::string& name) {
     return t;
 }
 
-std::shared_ptr<const TableDef> DatabaseWriter::table(const std::string& name) { return open(name).def; }
+std::shared_ptr<const TableDef> DatabaseWriter::table(const std::string& name) {
+    return open(name).def;
+}
 
 void DatabaseWriter::forget(std::uint32_t tdefPage) {
     auto it = tables_.find(tdefPage);
@@ -70,7 +73,8 @@ void DatabaseWriter::forget(std::uint32_t tdefPage) {
 
 std::uint64_t DatabaseWriter::rowsMoved() const {
     std::uint64_t n = movedBefore_;
-    for (const auto& [page, t] : tables_) n += t.updater->moves();
+    for (const auto& [page, t] : tables_)
+        n += t.updater->moves();
     return n;
 }
 
@@ -80,7 +84,8 @@ void DatabaseWriter::scan(const std::string& table, std::size_t column,
     guarded([&] { pages_->commit(); });
     RowReader reader = db_->rows(tableName(table));
     const TableDef& def = reader.def();
-    if (column >= def.columns.size()) throw Error(db_->path() + ": table " + table + " has no column " + std::to_string(column + 1));
+    if (column >= def.columns.size())
+        throw Error(db_->path() + ": table " + table + " has no column " + std::to_string(column + 1));
     std::vector<FieldBytes> fields;
     RowId id;
     Value v;
@@ -90,7 +95,8 @@ void DatabaseWriter::scan(const std::string& table, std::size_t column,
     }
 }
 
-void DatabaseWriter::update(const std::string& table, RowKey row, const std::vector<std::pair<std::size_t, Value>>& values) {
+void DatabaseWriter::update(const std::string& table, RowKey row,
+                            const std::vector<std::pair<std::size_t, Value>>& values) {
     Table& t = open(table);
     try {
         guarded([&] { t.updater->update(rowIdOf(row), values); });
@@ -98,7 +104,8 @@ void DatabaseWriter::update(const std::string& table, RowKey row, const std::vec
         // An update that failed halfway leaves pages that must not reach the file: the batch goes.
         if (t.updater->halfway()) {
             pages_->discard();
-            for (auto& [page, other] : tables_) movedBefore_ += other.updater->moves();
+            for (auto& [page, other] : tables_)
+                movedBefore_ += other.updater->moves();
             tables_.clear();
             batch_ = false;
         }
@@ -129,7 +136,8 @@ void DatabaseWriter::dropColumn(const std::string& table, const std::string& col
         const Column& c = findColumn(*t.def, column);
         checkDropColumn(*t.def, c);
         if (auto rel = relationshipUsing(*db_, name, c.name))
-            throw Error("column \"" + c.name + "\" is used by the relationship \"" + *rel + "\"; delete the relationship first");
+            throw Error("column \"" + c.name + "\" is used by the relationship \"" + *rel +
+                        "\"; delete the relationship first");
         jet::dropColumn(*pages_, *t.def, c);
     });
     forget(page);

@@ -23,8 +23,12 @@ namespace jet {
 
 // A row's lasting identity: its page and slot packed into one number.
 using RowKey = std::uint64_t;
-inline RowKey rowKeyOf(RowId id) { return std::uint64_t{id.page} << 8 | id.row; }
-inline RowId rowIdOf(RowKey key) { return {static_cast<std::uint32_t>(key >> 8), static_cast<std::uint8_t>(key & 0xFF)}; }
+inline RowKey rowKeyOf(RowId id) {
+    return std::uint64_t{id.page} << 8 | id.row;
+}
+inline RowId rowIdOf(RowKey key) {
+    return {static_cast<std::uint32_t>(key >> 8), static_cast<std::uint8_t>(key & 0xFF)};
+}
 
 class DatabaseWriter {
 public:
@@ -46,10 +50,12 @@ public:
 
     // Calls visit with every row's key and its value of the column at position `column`. visit may
     // update the rows it is given.
-    void scan(const std::string& table, std::size_t column, const std::function<void(RowKey, const Value&)>& visit);
+    void scan(const std::string& table, std::size_t column,
+              const std::function<void(RowKey, const Value&)>& visit);
 
     // Sets columns (by position in table(name)->columns) of one row. See RowUpdater.
-    void update(const std::string& table, RowKey row, const std::vector<std::pair<std::size_t, Value>>& values);
+    void update(const std::string& table, RowKey row,
+                const std::vector<std::pair<std::size_t, Value>>& values);
     // Adds a Text column of `size` characters at the end of the table.
     void addTextColumn(const std::string& table, const std::string& column, unsigned size = 255);
     // Drops a column no index or relationship uses.
@@ -75,8 +81,8 @@ private:
     std::unique_ptr<FileLock> lock_;
     std::unique_ptr<Database> db_;
     std::unique_ptr<PageWriter> pages_;
-    std::map<std::uint32_t, Table> tables_;           // by definition page
-    std::map<std::string, std::uint32_t> pageOf_;     // table names as callers give them
+    std::map<std::uint32_t, Table> tables_;       // by definition page
+    std::map<std::string, std::uint32_t> pageOf_; // table names as callers give them
     bool batch_ = false;
     std::uint64_t movedBefore_ = 0;
 };

@@ -22,12 +22,15 @@ std::u16string folded(const std::string& s) {
     } catch (...) {
         u.assign(s.begin(), s.end());
     }
-    for (char16_t& c : u) c = fold(c);
+    for (char16_t& c : u)
+        c = fold(c);
     return u;
 }
 
 } // namespace
 
-bool sameNameIgnoringCase(const std::string& a, const std::string& b) { return a == b || folded(a) == folded(b); }
+bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
+    return a == b || folded(a) == folded(b);
+}
 
 } // namespace jet

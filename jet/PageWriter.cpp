@@ -60,7 +60,8 @@ bool PageWriter::tryOrder(const std::vector<Order>& orders) {
         later.level = level;
         earlier.ceiling = std::min(earlier.ceiling, level);
     }
-    for (auto& [n, s] : trial) stages_[n] = s;
+    for (auto& [n, s] : trial)
+        stages_[n] = s;
 
     return true;
 }
@@ -104,12 +105,14 @@ void PageWriter::commit() {
         return;
     }
     std::map<int, std::vector<std::uint32_t>> byStage;
-    for (const auto& [n, bytes] : pages_) byStage[stageOf(n).level].push_back(n);
+    for (const auto& [n, bytes] : pages_)
+        byStage[stageOf(n).level].push_back(n);
     held_.reset();
     for (auto& [level, numbers] : byStage) {
         // Ascending within a stage, so a file grows without holes where it can.
         std::sort(numbers.begin(), numbers.end());
-        for (std::uint32_t n : numbers) writeThrough(n, pages_.at(n));
+        for (std::uint32_t n : numbers)
+            writeThrough(n, pages_.at(n));
         sync();
     }
     pages_.clear();

@@ -8,9 +8,11 @@ namespace {
 constexpr const char* kTable = "MSysRelationships";
 }
 
-std::optional<std::string> relationshipUsing(Database& db, const std::string& table, const std::string& column) {
+std::optional<std::string> relationshipUsing(Database& db, const std::string& table,
+                                             const std::string& column) {
     bool present = false;
-    for (const auto& e : db.catalog()) present = present || (e.isTable() && sameNameIgnoringCase(e.name, kTable));
+    for (const auto& e : db.catalog())
+        present = present || (e.isTable() && sameNameIgnoringCase(e.name, kTable));
     if (!present) return std::nullopt;
     RowReader rows = db.rows(kTable);
     const auto& cols = rows.def().columns;
@@ -28,7 +30,8 @@ std::optional<std::string> relationshipUsing(Database& db, const std::string& ta
     };
     while (rows.next(values)) {
         if ((is(*object, table) && is(*col, column)) || (is(*refObject, table) && is(*refColumn, column)))
-            return name && values[*name].kind == Value::Kind::Text ? values[*name].text : std::string("(unnamed)");
+            return name && values[*name].kind == Value::Kind::Text ? values[*name].text
+                                                                   : std::string("(unnamed)");
     }
     return std::nullopt;
 }

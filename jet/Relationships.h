@@ -10,6 +10,7 @@ namespace jet {
 
 // The name of a relationship that uses column `column` of table `table` (on either side), or
 // nothing. Names are compared without regard to case.
-std::optional<std::string> relationshipUsing(Database& db, const std::string& table, const std::string& column);
+std::optional<std::string> relationshipUsing(Database& db, const std::string& table,
+                                             const std::string& column);
 
 } // namespace jet

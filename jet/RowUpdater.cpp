@@ -50,14 +50,18 @@ RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def, const TableDef* 
 }
 
 void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values) const {
-    if (&out_ != &def_ && !values.empty()) throw Error("internal error: values given for a row written in another layout");
+    if (&out_ != &def_ && !values.empty())
+        throw Error("internal error: values given for a row written in another layout");
     for (const auto& [at, v] : values) {
         if (at >= def_.columns.size()) throw Error("the table has no column " + std::to_string(at + 1));
         const Column& c = def_.columns[at];
         if (c.number < indexed_.size() && indexed_[c.number])
-            throw Unsupported("column " + c.name + " is part of an index; changing indexed columns is not supported yet");
-        if (c.calculated()) throw Unsupported("column " + c.name + " is calculated; its values cannot be set");
-        if (c.type == ColumnType::Complex) throw Unsupported("column " + c.name + " holds several values; changing it is not supported");
+            throw Unsupported("column " + c.name +
+                              " is part of an index; changing indexed columns is not supported yet");
+        if (c.calculated())
+            throw Unsupported("column " + c.name + " is calculated; its values cannot be set");
+        if (c.type == ColumnType::Complex)
+            throw Unsupported("column " + c.name + " holds several values; changing it is not supported");
     }
 }
 
@@ -70,7 +74,8 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
 
     // Find where the row lives now: its own slot, or where that slot points.
     ByteView home = w_.peek(id.page);
-    if (home.u8(0) != page_type::Data || home.u32(f.dataTdefPage) != def_.page || id.row >= dataPageRowCount(f, home))
+    if (home.u8(0) != page_type::Data || home.u32(f.dataTdefPage) != def_.page ||
+        id.row >= dataPageRowCount(f, home))
         throw Error("the table has no " + where);
     RowSlot homeSlot = dataPageRow(f, home, id.row);
     if (homeSlot.deleted()) throw Error("the table has no " + where + " (it was deleted)");
@@ -78,13 +83,17 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
     std::uint32_t current = id.page;
     unsigned currentRow = id.row;
     RowSlot slot = homeSlot;
-    Bytes old(dataPageRowBytes(f, home, id.row).data(), dataPageRowBytes(f, home, id.row).data() + homeLength);
+    Bytes old(dataPageRowBytes(f, home, id.row).data(),
+              dataPageRowBytes(f, home, id.row).data() + homeLength);
     for (int hops = 0; slot.flags & row_slot::Overflow; ++hops) {
-        if (old.size() < kPointerSize || hops >= TableScan::MaxMoves) corrupt(where + " has a damaged pointer to where it moved");
+        if (old.size() < kPointerSize || hops >= TableScan::MaxMoves)
+            corrupt(where + " has a damaged pointer to where it moved");
         RowPointer to = RowPointer::fromU32(ByteView(old.data(), old.size()).u32(0));
         ByteView target = w_.peek(to.page);
-        if (target.u8(0) != page_type::Data || target.u32(f.dataTdefPage) != def_.page || to.row >= dataPageRowCount(f, target))
-            corrupt(where + " points into page " + std::to_string(to.page) + ", which is not one of its table's");
+        if (target.u8(0) != page_type::Data || target.u32(f.dataTdefPage) != def_.page ||
+            to.row >= dataPageRowCount(f, target))
+            corrupt(where + " points into page " + std::to_string(to.page) +
+                    ", which is not one of its table's");
         slot = dataPageRow(f, target, to.row);
         ByteView bytes = dataPageRowBytes(f, target, to.row);
         old.assign(bytes.data(), bytes.data() + bytes.size());
@@ -146,7 +155,8 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
         if (fresh) {
             std::uint32_t owned = maps_.pageChangedFor(def_.ownedPages, target);
             std::uint32_t global = maps_.pageChangedFor(UsageMapEditor::Global, target);
-            orders.insert(orders.end(), {{owned, target}, {global, target}, {id.page, owned}, {id.page, global}});
+            orders.insert(orders.end(),
+                          {{owned, target}, {global, target}, {id.page, owned}, {id.page, global}});
         }
         // Stages: 0 new copy, 1 maps, 2 pointer, 3 release of the earlier copy.
         if (current != id.page) orders.push_back({current, id.page, kReleaseStage});
@@ -170,7 +180,8 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
     }
     Bytes pointer(kPointerSize, 0);
     putU32(pointer, 0, rowPointerValue(target, static_cast<std::uint8_t>(targetRow)));
-    if (!rewriteDataPageRow(f, w_.edit(id.page), id.row, ByteView(pointer.data(), pointer.size()), row_slot::Overflow))
+    if (!rewriteDataPageRow(f, w_.edit(id.page), id.row, ByteView(pointer.data(), pointer.size()),
+                            row_slot::Overflow))
         throw Error("internal error: " + where + " has no room for its pointer");
     if (current != id.page) {
         // The earlier copy is reached by nothing now; its room goes back to its page. It is marked
@@ -199,7 +210,8 @@ std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std
             continue;
         }
         ByteView v = w_.peek(page);
-        if (v.u8(0) == page_type::Data && v.u32(f.dataTdefPage) == def_.page && dataPageTakes(f, v, size)) return page;
+        if (v.u8(0) == page_type::Data && v.u32(f.dataTdefPage) == def_.page && dataPageTakes(f, v, size))
+            return page;
         it = room_.erase(it);
     }
     return 0;

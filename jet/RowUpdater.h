@@ -46,7 +46,7 @@ private:
     const TableDef& def_;
     const TableDef& out_;
     UsageMapEditor maps_;
-    std::vector<bool> indexed_;           // by column number
+    std::vector<bool> indexed_;                 // by column number
     std::map<std::uint32_t, std::size_t> room_; // table pages known to have room, and how much
     std::vector<FieldBytes> fields_;
     std::vector<std::size_t> offsets_;

@@ -16,7 +16,8 @@ std::size_t TableDefBytes::nameSize(std::size_t at) const {
 
 std::size_t TableDefBytes::nameAt(std::size_t index) const {
     std::size_t at = namesAt;
-    for (std::size_t i = 0; i < index; ++i) at += nameSize(at);
+    for (std::size_t i = 0; i < index; ++i)
+        at += nameSize(at);
     return at;
 }
 
@@ -26,9 +27,11 @@ TableDefBytes readTableDefBytes(PageWriter& w, std::uint32_t firstPage) {
     TableDefBytes t;
     std::unordered_set<std::uint32_t> seen;
     for (std::uint32_t n = firstPage; n != 0;) {
-        if (!seen.insert(n).second) corrupt("table definition pages form a loop at page " + std::to_string(n));
+        if (!seen.insert(n).second)
+            corrupt("table definition pages form a loop at page " + std::to_string(n));
         ByteView v = w.peek(n);
-        if (v.u8(0) != page_type::TableDef) corrupt("page " + std::to_string(n) + " should continue a table definition");
+        if (v.u8(0) != page_type::TableDef)
+            corrupt("page " + std::to_string(n) + " should continue a table definition");
         if (t.block.empty())
             t.block.assign(v.data(), v.data() + v.size());
         else
@@ -38,7 +41,8 @@ TableDefBytes readTableDefBytes(PageWriter& w, std::uint32_t firstPage) {
     }
     ByteView v(t.block.data(), t.block.size());
     std::size_t length = v.u32(8);
-    if (length < f.tdefBlocksStart || length > t.block.size()) corrupt("table definition length does not match its pages");
+    if (length < f.tdefBlocksStart || length > t.block.size())
+        corrupt("table definition length does not match its pages");
     t.block.resize(length);
     v = ByteView(t.block.data(), t.block.size());
 
@@ -74,7 +78,8 @@ void storeTableDef(PageWriter& w, const TableDefBytes& old, const Bytes& block) 
     UsageMapEditor maps(w);
     const std::uint32_t first = old.pages.front();
     std::vector<std::uint32_t> pages{first};
-    for (std::size_t i = 1; i < tableDefPageCount(f, block.size()); ++i) pages.push_back(w.append());
+    for (std::size_t i = 1; i < tableDefPageCount(f, block.size()); ++i)
+        pages.push_back(w.append());
     std::vector<Bytes> images = tableDefPages(f, block, pages);
     std::vector<PageWriter::Order> orders;
     for (std::size_t i = 1; i < pages.size(); ++i) {
@@ -86,7 +91,8 @@ void storeTableDef(PageWriter& w, const TableDefBytes& old, const Bytes& block) 
     w.edit(first) = images[0];
     if (!w.tryOrder(orders)) throw Error("internal error: a table definition's pages cannot be ordered");
     w.commit();
-    for (std::size_t i = 1; i < old.pages.size(); ++i) maps.markFree(old.pages[i]);
+    for (std::size_t i = 1; i < old.pages.size(); ++i)
+        maps.markFree(old.pages[i]);
     w.commit();
 }
 

@@ -16,9 +16,9 @@ struct TableDefBytes {
     Bytes block;                      // tdef_len bytes
     std::vector<std::uint32_t> pages; // the pages it was read from, in order
     std::size_t columnCount = 0;
-    std::size_t columnsAt = 0;    // first column block
-    std::size_t namesAt = 0;      // first column name
-    std::size_t namesEnd = 0;     // after the last column name
+    std::size_t columnsAt = 0;     // first column block
+    std::size_t namesAt = 0;       // first column name
+    std::size_t namesEnd = 0;      // after the last column name
     std::size_t indexNamesEnd = 0; // after the last index name: the long-value map list follows
 
     // Offset of the name of the column whose block is the `index`th.

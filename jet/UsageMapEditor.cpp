@@ -18,10 +18,12 @@ struct MapRow {
 MapRow mapRowIn(const Format& f, ByteView page, RowPointer where) {
     RowSlot s = dataPageRow(f, page, where.row);
     if (!s.fits || s.end - s.start < 5)
-        corrupt("usage map row " + std::to_string(where.row) + " on page " + std::to_string(where.page) + " is damaged");
+        corrupt("usage map row " + std::to_string(where.row) + " on page " + std::to_string(where.page) +
+                " is damaged");
     std::uint8_t kind = page.u8(s.start);
     if (kind != usage_map::Inline && kind != usage_map::Reference)
-        corrupt("usage map on page " + std::to_string(where.page) + " has unknown kind " + std::to_string(kind));
+        corrupt("usage map on page " + std::to_string(where.page) + " has unknown kind " +
+                std::to_string(kind));
     return {s.start, s.end - s.start};
 }
 
@@ -33,7 +35,9 @@ void putBit(std::uint8_t* bitmap, std::uint64_t bit, bool value) {
         bitmap[bit / 8] &= static_cast<std::uint8_t>(~mask);
 }
 
-bool getBit(const std::uint8_t* bitmap, std::uint64_t bit) { return bitmap[bit / 8] & (1u << (bit % 8)); }
+bool getBit(const std::uint8_t* bitmap, std::uint64_t bit) {
+    return bitmap[bit / 8] & (1u << (bit % 8));
+}
 
 } // namespace
 
@@ -58,7 +62,9 @@ std::uint32_t UsageMapEditor::appendBitmapPage(bool global) {
     return n;
 }
 
-void UsageMapEditor::addOwned(RowPointer where, std::uint32_t page) { set(where, page, true, false); }
+void UsageMapEditor::addOwned(RowPointer where, std::uint32_t page) {
+    set(where, page, true, false);
+}
 
 void UsageMapEditor::set(RowPointer where, std::uint32_t page, bool bit, bool global) {
     const Format& f = w_.format();
@@ -91,7 +97,8 @@ void UsageMapEditor::set(RowPointer where, std::uint32_t page, bool bit, bool gl
                     owned.push_back(page);
                     std::fill(row + 5, row + r.size, std::uint8_t{0});
                     putU32(p, r.start + 1, newStart);
-                    for (std::uint32_t o : owned) putBit(row + 5, o - newStart, true);
+                    for (std::uint32_t o : owned)
+                        putBit(row + 5, o - newStart, true);
                     return;
                 }
             }
@@ -101,7 +108,8 @@ void UsageMapEditor::set(RowPointer where, std::uint32_t page, bool bit, bool gl
         const std::uint64_t per = pagesPerBitmapPage(f);
         const std::uint64_t k = page / per;
         if (1 + 4 * (k + 1) > r.size)
-            throw Error("the usage map on page " + std::to_string(where.page) + " cannot describe page " + std::to_string(page));
+            throw Error("the usage map on page " + std::to_string(where.page) + " cannot describe page " +
+                        std::to_string(page));
         const std::size_t at = r.start + 1 + 4 * static_cast<std::size_t>(k);
         std::uint32_t bitmap = ByteView(p.data(), p.size()).u32(at);
         if (bitmap == 0) {
@@ -111,11 +119,14 @@ void UsageMapEditor::set(RowPointer where, std::uint32_t page, bool bit, bool gl
             putU32(again, at, bitmap);
             if (!w_.tryOrder({{where.page, bitmap}}))
                 throw Error("internal error: a usage map's new bitmap page cannot be ordered before its map");
-            if (global) set(Global, bitmap, false, true);
-            else markUsed(bitmap);
+            if (global)
+                set(Global, bitmap, false, true);
+            else
+                markUsed(bitmap);
         }
         Bytes& b = w_.edit(bitmap);
-        if (b[0] != page_type::UsageBitmap) corrupt("usage map points at page " + std::to_string(bitmap) + ", which is no bitmap page");
+        if (b[0] != page_type::UsageBitmap)
+            corrupt("usage map points at page " + std::to_string(bitmap) + ", which is no bitmap page");
         putBit(b.data() + 4, page - k * per, bit);
         return;
     }
@@ -126,7 +137,8 @@ void UsageMapEditor::promote(RowPointer where, bool global) {
     const std::uint64_t per = pagesPerBitmapPage(f);
     Bytes& p = w_.edit(where.page);
     MapRow r = mapRowIn(f, ByteView(p.data(), p.size()), where);
-    const Bytes old(p.begin() + static_cast<std::ptrdiff_t>(r.start), p.begin() + static_cast<std::ptrdiff_t>(r.start + r.size));
+    const Bytes old(p.begin() + static_cast<std::ptrdiff_t>(r.start),
+                    p.begin() + static_cast<std::ptrdiff_t>(r.start + r.size));
     const std::uint32_t start = ByteView(old.data(), old.size()).u32(1);
     const std::uint64_t bits = std::uint64_t{r.size - 5} * 8;
     const std::size_t pointers = (r.size - 1) / 4;
@@ -138,7 +150,9 @@ void UsageMapEditor::promote(RowPointer where, bool global) {
         // window covered keep their bits; the others in the file count as used (they may be).
         std::size_t need = 0;
         while (std::uint64_t{need} * per < w_.pageCount()) {
-            if (need >= pointers) throw Error("the global usage map cannot describe a file of " + std::to_string(w_.pageCount()) + " pages");
+            if (need >= pointers)
+                throw Error("the global usage map cannot describe a file of " +
+                            std::to_string(w_.pageCount()) + " pages");
             bitmaps[need] = appendBitmapPage(true);
             created.push_back(bitmaps[need++]);
         }
@@ -147,7 +161,8 @@ void UsageMapEditor::promote(RowPointer where, bool global) {
             Bytes& b = w_.edit(bitmaps[k]);
             for (std::uint64_t i = 0; i < per; ++i) {
                 std::uint64_t pg = k * per + i;
-                bool free = pg >= start && pg - start < bits ? getBit(old.data() + 5, pg - start) : pg >= used;
+                bool free =
+                    pg >= start && pg - start < bits ? getBit(old.data() + 5, pg - start) : pg >= used;
                 if (pg < used && std::find(created.begin(), created.end(), pg) != created.end()) free = false;
                 putBit(b.data() + 4, i, free);
             }
@@ -162,14 +177,19 @@ void UsageMapEditor::promote(RowPointer where, bool global) {
         }
     }
     Bytes& again = w_.edit(where.page);
-    std::fill(again.begin() + static_cast<std::ptrdiff_t>(r.start), again.begin() + static_cast<std::ptrdiff_t>(r.start + r.size), std::uint8_t{0});
+    std::fill(again.begin() + static_cast<std::ptrdiff_t>(r.start),
+              again.begin() + static_cast<std::ptrdiff_t>(r.start + r.size), std::uint8_t{0});
     again[r.start] = usage_map::Reference;
-    for (std::size_t k = 0; k < pointers; ++k) putU32(again, r.start + 1 + 4 * k, bitmaps[k]);
+    for (std::size_t k = 0; k < pointers; ++k)
+        putU32(again, r.start + 1 + 4 * k, bitmaps[k]);
     std::vector<PageWriter::Order> orders;
-    for (std::uint32_t c : created) orders.push_back({where.page, c});
-    if (!w_.tryOrder(orders)) throw Error("internal error: a usage map's new bitmap pages cannot be ordered before it");
+    for (std::uint32_t c : created)
+        orders.push_back({where.page, c});
+    if (!w_.tryOrder(orders))
+        throw Error("internal error: a usage map's new bitmap pages cannot be ordered before it");
     if (!global)
-        for (std::uint32_t c : created) markUsed(c);
+        for (std::uint32_t c : created)
+            markUsed(c);
 }
 
 } // namespace jet

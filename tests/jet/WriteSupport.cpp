@@ -10,7 +10,8 @@ namespace writetest {
 
 TempDir::TempDir() {
     static int n = 0;
-    path = std::filesystem::temp_directory_path() / ("fendrel-write-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
+    path = std::filesystem::temp_directory_path() /
+           ("fendrel-write-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
     std::filesystem::create_directories(path);
 }
 
@@ -36,16 +37,22 @@ jet::Value integer(std::int64_t n) {
 std::string show(const jet::Value& v) {
     using K = jet::Value::Kind;
     switch (v.kind) {
-    case K::Null: return "null";
-    case K::Boolean: return v.boolean ? "true" : "false";
+    case K::Null:
+        return "null";
+    case K::Boolean:
+        return v.boolean ? "true" : "false";
     case K::Integer:
     case K::Currency:
-    case K::ComplexId: return std::to_string(v.integer);
+    case K::ComplexId:
+        return std::to_string(v.integer);
     case K::Single:
     case K::Double:
-    case K::DateTime: return std::to_string(v.real);
-    case K::Binary: return std::string(v.bytes.begin(), v.bytes.end());
-    default: return "'" + v.text;
+    case K::DateTime:
+        return std::to_string(v.real);
+    case K::Binary:
+        return std::string(v.bytes.begin(), v.bytes.end());
+    default:
+        return "'" + v.text;
     }
 }
 
@@ -54,14 +61,19 @@ void makePeople(const std::string& path, std::size_t rows, jet::Version version,
     jet::CreateOptions o;
     o.version = version;
     jet::DatabaseCreator c(path, o);
-    auto& t = c.addTable("People", {{"ID", T::Long}, {"Name", T::Text, 50}, {"City", T::Text, 100}, {"Notes", T::Memo}, {"Score", T::Double}});
+    auto& t = c.addTable("People", {{"ID", T::Long},
+                                    {"Name", T::Text, 50},
+                                    {"City", T::Text, 100},
+                                    {"Notes", T::Memo},
+                                    {"Score", T::Double}});
     for (std::size_t i = 0; i < rows; ++i) {
         jet::Value score;
         score.kind = jet::Value::Kind::Double;
         score.real = static_cast<double>(i) / 4;
         std::string name = "N" + std::to_string(i);
         name.resize(std::max(name.size(), nameLength), 'x');
-        t.append({integer(static_cast<std::int64_t>(i)), text(name), i % 3 ? text("City " + std::to_string(i % 17)) : jet::Value{},
+        t.append({integer(static_cast<std::int64_t>(i)), text(name),
+                  i % 3 ? text("City " + std::to_string(i % 17)) : jet::Value{},
                   i % 5 ? jet::Value{} : text("a note on row " + std::to_string(i)), score});
     }
     c.finish();
@@ -92,26 +104,31 @@ std::string fixture(const std::string& name) {
 
 namespace {
 
-std::string script() { return std::string(FENDREL_SOURCE_DIR) + "/tests/jet/write_check.py"; }
+std::string script() {
+    return std::string(FENDREL_SOURCE_DIR) + "/tests/jet/write_check.py";
+}
 
 std::string quote(const std::string& s) {
     std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
-std::string run(const std::string& mode, const std::string& db, const std::string& table, const std::string& dir,
-                const std::vector<std::string>& args) {
+std::string run(const std::string& mode, const std::string& db, const std::string& table,
+                const std::string& dir, const std::vector<std::string>& args) {
     std::string cmd = "FENDREL_BIN=" + quote(std::filesystem::path(FENDREL_DB_TOOL).parent_path().string()) +
-                      " FENDREL_ORACLE_DIR=" + quote(FENDREL_ORACLE_DIR) + " python3 " + quote(script()) + " " + mode +
-                      " " + quote(db) + " " + quote(table) + " " + quote(dir);
-    for (const auto& a : args) cmd += " " + quote(a);
+                      " FENDREL_ORACLE_DIR=" + quote(FENDREL_ORACLE_DIR) + " python3 " + quote(script()) +
+                      " " + mode + " " + quote(db) + " " + quote(table) + " " + quote(dir);
+    for (const auto& a : args)
+        cmd += " " + quote(a);
     cmd += " 2>&1";
     std::string out;
     if (FILE* p = ::popen(cmd.c_str(), "r")) {
         char buf[4096];
         std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
         int status = ::pclose(p);
         if (status == 0) return "";
         return out.empty() ? "write_check.py failed" : out;
@@ -122,7 +139,8 @@ std::string run(const std::string& mode, const std::string& db, const std::strin
 } // namespace
 
 bool haveCheckers() {
-    return std::system("python3 -c '' >/dev/null 2>&1") == 0 && std::system("command -v mdb-export >/dev/null 2>&1") == 0 &&
+    return std::system("python3 -c '' >/dev/null 2>&1") == 0 &&
+           std::system("command -v mdb-export >/dev/null 2>&1") == 0 &&
            std::filesystem::exists(std::filesystem::path(FENDREL_ORACLE_DIR) / "node_modules");
 }
 

@@ -51,7 +51,8 @@ TEST(WriteSession, RefusesWhatItCannotChangeSafely) {
     makePeople(db, 3);
     {
         DatabaseWriter w(db);
-        EXPECT_NE(errorOf([&] { DatabaseWriter second(db); }).find("another program is changing"), std::string::npos);
+        EXPECT_NE(errorOf([&] { DatabaseWriter second(db); }).find("another program is changing"),
+                  std::string::npos);
     }
     std::ofstream(dir.file("p.ldb")) << "";
     EXPECT_NE(errorOf([&] { DatabaseWriter w(db); }).find("lock file"), std::string::npos);
@@ -63,11 +64,13 @@ TEST(WriteSession, RefusesWhatItCannotChangeSafely) {
     }
     if (std::string jet3 = fixture("jet3-97-basic.mdb"); !jet3.empty()) {
         std::filesystem::copy_file(jet3, dir.file("old.mdb"));
-        EXPECT_NE(errorOf([&] { DatabaseWriter w(dir.file("old.mdb")); }).find("Access 97"), std::string::npos);
+        EXPECT_NE(errorOf([&] { DatabaseWriter w(dir.file("old.mdb")); }).find("Access 97"),
+                  std::string::npos);
     }
     if (std::string enc = fixture("ace14-2010-agile-password.accdb"); !enc.empty()) {
         std::filesystem::copy_file(enc, dir.file("enc.accdb"));
-        EXPECT_NE(errorOf([&] { DatabaseWriter w(dir.file("enc.accdb")); }).find("Office encryption"), std::string::npos);
+        EXPECT_NE(errorOf([&] { DatabaseWriter w(dir.file("enc.accdb")); }).find("Office encryption"),
+                  std::string::npos);
     }
 }
 
@@ -137,7 +140,8 @@ TEST(AddTextColumn, ATableOfFixedColumnsHasItsRowsRewrittenFirst) {
         wider.maxColumns = static_cast<std::uint16_t>(def->maxColumns + 1);
         wider.varColumns = 1;
         jet::RowUpdater rewrite(w.pages(), *def, &wider);
-        for (jet::RowKey k : keysOf(w, "Fixed")) rewrite.update(jet::rowIdOf(k), {});
+        for (jet::RowKey k : keysOf(w, "Fixed"))
+            rewrite.update(jet::rowIdOf(k), {});
         w.pages().commit();
     }
     EXPECT_EQ(readTable(db, "Fixed"), model);
@@ -166,7 +170,8 @@ TEST(AddTextColumn, RefusesWhatAccessRefuses) {
     makePeople(db, 2);
     auto original = bytesOf(db);
     DatabaseWriter w(db);
-    EXPECT_NE(errorOf([&] { w.addTextColumn("People", "CITY"); }).find("already has a column named \"City\""), std::string::npos);
+    EXPECT_NE(errorOf([&] { w.addTextColumn("People", "CITY"); }).find("already has a column named \"City\""),
+              std::string::npos);
     EXPECT_NE(errorOf([&] { w.addTextColumn("People", "a.b"); }), "");
     EXPECT_NE(errorOf([&] { w.addTextColumn("People", std::string(65, 'x')); }), "");
     EXPECT_NE(errorOf([&] { w.addTextColumn("People", "Fine", 0); }), "");
@@ -182,7 +187,8 @@ TEST(AddTextColumn, DefinitionSpillsOntoNewPagesUpTo255Columns) {
     makePeople(db, 50);
     {
         DatabaseWriter w(db);
-        for (int i = 5; i < 255; ++i) w.addTextColumn("People", "A rather long column name number " + std::to_string(i), 10);
+        for (int i = 5; i < 255; ++i)
+            w.addTextColumn("People", "A rather long column name number " + std::to_string(i), 10);
         EXPECT_NE(errorOf([&] { w.addTextColumn("People", "One too many"); }).find("255"), std::string::npos);
         auto def = w.table("People");
         EXPECT_EQ(def->columns.size(), 255u);
@@ -193,14 +199,16 @@ TEST(AddTextColumn, DefinitionSpillsOntoNewPagesUpTo255Columns) {
     auto rows = readTable(db, "People");
     ASSERT_EQ(rows.size(), 50u);
     int set = 0;
-    for (auto& [k, r] : rows) set += r[254] == "'last" && r[5] == "'first";
+    for (auto& [k, r] : rows)
+        set += r[254] == "'last" && r[5] == "'first";
     EXPECT_EQ(set, 1);
 
     // Dropping most of them again shrinks the definition onto fewer pages; the memo column goes
     // with its long-value map entry.
     {
         DatabaseWriter w(db);
-        for (int i = 6; i < 254; ++i) w.dropColumn("People", "A rather long column name number " + std::to_string(i));
+        for (int i = 6; i < 254; ++i)
+            w.dropColumn("People", "A rather long column name number " + std::to_string(i));
         w.dropColumn("People", "Notes");
         EXPECT_EQ(w.table("People")->pages.size(), 1u);
     }
@@ -228,7 +236,9 @@ TEST(UpdateRow, InPlaceGrowAndShrinkKeepEveryOtherValue) {
         w.update("People", keys[1], {{1, text("x")}, {2, jet::Value{}}});
         w.update("People", keys[2], {{0, integer(-5)}, {4, jet::Value{}}, {3, text("a short memo")}});
         w.update("People", keys[5], {{3, jet::Value{}}});
-        EXPECT_NE(errorOf([&] { w.update("People", keys[6], {{3, text(std::string(300, 'm'))}}); }).find("cannot be written yet"),
+        EXPECT_NE(errorOf([&] {
+                      w.update("People", keys[6], {{3, text(std::string(300, 'm'))}});
+                  }).find("cannot be written yet"),
                   std::string::npos);
         model[keys[0]][1] = "'a much longer name than before, for row zero";
         model[keys[1]][1] = "'x";
@@ -251,7 +261,8 @@ TEST(UpdateRow, RefusalsChangeNothing) {
     {
         jet::DatabaseCreator c(db, {});
         std::vector<jet::ColumnSpec> cols;
-        for (int i = 0; i < 12; ++i) cols.push_back({"T" + std::to_string(i), T::Text, 255});
+        for (int i = 0; i < 12; ++i)
+            cols.push_back({"T" + std::to_string(i), T::Text, 255});
         auto& t = c.addTable("Wide", cols);
         t.append(std::vector<jet::Value>(12));
         c.finish();
@@ -262,9 +273,11 @@ TEST(UpdateRow, RefusalsChangeNothing) {
     EXPECT_NE(errorOf([&] { w.update("Wide", key, {{0, text(std::string(256, 'a'))}}); }), "");
     // Twelve full columns of text that cannot be compressed: more than a record may hold.
     std::string wide;
-    for (int i = 0; i < 255; ++i) wide += "\xd0\x96"; // Cyrillic Zhe, two bytes a character when stored
+    for (int i = 0; i < 255; ++i)
+        wide += "\xd0\x96"; // Cyrillic Zhe, two bytes a character when stored
     std::vector<std::pair<std::size_t, jet::Value>> all;
-    for (std::size_t i = 0; i < 12; ++i) all.push_back({i, text(wide)});
+    for (std::size_t i = 0; i < 12; ++i)
+        all.push_back({i, text(wide)});
     EXPECT_NE(errorOf([&] { w.update("Wide", key, all); }).find("4060"), std::string::npos);
     EXPECT_NE(errorOf([&] { w.update("Wide", jet::rowKeyOf({9999, 0}), {{0, text("x")}}); }), "");
     w.commit();
@@ -336,7 +349,8 @@ TEST(UpdateRow, CostsItsRowNotItsTable) {
     DatabaseWriter w(db);
     auto keys = keysOf(w, "People");
     const std::uint64_t before = w.database().pager().pagesRead();
-    for (int i = 0; i < 50; ++i) w.update("People", keys[static_cast<std::size_t>(i) * 150], {{2, text(std::string(90, 'c'))}});
+    for (int i = 0; i < 50; ++i)
+        w.update("People", keys[static_cast<std::size_t>(i) * 150], {{2, text(std::string(90, 'c'))}});
     // Each update reads its home page, the page its copy goes to and a map page or two; the table
     // has hundreds of pages.
     EXPECT_LE(w.database().pager().pagesRead() - before, 50u * 6);
@@ -349,12 +363,14 @@ TEST(UpdateRow, RandomGrowAndShrinkAgainstAModel) {
     makePeople(db, 600);
     auto model = readTable(db, "People");
     std::vector<jet::RowKey> keys;
-    for (auto& [k, r] : model) keys.push_back(k);
+    for (auto& [k, r] : model)
+        keys.push_back(k);
     std::mt19937 rng(12345);
     {
         DatabaseWriter w(db);
         w.addTextColumn("People", "Extra", 255);
-        for (auto& [k, r] : model) r.push_back("null");
+        for (auto& [k, r] : model)
+            r.push_back("null");
         for (int step = 0; step < 4000; ++step) {
             if (step % 500 == 0) w.beginBatch();
             if (step % 500 == 499) w.commit();
@@ -399,9 +415,11 @@ TEST(DropColumn, OthersKeepTheirPlacesAndANewColumnNeverSeesOldBytes) {
         w.addTextColumn("People", "City");
         EXPECT_EQ(w.table("People")->columns[4].number, 5);
     }
-    for (auto& [k, r] : model) r[2] = "null";
+    for (auto& [k, r] : model)
+        r[2] = "null";
     auto now = readTable(db, "People");
-    for (auto& [k, r] : model) std::rotate(r.begin() + 2, r.begin() + 3, r.end());
+    for (auto& [k, r] : model)
+        std::rotate(r.begin() + 2, r.begin() + 3, r.end());
     EXPECT_EQ(now, model);
 }
 
@@ -421,7 +439,10 @@ TEST(DropColumn, RefusedForIndexedColumnsAndRelationships) {
     ASSERT_NE(indexed, nullptr);
     std::size_t at = columnIndex(w, "Table1", indexed->name);
     EXPECT_NE(errorOf([&] { w.dropColumn("Table1", indexed->name); }).find("index"), std::string::npos);
-    EXPECT_NE(errorOf([&] { w.update("Table1", keysOf(w, "Table1").at(0), {{at, jet::Value{}}}); }).find("index"), std::string::npos);
+    EXPECT_NE(errorOf([&] {
+                  w.update("Table1", keysOf(w, "Table1").at(0), {{at, jet::Value{}}});
+              }).find("index"),
+              std::string::npos);
     EXPECT_EQ(jet::relationshipUsing(w.database(), "TABLE1", "otherFK2").value_or(""), "Table3Table1");
     EXPECT_EQ(jet::relationshipUsing(w.database(), "Table2", "id").value_or(""), "Table2Table1");
     EXPECT_FALSE(jet::relationshipUsing(w.database(), "Table1", "data"));
@@ -432,11 +453,18 @@ TEST(DropColumn, RefusedForIndexedColumnsAndRelationships) {
 TEST(WriteFixtures, EveryKindOfWriteReadsTheSameInEveryReader) {
     if (fixture("jet4-2000-basic.mdb").empty()) GTEST_SKIP() << "../shared/fixtures/access is absent";
     if (!haveCheckers()) GTEST_SKIP() << "needs python3, mdbtools and tests/oracle/node_modules";
-    const std::vector<std::pair<std::string, std::string>> files{
-        {"jet4-2000-basic.mdb", ""}, {"jet4-2000-deleted-columns.mdb", ""}, {"jet4-2003-index-pk.mdb", ""},
-        {"jet4-2000-memo-ole.mdb", ""}, {"ace12-2007-basic.accdb", ""}, {"ace12-2007-memo-ole.accdb", ""},
-        {"ace14-2010-512rows.accdb", ""}, {"ace12-deleted-column.accdb", ""}, {"jet4-2003-unicode.mdb", ""},
-        {"jet4-2000-rc4-encoded.mdb", ""}, {"jet4-2003-password.mdb", "password"}, {"ace16-2016-bigint.accdb", ""}};
+    const std::vector<std::pair<std::string, std::string>> files{{"jet4-2000-basic.mdb", ""},
+                                                                 {"jet4-2000-deleted-columns.mdb", ""},
+                                                                 {"jet4-2003-index-pk.mdb", ""},
+                                                                 {"jet4-2000-memo-ole.mdb", ""},
+                                                                 {"ace12-2007-basic.accdb", ""},
+                                                                 {"ace12-2007-memo-ole.accdb", ""},
+                                                                 {"ace14-2010-512rows.accdb", ""},
+                                                                 {"ace12-deleted-column.accdb", ""},
+                                                                 {"jet4-2003-unicode.mdb", ""},
+                                                                 {"jet4-2000-rc4-encoded.mdb", ""},
+                                                                 {"jet4-2003-password.mdb", "password"},
+                                                                 {"ace16-2016-bigint.accdb", ""}};
     for (const auto& [name, password] : files) {
         SCOPED_TRACE(name);
         jet::OpenOptions options;
@@ -446,7 +474,8 @@ TEST(WriteFixtures, EveryKindOfWriteReadsTheSameInEveryReader) {
         std::string src = fixture(name);
         if (src.empty()) continue;
         TempDir dir;
-        const std::string db = dir.file(std::string("copy") + std::filesystem::path(name).extension().string());
+        const std::string db =
+            dir.file(std::string("copy") + std::filesystem::path(name).extension().string());
         std::filesystem::copy_file(src, db);
         std::vector<std::string> tables;
         {
@@ -463,7 +492,8 @@ TEST(WriteFixtures, EveryKindOfWriteReadsTheSameInEveryReader) {
             w.addTextColumn(table, "Split Part", 40);
             std::size_t col = def->columns.size();
             w.beginBatch();
-            for (jet::RowKey k : keysOf(w, table)) w.update(table, k, {{col, text("a part")}});
+            for (jet::RowKey k : keysOf(w, table))
+                w.update(table, k, {{col, text("a part")}});
             w.commit();
             std::vector<std::string> set{"--set", "Split Part=a part"};
             set.insert(set.end(), pw.begin(), pw.end());
@@ -479,8 +509,10 @@ void expectNoUsedPageFree(const std::string& db) {
     auto d = jet::Database::open(db);
     std::set<std::uint32_t> free;
     jet::UsageMapCursor cursor(d->pager(), {1, 0});
-    while (auto p = cursor.next()) free.insert(*p);
-    for (std::uint32_t p = 1; p < d->pager().pageCount(); ++p) EXPECT_EQ(free.count(p), 0u) << "page " << p;
+    while (auto p = cursor.next())
+        free.insert(*p);
+    for (std::uint32_t p = 1; p < d->pager().pageCount(); ++p)
+        EXPECT_EQ(free.count(p), 0u) << "page " << p;
 }
 
 TEST(UsageMaps, ASmallFileGrowsPastTheGlobalMapsWindow) {
@@ -517,9 +549,11 @@ TEST(UsageMaps, AnInlineMapMovesItsStartWhenItsPagesStillFit) {
     {
         jet::DatabaseCreator c(db, {});
         auto& filler = c.addTable("Filler", {{"Text", T::Text, 255}});
-        for (int i = 0; i < 3400; ++i) filler.append({text(std::string(250, static_cast<char>('a' + i % 26)) + "\xd0\x96")});
+        for (int i = 0; i < 3400; ++i)
+            filler.append({text(std::string(250, static_cast<char>('a' + i % 26)) + "\xd0\x96")});
         auto& target = c.addTable("People", {{"ID", T::Long}, {"Name", T::Text, 255}});
-        for (int i = 0; i < 300; ++i) target.append({integer(i), text("n" + std::to_string(i))});
+        for (int i = 0; i < 300; ++i)
+            target.append({integer(i), text("n" + std::to_string(i))});
         c.finish();
     }
     std::uint32_t firstPage = 0;
@@ -529,15 +563,19 @@ TEST(UsageMaps, AnInlineMapMovesItsStartWhenItsPagesStillFit) {
         auto def = w.table("People");
         std::vector<std::uint32_t> pages;
         jet::UsageMapCursor owned(w.database().pager(), def->ownedPages);
-        while (auto p = owned.next()) pages.push_back(*p);
+        while (auto p = owned.next())
+            pages.push_back(*p);
         ASSERT_FALSE(pages.empty());
         ASSERT_LT(pages.back(), 505u);
         firstPage = pages.front();
         ASSERT_GT(firstPage, 300u);
         jet::Bytes& page = w.pages().edit(def->ownedPages.page);
-        jet::RowSlot slot = jet::dataPageRow(w.pages().format(), jet::ByteView(page.data(), page.size()), def->ownedPages.row);
-        std::fill(page.begin() + static_cast<std::ptrdiff_t>(slot.start + 1), page.begin() + static_cast<std::ptrdiff_t>(slot.end), 0);
-        for (std::uint32_t p : pages) page[slot.start + 5 + p / 8] |= static_cast<std::uint8_t>(1u << (p % 8));
+        jet::RowSlot slot = jet::dataPageRow(w.pages().format(), jet::ByteView(page.data(), page.size()),
+                                             def->ownedPages.row);
+        std::fill(page.begin() + static_cast<std::ptrdiff_t>(slot.start + 1),
+                  page.begin() + static_cast<std::ptrdiff_t>(slot.end), 0);
+        for (std::uint32_t p : pages)
+            page[slot.start + 5 + p / 8] |= static_cast<std::uint8_t>(1u << (p % 8));
         w.pages().commit();
     }
     auto model = readTable(db, "People");
@@ -583,7 +621,8 @@ TEST(UsageMaps, OwnedAndGlobalMapsGrowPastTheirInlineWindow) {
     auto d = jet::Database::open(db);
     jet::UsageMapCursor owned(d->pager(), d->table("People")->ownedPages);
     std::size_t ownedPages = 0;
-    while (owned.next()) ++ownedPages;
+    while (owned.next())
+        ++ownedPages;
     EXPECT_GT(ownedPages, 600u);
     expectNoUsedPageFree(db);
 }

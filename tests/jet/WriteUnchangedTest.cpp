@@ -15,11 +15,13 @@ TEST(UpdateRow, ValuesTheRowAlreadyHoldsWriteNothing) {
     std::vector<jet::RowKey> keys;
     w.scan("People", 0, [&](jet::RowKey k, const jet::Value&) { keys.push_back(k); });
     const std::size_t s1 = w.table("People")->columns.size() - 1;
-    for (jet::RowKey k : keys) w.update("People", k, {{s1, text("piece")}});
+    for (jet::RowKey k : keys)
+        w.update("People", k, {{s1, text("piece")}});
     const auto syncs = w.pages().syncs();
     const auto size = std::filesystem::file_size(db);
     for (int pass = 0; pass < 3; ++pass)
-        for (jet::RowKey k : keys) w.update("People", k, {{s1, text("piece")}});
+        for (jet::RowKey k : keys)
+            w.update("People", k, {{s1, text("piece")}});
     EXPECT_EQ(w.pages().syncs(), syncs);
     EXPECT_EQ(std::filesystem::file_size(db), size);
     // A different value is still written.

@@ -75,7 +75,8 @@ void runLine(jet::DatabaseWriter& w, const std::vector<std::string>& f) {
         std::vector<jet::RowKey> keys;
         w.scan(f[1], col, [&](jet::RowKey k, const jet::Value&) { keys.push_back(k); });
         w.beginBatch();
-        for (jet::RowKey k : keys) w.update(f[1], k, {{col, v}});
+        for (jet::RowKey k : keys)
+            w.update(f[1], k, {{col, v}});
         w.commit();
     } else if (op == "batch") {
         need(1);
@@ -113,7 +114,8 @@ bool isWriteCommand(const std::string& command) {
     return command == "add-column" || command == "drop-column" || command == "keys" || command == "apply";
 }
 
-int runWriteCommand(const std::string& file, const std::vector<std::string>& args, const std::string& password) {
+int runWriteCommand(const std::string& file, const std::vector<std::string>& args,
+                    const std::string& password) {
     const std::string& command = args[0];
     const std::size_t n = args.size();
     bool ok = (command == "add-column" && (n == 3 || n == 4)) || (command == "drop-column" && n == 3) ||
@@ -131,7 +133,8 @@ int runWriteCommand(const std::string& file, const std::vector<std::string>& arg
             std::vector<jet::FieldBytes> fields;
             jet::RowId id;
             std::string out;
-            while (reader.nextFields(fields, &id)) out += std::to_string(jet::rowKeyOf(id)) + "\n";
+            while (reader.nextFields(fields, &id))
+                out += std::to_string(jet::rowKeyOf(id)) + "\n";
             std::fwrite(out.data(), 1, out.size(), stdout);
             return std::fflush(stdout) == 0 ? 0 : 1;
         }

@@ -21,6 +21,7 @@ namespace fendrel_db {
 
 // Whether `command` is one of these; runs it and returns the exit status (0 done, 1 error, 2 usage).
 bool isWriteCommand(const std::string& command);
-int runWriteCommand(const std::string& file, const std::vector<std::string>& args, const std::string& password);
+int runWriteCommand(const std::string& file, const std::vector<std::string>& args,
+                    const std::string& password);
 
 } // namespace fendrel_db
