@@ -1,9 +1,8 @@
 #pragma once
-// Access dates: a count of days since 1899-12-30, the fraction being the time of day. Before
-// that day the whole part counts backwards while the fraction still counts forwards: -1.25 is
-// 1899-12-29 06:00.
+// Access dates for the data layer: a count of days since 1899-12-30, the fraction being the time
+// of day. Before that day the whole part counts backwards while the fraction still counts
+// forwards: -1.25 is 1899-12-29 06:00. The arithmetic is the engine's.
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -14,11 +13,9 @@ struct CivilTime {
     int hour = 0, minute = 0, second = 0;
 };
 
-// Days since 1899-12-30 of a date and time; nullopt when a field is out of range.
+// Days since 1899-12-30 of a date and time; nullopt when a field is out of range (years 100 to
+// 9999, as Access takes them).
 std::optional<double> toAccessDays(const CivilTime& t);
-
-// The date and time of an Access day count, to the nearest second.
-CivilTime fromAccessDays(double days);
 
 // "YYYY-MM-DD HH:MM:SS", to the nearest second.
 std::string formatAccessDate(double days);
