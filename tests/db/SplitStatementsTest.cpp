@@ -7,6 +7,7 @@
 #include "jet/DatabaseCreator.h"
 #include "jet/DatabaseWriter.h"
 #include "jet/Error.h"
+#include "support/TempDir.h"
 
 #include <array>
 #include <cstdio>
@@ -17,19 +18,7 @@
 
 namespace {
 
-struct TempDir {
-    std::filesystem::path path;
-    TempDir() {
-        path =
-            std::filesystem::temp_directory_path() / ("fendrel-db-" + std::to_string(::getpid()) + "-" +
-                                                      std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-};
+using testsupport::TempDir;
 
 jet::Value text(const std::string& s) {
     jet::Value v;

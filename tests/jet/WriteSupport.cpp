@@ -8,18 +8,6 @@
 
 namespace writetest {
 
-TempDir::TempDir() {
-    static int n = 0;
-    path = std::filesystem::temp_directory_path() /
-           ("fendrel-write-" + std::to_string(::getpid()) + "-" + std::to_string(n++));
-    std::filesystem::create_directories(path);
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-}
-
 jet::Value text(const std::string& s) {
     jet::Value v;
     v.kind = jet::Value::Kind::Text;

@@ -10,15 +10,11 @@
 
 #include "jet/DatabaseCreator.h"
 #include "jet/DatabaseWriter.h"
+#include "support/TempDir.h"
 
 namespace writetest {
 
-struct TempDir {
-    std::filesystem::path path;
-    TempDir();
-    ~TempDir();
-    std::string file(const std::string& name) const { return (path / name).string(); }
-};
+using testsupport::TempDir;
 
 jet::Value text(const std::string& s);
 jet::Value integer(std::int64_t n);
