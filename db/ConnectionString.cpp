@@ -20,7 +20,7 @@ std::string_view trim(std::string_view s) {
 
 Error formatError() {
     return Error(ErrorNumber::Unspecified,
-                 "Format of the initialization string does not conform to the OLE DB specification.");
+                 "Format of the initialization string does not conform to the OLE DB rules.");
 }
 
 Provider providerNamed(std::string_view name) {
