@@ -7,7 +7,9 @@ namespace db {
 
 namespace {
 
-bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool leap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int y, int m) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -25,6 +27,8 @@ std::optional<double> toAccessDays(const CivilTime& t) {
                               static_cast<unsigned>(t.hour * 3600 + t.minute * 60 + t.second));
 }
 
-std::string formatAccessDate(double days) { return jet::formatDateTime(days); }
+std::string formatAccessDate(double days) {
+    return jet::formatDateTime(days);
+}
 
 } // namespace db
