@@ -40,34 +40,19 @@ Variant toVariant(const jet::Value& v) {
 
 jet::Value toJetValue(const Variant& value, const jet::Column& column) {
     using K = jet::Value::Kind;
-    jet::Value v;
+    using V = jet::Value;
     const auto& s = value.storage();
-    if (std::holds_alternative<Null>(s)) return v;
-    if (auto* b = std::get_if<bool>(&s)) {
-        v.kind = K::Boolean;
-        v.boolean = *b;
-    } else if (auto* i = std::get_if<std::int64_t>(&s)) {
-        v.kind = K::Integer;
-        v.integer = *i;
-    } else if (auto* f = std::get_if<float>(&s)) {
-        v.kind = K::Single;
-        v.real = *f;
-    } else if (auto* d = std::get_if<double>(&s)) {
-        v.kind = K::Double;
-        v.real = *d;
-    } else if (auto* c = std::get_if<Currency>(&s)) {
-        v.kind = K::Currency;
-        v.integer = c->units;
-    } else if (auto* n = std::get_if<Decimal>(&s)) {
-        v.kind = K::Decimal;
-        v.text = n->text;
-    } else if (auto* t = std::get_if<Date>(&s)) {
-        v.kind = K::DateTime;
-        v.real = t->days;
-    } else if (auto* text = std::get_if<std::string>(&s)) {
-        v.kind = column.type == jet::ColumnType::Guid ? K::Guid : K::Text;
-        v.text = *text;
-    } else if (auto* bytes = std::get_if<Bytes>(&s)) {
+    if (auto* b = std::get_if<bool>(&s)) return V::ofBoolean(*b);
+    if (auto* i = std::get_if<std::int64_t>(&s)) return V::ofInteger(*i);
+    if (auto* f = std::get_if<float>(&s)) return V::ofReal(*f, K::Single);
+    if (auto* d = std::get_if<double>(&s)) return V::ofReal(*d);
+    if (auto* c = std::get_if<Currency>(&s)) return V::ofInteger(c->units, K::Currency);
+    if (auto* n = std::get_if<Decimal>(&s)) return V::ofText(n->text, K::Decimal);
+    if (auto* t = std::get_if<Date>(&s)) return V::ofReal(t->days, K::DateTime);
+    if (auto* text = std::get_if<std::string>(&s))
+        return V::ofText(*text, column.type == jet::ColumnType::Guid ? K::Guid : K::Text);
+    V v; // Null; bytes below
+    if (auto* bytes = std::get_if<Bytes>(&s)) {
         v.kind = K::Binary;
         v.bytes = *bytes;
     }

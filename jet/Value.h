@@ -37,6 +37,32 @@ struct Value {
     std::vector<std::uint8_t> bytes;
 
     bool isNull() const { return kind == Kind::Null; }
+
+    // Values of one kind, built in one call.
+    static Value ofBoolean(bool b) {
+        Value v;
+        v.kind = Kind::Boolean;
+        v.boolean = b;
+        return v;
+    }
+    static Value ofInteger(std::int64_t n, Kind k = Kind::Integer) {
+        Value v;
+        v.kind = k;
+        v.integer = n;
+        return v;
+    }
+    static Value ofReal(double d, Kind k = Kind::Double) {
+        Value v;
+        v.kind = k;
+        v.real = d;
+        return v;
+    }
+    static Value ofText(std::string s, Kind k = Kind::Text) {
+        Value v;
+        v.kind = k;
+        v.text = std::move(s);
+        return v;
+    }
 };
 
 // Decodes one field. `dbCodePage` is the database's code page (Jet3 text).

@@ -21,22 +21,13 @@ namespace {
 using testsupport::TempDir;
 
 jet::Value text(const std::string& s) {
-    jet::Value v;
-    v.kind = jet::Value::Kind::Text;
-    v.text = s;
-    return v;
+    return jet::Value::ofText(s);
 }
 jet::Value real(double d, jet::Value::Kind kind = jet::Value::Kind::Double) {
-    jet::Value v;
-    v.kind = kind;
-    v.real = d;
-    return v;
+    return jet::Value::ofReal(d, kind);
 }
 jet::Value integer(std::int64_t n, jet::Value::Kind kind = jet::Value::Kind::Integer) {
-    jet::Value v;
-    v.kind = kind;
-    v.integer = n;
-    return v;
+    return jet::Value::ofInteger(n, kind);
 }
 
 // People(ID, FullName, Amount, Born, Pay), with repeated, quoted and missing values.

@@ -34,28 +34,16 @@ struct TempPath {
 };
 
 jet::Value integer(std::int64_t n) {
-    jet::Value v;
-    v.kind = K::Integer;
-    v.integer = n;
-    return v;
+    return jet::Value::ofInteger(n);
 }
 jet::Value text(const std::string& s) {
-    jet::Value v;
-    v.kind = K::Text;
-    v.text = s;
-    return v;
+    return jet::Value::ofText(s);
 }
 jet::Value boolean(bool b) {
-    jet::Value v;
-    v.kind = K::Boolean;
-    v.boolean = b;
-    return v;
+    return jet::Value::ofBoolean(b);
 }
 jet::Value real(double d) {
-    jet::Value v;
-    v.kind = K::Double;
-    v.real = d;
-    return v;
+    return jet::Value::ofReal(d);
 }
 
 std::vector<std::string> tableNames(jet::Database& db) {

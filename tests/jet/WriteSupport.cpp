@@ -9,17 +9,11 @@
 namespace writetest {
 
 jet::Value text(const std::string& s) {
-    jet::Value v;
-    v.kind = jet::Value::Kind::Text;
-    v.text = s;
-    return v;
+    return jet::Value::ofText(s);
 }
 
 jet::Value integer(std::int64_t n) {
-    jet::Value v;
-    v.kind = jet::Value::Kind::Integer;
-    v.integer = n;
-    return v;
+    return jet::Value::ofInteger(n);
 }
 
 std::string show(const jet::Value& v) {

@@ -45,22 +45,13 @@ struct Random {
 };
 
 jet::Value integer(std::int64_t n) {
-    jet::Value v;
-    v.kind = jet::Value::Kind::Integer;
-    v.integer = n;
-    return v;
+    return jet::Value::ofInteger(n);
 }
 jet::Value text(std::string s) {
-    jet::Value v;
-    v.kind = jet::Value::Kind::Text;
-    v.text = std::move(s);
-    return v;
+    return jet::Value::ofText(std::move(s));
 }
 jet::Value real(double d, jet::Value::Kind k = jet::Value::Kind::Double) {
-    jet::Value v;
-    v.kind = k;
-    v.real = d;
-    return v;
+    return jet::Value::ofReal(d, k);
 }
 
 int usage() {
