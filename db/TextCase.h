@@ -8,8 +8,7 @@ namespace db {
 
 std::string asciiLower(std::string_view s);
 
-// Case-insensitive equality of two UTF-8 names: ASCII letters, Latin-1, Latin Extended-A, Greek
-// and Cyrillic letters fold to one case; other characters must match exactly.
+// Case-insensitive equality of two UTF-8 names, as the engine compares them (jet/NameMatch.h).
 bool sameName(std::string_view a, std::string_view b);
 
 } // namespace db

@@ -1,7 +1,7 @@
 #include "jet/Database.h"
 
-#include <algorithm>
-#include <cctype>
+#include "jet/NameMatch.h"
+
 #include <new>
 
 namespace jet {
@@ -69,15 +69,6 @@ const std::vector<CatalogEntry>& Database::catalog() {
     });
 }
 
-namespace {
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-} // namespace
-
 std::shared_ptr<const TableDef> Database::table(const std::string& name) {
     const auto& cat = catalog();
     const CatalogEntry* found = nullptr;
@@ -85,7 +76,7 @@ std::shared_ptr<const TableDef> Database::table(const std::string& name) {
         if (e.isTable() && e.name == name) found = found ? found : &e;
     if (!found)
         for (const auto& e : cat)
-            if (e.isTable() && sameIgnoringCase(e.name, name)) found = found ? found : &e;
+            if (e.isTable() && sameNameIgnoringCase(e.name, name)) found = found ? found : &e;
     if (!found) throw Error(path_ + ": no table named \"" + name + "\"");
     if (found->id <= 0)
         throw Corrupt(path_ + ": damaged or not an Access database: table \"" + name +

@@ -1,6 +1,6 @@
 #pragma once
 // Names compared as Access compares them: without regard to case (letters of the Latin, Greek and
-// Cyrillic alphabets).
+// Cyrillic alphabets). The one place every layer compares table and column names.
 
 #include <string>
 

@@ -1,7 +1,6 @@
 #include "jet/TableLayout.h"
 
-#include <algorithm>
-#include <cctype>
+#include "jet/NameMatch.h"
 
 #include "jet/Error.h"
 #include "jet/Names.h"
@@ -38,17 +37,6 @@ void checkName(const std::string& name, const char* what) {
         throw Error(std::string(what) + " name \"" + name + "\": " + *why);
 }
 
-namespace {
-
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-} // namespace
-
 TableDef layoutTable(const Format& f, const std::string& name, const std::vector<ColumnSpec>& specs,
                      std::uint8_t tableType) {
     if (f.jet3) throw Unsupported("creating Access 97 (Jet 3) tables is not supported");
@@ -64,7 +52,7 @@ TableDef layoutTable(const Format& f, const std::string& name, const std::vector
         auto fail = [&](const std::string& why) -> void { throw Error("column \"" + s.name + "\": " + why); };
         checkName(s.name, "column");
         for (std::size_t k = 0; k < i; ++k)
-            if (sameName(specs[k].name, s.name)) fail("the name is used twice");
+            if (sameNameIgnoringCase(specs[k].name, s.name)) fail("the name is used twice");
         if (!isCreatableType(s.type)) fail("type " + columnTypeName(s.type) + " cannot be created");
         Column c;
         c.name = s.name;
