@@ -74,15 +74,12 @@ jet::DatabaseWriter& Session::writer() {
 }
 
 std::string Session::tableName(const std::string& name) {
-    const auto& catalog =
-        translatingErrors([&]() -> const std::vector<jet::CatalogEntry>& { return database().catalog(); });
-    for (const auto& entry : catalog)
-        if (entry.isTable() && entry.name == name) return entry.name;
-    for (const auto& entry : catalog)
-        if (entry.isTable() && sameName(entry.name, name)) return entry.name;
-    throw Error(ErrorNumber::TableNotFound,
-                "The database engine cannot find the input table or query '" + name +
-                    "'. Make sure it exists and that its name is spelled correctly.");
+    const jet::CatalogEntry* found = translatingErrors([&] { return database().findTable(name); });
+    if (!found)
+        throw Error(ErrorNumber::TableNotFound,
+                    "The database engine cannot find the input table or query '" + name +
+                        "'. Make sure it exists and that its name is spelled correctly.");
+    return found->name;
 }
 
 std::shared_ptr<const jet::TableDef> Session::table(const std::string& name) {

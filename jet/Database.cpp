@@ -69,14 +69,17 @@ const std::vector<CatalogEntry>& Database::catalog() {
     });
 }
 
-std::shared_ptr<const TableDef> Database::table(const std::string& name) {
+const CatalogEntry* Database::findTable(const std::string& name) {
     const auto& cat = catalog();
-    const CatalogEntry* found = nullptr;
     for (const auto& e : cat)
-        if (e.isTable() && e.name == name) found = found ? found : &e;
-    if (!found)
-        for (const auto& e : cat)
-            if (e.isTable() && sameNameIgnoringCase(e.name, name)) found = found ? found : &e;
+        if (e.isTable() && e.name == name) return &e;
+    for (const auto& e : cat)
+        if (e.isTable() && sameNameIgnoringCase(e.name, name)) return &e;
+    return nullptr;
+}
+
+std::shared_ptr<const TableDef> Database::table(const std::string& name) {
+    const CatalogEntry* found = findTable(name);
     if (!found) throw Error(path_ + ": no table named \"" + name + "\"");
     if (found->id <= 0)
         throw Corrupt(path_ + ": damaged or not an Access database: table \"" + name +

@@ -54,6 +54,9 @@ public:
 
     // Table-like objects in catalog order (read once, on first use).
     const std::vector<CatalogEntry>& catalog();
+    // The catalog entry of the local table of that name: the exact name first, else the name
+    // without regard to case; null when there is none.
+    const CatalogEntry* findTable(const std::string& name);
     // The definition of a local table by name (exact, else ignoring ASCII case); throws Error when
     // there is no such table.
     std::shared_ptr<const TableDef> table(const std::string& name);

@@ -3,7 +3,6 @@
 #include "jet/ColumnAdder.h"
 #include "jet/ColumnDropper.h"
 #include "jet/Error.h"
-#include "jet/NameMatch.h"
 #include "jet/Relationships.h"
 
 namespace jet {
@@ -35,11 +34,7 @@ DatabaseWriter::~DatabaseWriter() {
 }
 
 std::string DatabaseWriter::tableName(const std::string& name) {
-    const CatalogEntry* found = nullptr;
-    for (const auto& e : db_->catalog())
-        if (e.isTable() && !found && e.name == name) found = &e;
-    for (const auto& e : db_->catalog())
-        if (e.isTable() && !found && sameNameIgnoringCase(e.name, name)) found = &e;
+    const CatalogEntry* found = db_->findTable(name);
     if (!found) throw Error(db_->path() + ": no table named \"" + name + "\"");
     return found->name;
 }
