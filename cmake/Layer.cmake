@@ -13,3 +13,19 @@ function(fendrel_layer name dir)
     target_link_libraries(${name} INTERFACE ${ARGN})
   endif()
 endfunction()
+
+# fendrel_include_order(): a build step that fails when a file includes a layer or an engine folder
+# above its own (cmake/IncludeOrder.cmake). It runs again whenever a source file changes.
+function(fendrel_include_order)
+  file(GLOB_RECURSE checked CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/jet/*.h ${PROJECT_SOURCE_DIR}/jet/*.cpp ${PROJECT_SOURCE_DIR}/db/*.h ${PROJECT_SOURCE_DIR}/db/*.cpp
+    ${PROJECT_SOURCE_DIR}/split/*.h ${PROJECT_SOURCE_DIR}/split/*.cpp ${PROJECT_SOURCE_DIR}/app/*.h ${PROJECT_SOURCE_DIR}/app/*.cpp
+    ${PROJECT_SOURCE_DIR}/wizard/*.h ${PROJECT_SOURCE_DIR}/wizard/*.cpp)
+  set(stamp ${CMAKE_BINARY_DIR}/include-order.stamp)
+  add_custom_command(
+    OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DROOT=${PROJECT_SOURCE_DIR} -DSTAMP=${stamp} -P ${PROJECT_SOURCE_DIR}/cmake/IncludeOrder.cmake
+    DEPENDS ${checked} ${PROJECT_SOURCE_DIR}/cmake/IncludeOrder.cmake
+    COMMENT "Checking that includes run downward only")
+  add_custom_target(include-order ALL DEPENDS ${stamp})
+endfunction()

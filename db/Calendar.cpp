@@ -1,7 +1,7 @@
 #include "db/Calendar.h"
 
-#include "jet/Value.h"
-#include "jet/ValueParse.h"
+#include "jet/encode/ValueParse.h"
+#include "jet/read/Value.h"
 
 namespace db {
 

@@ -1,7 +1,7 @@
 #include "db/JetValues.h"
 
 #include "db/Ado.h"
-#include "jet/Error.h"
+#include "jet/base/Error.h"
 
 #include <new>
 

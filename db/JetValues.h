@@ -3,8 +3,8 @@
 
 #include "db/Error.h"
 #include "db/Variant.h"
-#include "jet/TableDef.h"
-#include "jet/Value.h"
+#include "jet/read/TableDef.h"
+#include "jet/read/Value.h"
 
 #include <string>
 

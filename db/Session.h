@@ -8,8 +8,8 @@
 #include "db/ConnectionString.h"
 #include "db/Executor.h"
 #include "db/TableStore.h"
-#include "jet/Database.h"
-#include "jet/DatabaseWriter.h"
+#include "jet/read/Database.h"
+#include "jet/write/DatabaseWriter.h"
 
 #include <memory>
 #include <string>

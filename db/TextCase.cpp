@@ -1,6 +1,6 @@
 #include "db/TextCase.h"
 
-#include "jet/NameMatch.h"
+#include "jet/format/NameMatch.h"
 
 namespace db {
 

@@ -4,9 +4,9 @@
 #include "db/Access.h"
 #include "db/Connection.h"
 #include "db/Error.h"
-#include "jet/DatabaseCreator.h"
-#include "jet/DatabaseWriter.h"
-#include "jet/Error.h"
+#include "jet/base/Error.h"
+#include "jet/create/DatabaseCreator.h"
+#include "jet/write/DatabaseWriter.h"
 #include "support/TempDir.h"
 
 #include <array>

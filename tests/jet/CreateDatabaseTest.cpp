@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "jet/Database.h"
-#include "jet/DatabaseCreator.h"
-#include "jet/Error.h"
-#include "jet/UsageMap.h"
-#include "jet/ValueParse.h"
+#include "jet/base/Error.h"
+#include "jet/create/DatabaseCreator.h"
+#include "jet/encode/ValueParse.h"
+#include "jet/read/Database.h"
+#include "jet/read/UsageMap.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ const std::vector<jet::ColumnSpec> kEveryType = {
 };
 
 // One row of every type with values near the edges, and one of nulls.
-void fillEveryType(jet::TableWriter& t) {
+void fillEveryType(jet::TableFiller& t) {
     t.append({boolean(true), integer(255), integer(-32768), integer(2147483647),
               text("-922337203685477.5808"), real(0.1), real(-1e300), text("2024-02-29 23:59:59"),
               text("Zoë, \"quoted\"\nline"), text("Ünïcödé memo"),

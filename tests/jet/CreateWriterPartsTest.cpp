@@ -9,15 +9,15 @@
 #include <map>
 #include <set>
 
-#include "jet/DataPage.h"
-#include "jet/DataPageWriter.h"
-#include "jet/Database.h"
-#include "jet/DatabaseCreator.h"
-#include "jet/RowEncoder.h"
-#include "jet/RowLayout.h"
-#include "jet/TableLayout.h"
-#include "jet/TextEncoder.h"
-#include "jet/UsageMap.h"
+#include "jet/create/DatabaseCreator.h"
+#include "jet/encode/DataPageWriter.h"
+#include "jet/encode/RowEncoder.h"
+#include "jet/encode/TableLayout.h"
+#include "jet/format/DataPage.h"
+#include "jet/format/TextEncoder.h"
+#include "jet/read/Database.h"
+#include "jet/read/RowLayout.h"
+#include "jet/read/UsageMap.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <vector>
 
-#include "jet/Database.h"
-#include "jet/Rc4.h"
+#include "jet/crypt/Rc4.h"
+#include "jet/read/Database.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "jet/FileLock.h"
-#include "jet/Error.h"
-#include "jet/Names.h"
+#include "jet/file/FileLock.h"
+#include "jet/base/Error.h"
+#include "jet/format/Names.h"
 
 #include <filesystem>
 #include <fstream>

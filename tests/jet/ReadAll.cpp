@@ -1,8 +1,8 @@
 #include "ReadAll.h"
 
-#include "jet/Database.h"
-#include "jet/Header.h"
-#include "jet/UsageMap.h"
+#include "jet/file/Header.h"
+#include "jet/read/Database.h"
+#include "jet/read/UsageMap.h"
 
 #include <algorithm>
 

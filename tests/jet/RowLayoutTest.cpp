@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "jet/RowLayout.h"
+#include "jet/read/RowLayout.h"
 
 namespace {
 

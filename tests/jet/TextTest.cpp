@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "jet/Text.h"
+#include "jet/format/Text.h"
 
 namespace {
 

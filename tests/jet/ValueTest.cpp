@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "jet/Value.h"
+#include "jet/read/Value.h"
 
 namespace {
 

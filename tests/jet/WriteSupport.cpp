@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "jet/Database.h"
+#include "jet/read/Database.h"
 
 namespace writetest {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "jet/DatabaseCreator.h"
-#include "jet/DatabaseWriter.h"
+#include "jet/create/DatabaseCreator.h"
+#include "jet/write/DatabaseWriter.h"
 #include "support/TempDir.h"
 
 namespace writetest {

@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 
 #include "WriteSupport.h"
-#include "jet/Error.h"
-#include "jet/Relationships.h"
-#include "jet/UsageMap.h"
+#include "jet/base/Error.h"
+#include "jet/read/Relationships.h"
+#include "jet/read/UsageMap.h"
 
 namespace {
 

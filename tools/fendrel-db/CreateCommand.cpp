@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "JsonParse.h"
-#include "jet/DatabaseCreator.h"
-#include "jet/Error.h"
+#include "jet/base/Error.h"
+#include "jet/create/DatabaseCreator.h"
 
 namespace fendrel_db {
 
@@ -222,7 +222,7 @@ void create(const std::string& file, const JsonValue& spec, const std::string& p
 
     jet::DatabaseCreator creator(file, options);
     for (const Planned& p : planned) {
-        jet::TableWriter& w = creator.addTable(p.name, p.columns);
+        jet::TableFiller& w = creator.addTable(p.name, p.columns);
         if (!p.rows) continue;
         const auto& cols = w.def().columns; // in column-number order, as declared
         std::vector<jet::Value> values(cols.size());

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "jet/Value.h"
+#include "jet/read/Value.h"
 
 namespace fendrel_db {
 

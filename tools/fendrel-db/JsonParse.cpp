@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "jet/Text.h"
+#include "jet/format/Text.h"
 
 namespace fendrel_db {
 

@@ -5,9 +5,9 @@
 #include <iostream>
 #include <sstream>
 
-#include "jet/DatabaseWriter.h"
-#include "jet/Error.h"
-#include "jet/NameMatch.h"
+#include "jet/base/Error.h"
+#include "jet/format/NameMatch.h"
+#include "jet/write/DatabaseWriter.h"
 
 namespace fendrel_db {
 

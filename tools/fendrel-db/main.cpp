@@ -15,7 +15,7 @@
 #include "ExecCommand.h"
 #include "Json.h"
 #include "WriteCommands.h"
-#include "jet/Database.h"
+#include "jet/read/Database.h"
 
 namespace {
 

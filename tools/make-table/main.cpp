@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "jet/DatabaseCreator.h"
-#include "jet/ValueParse.h"
+#include "jet/create/DatabaseCreator.h"
+#include "jet/encode/ValueParse.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     auto start = std::chrono::steady_clock::now();
     try {
         jet::DatabaseCreator creator(file, options);
-        jet::TableWriter& table = creator.addTable("People", columns);
+        jet::TableFiller& table = creator.addTable("People", columns);
         Random r{seed};
         std::vector<jet::Value> row(columns.size());
         const double firstDay = jet::parseDateTime("1990-01-01 00:00:00");

@@ -1,9 +1,0 @@
-#include "jet/Error.h"
-
-namespace jet {
-
-void corrupt(const std::string& what) {
-    throw Corrupt(what);
-}
-
-} // namespace jet

@@ -1,0 +1,174 @@
+#include "jet/create/DatabaseCreator.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+
+#include "jet/create/SystemCatalog.h"
+#include "jet/encode/HeaderWriter.h"
+#include "jet/encode/PropertyWriter.h"
+#include "jet/encode/UsageMapWriter.h"
+
+namespace jet {
+
+namespace {
+
+constexpr std::uint32_t kGlobalMapPage = 1;
+constexpr std::size_t kLvPropColumn = 14; // MSysObjects.LvProp
+
+const Format& creatableFormat(Version v) {
+    if (v != Version::Jet4 && v != Version::Ace12)
+        throw Unsupported(std::string("creating ") + versionName(v) +
+                          " databases is not supported (Jet4 and ACE12 are)");
+    return formatFor(v);
+}
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+Value integerValue(std::int64_t n) {
+    Value v;
+    v.kind = Value::Kind::Integer;
+    v.integer = n;
+    return v;
+}
+Value textValue(const std::string& s) {
+    Value v;
+    v.kind = Value::Kind::Text;
+    v.text = s;
+    return v;
+}
+Value dateValue(double d) {
+    Value v;
+    v.kind = Value::Kind::DateTime;
+    v.real = d;
+    return v;
+}
+Value bytesValue(const std::uint8_t* b, std::size_t n) {
+    Value v;
+    v.kind = Value::Kind::Binary;
+    v.bytes.assign(b, b + n);
+    return v;
+}
+
+} // namespace
+
+double currentDateTime() {
+    using namespace std::chrono;
+    auto secs = duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+    // Whole seconds, as Access keeps them; 25569 days lie between 1899-12-30 and 1970-01-01.
+    return 25569.0 + static_cast<double>(secs) / 86400.0;
+}
+
+DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& options)
+    : f_(creatableFormat(options.version)),
+      alloc_(0, maxFileSize(creatableFormat(options.version)) / creatableFormat(options.version).pageSize) {
+    header_.version = options.version;
+    header_.codePage = 1252;
+    header_.sortOrder = GeneralSortOrder;
+    header_.creationDate = options.creationDate != 0 ? options.creationDate : currentDateTime();
+    header_.password = options.password;
+    encodeHeader(header_); // refuses a bad password before anything is created
+    file_ = std::make_unique<NewFile>(path, f_.pageSize);
+    alloc_.allocate(); // page 0: the header
+    alloc_.allocate(); // page 1: the global usage map
+    for (const SystemTable& t : systemTables(options.version)) {
+        std::uint32_t page = alloc_.allocate();
+        system_.push_back(std::make_unique<TableFiller>(
+            f_, t.name, layoutTable(f_, t.name, t.columns, t.tableType), page, alloc_, *file_));
+        system_.back()->setEngineTable(t.engineLayout);
+    }
+}
+
+DatabaseCreator::~DatabaseCreator() = default; // the NewFile removes an unfinished file
+
+TableFiller& DatabaseCreator::addTable(const std::string& name, const std::vector<ColumnSpec>& columns) {
+    if (finished_) throw Error("internal error: the database is finished");
+    try {
+        for (const auto& t : system_)
+            if (lower(t->name()) == lower(name))
+                throw Error("the name belongs to one of Access's own tables");
+        for (const auto& t : tables_)
+            if (lower(t->name()) == lower(name)) throw Error("a table of that name exists already");
+        TableDef def = layoutTable(f_, name, columns);
+        tables_.push_back(
+            std::make_unique<TableFiller>(f_, name, std::move(def), alloc_.allocate(), alloc_, *file_));
+        return *tables_.back();
+    } catch (const Error& e) {
+        throw Error("table \"" + name + "\": " + e.what());
+    }
+}
+
+void DatabaseCreator::finish() {
+    if (finished_) return;
+    TableFiller& objects = *system_[0];
+    TableFiller& aces = *system_[1];
+    const double now = header_.creationDate;
+    // One row in MSysObjects per object; access control entries for the engine's containers and
+    // tables, the database document and the user's tables, granting the administrator every right.
+    auto addObject = [&](const CatalogObject& o, const std::uint8_t* owner, bool withAce,
+                         const Bytes& properties = {}) {
+        std::vector<Value> row(objects.def().columns.size());
+        row[0] = integerValue(o.id);
+        row[1] = integerValue(o.parentId);
+        row[2] = textValue(o.name);
+        row[3] = integerValue(o.type);
+        row[4] = dateValue(now);
+        row[5] = dateValue(now);
+        if (owner) row[6] = bytesValue(owner, 2);
+        row[7] = integerValue(static_cast<std::int32_t>(o.flags));
+        if (!properties.empty()) row[kLvPropColumn] = bytesValue(properties.data(), properties.size());
+        objects.append(row);
+        if (!withAce) return;
+        std::vector<Value> ace(aces.def().columns.size());
+        ace[0] = integerValue(o.id);
+        ace[1] = bytesValue(AdminOwner, sizeof AdminOwner);
+        ace[2] = integerValue(AllRights);
+        ace[3].kind = Value::Kind::Boolean;
+        ace[3].boolean = o.type == object_type::Container; // what is created inside inherits them
+        aces.append(ace);
+    };
+    // Access's order: the engine's containers and document, its tables, then Access's containers.
+    const std::vector<CatalogObject> standard = standardObjects();
+    for (const CatalogObject& o : standard) {
+        if (o.flags != object_flag::System) continue;
+        if (o.id == object_id::DatabaseDocument)
+            addObject(o, AdminOwner, true, encodeProperties(databaseProperties()));
+        else
+            addObject(o, EngineOwner, true);
+    }
+    const std::vector<SystemTable> defs = systemTables(header_.version);
+    for (std::size_t i = 0; i < system_.size(); ++i) {
+        const TableFiller& t = *system_[i];
+        addObject({static_cast<std::int32_t>(t.tdefPage()), object_id::TablesContainer, t.name(),
+                   object_type::Table, defs[i].objectFlags},
+                  defs[i].ownerless ? nullptr : EngineOwner, !defs[i].ownerless);
+    }
+    for (const CatalogObject& o : standard)
+        if (o.flags != object_flag::System) addObject(o, AdminOwner, false);
+    for (const auto& t : tables_)
+        addObject({static_cast<std::int32_t>(t->tdefPage()), object_id::TablesContainer, t->name(),
+                   object_type::Table, 0},
+                  AdminOwner, true);
+
+    for (auto& t : system_)
+        t->finish();
+    for (auto& t : tables_)
+        t->finish();
+
+    UsageMapWriter maps(f_);
+    Bytes globalMap = maps.freePages(alloc_, *file_);
+    // Page 1 holds the global map and, in every file Access makes, a second, empty map row.
+    DataPageWriter page1(f_, kGlobalMapPage);
+    page1.add(globalMap);
+    page1.add(Bytes(usage_map_layout::RowSize, 0));
+    file_->writePage(kGlobalMapPage, page1.bytes());
+    file_->writePage(0, encodeHeader(header_));
+    file_->commit();
+    finished_ = true;
+}
+
+} // namespace jet

@@ -1,0 +1,125 @@
+#include "jet/file/PageWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <unistd.h>
+
+#include "jet/base/Error.h"
+
+namespace jet {
+
+PageWriter::PageWriter(Pager& pager, int fd, std::unique_ptr<PageCodec> codec, std::string path)
+    : pager_(pager), fd_(fd), codec_(std::move(codec)), path_(std::move(path)), fileCount_(pager.pageCount()),
+      pageCount_(pager.pageCount()) {}
+
+ByteView PageWriter::peek(std::uint32_t n) {
+    auto it = pages_.find(n);
+    if (it != pages_.end()) return ByteView(it->second.data(), it->second.size());
+    held_ = pager_.page(n);
+    return held_->view();
+}
+
+Bytes& PageWriter::edit(std::uint32_t n) {
+    auto it = pages_.find(n);
+    if (it != pages_.end()) return it->second;
+    if (n == 0) throw Error("internal error: the header page is not changed by page writes");
+    ByteView v = pager_.page(n)->view();
+    return pages_.emplace(n, Bytes(v.data(), v.data() + v.size())).first->second;
+}
+
+std::uint32_t PageWriter::append() {
+    const Format& f = pager_.format();
+    if ((std::uint64_t{pageCount_} + 1) * f.pageSize > maxFileSize(f))
+        throw Error("the database would grow beyond the largest size its format allows (" +
+                    std::to_string(maxFileSize(f) >> 20) + " MB)");
+    std::uint32_t n = pageCount_++;
+    pages_.emplace(n, Bytes(f.pageSize, 0));
+    return n;
+}
+
+PageWriter::Stage PageWriter::stageOf(std::uint32_t n) const {
+    auto it = stages_.find(n);
+    return it == stages_.end() ? Stage{} : it->second;
+}
+
+bool PageWriter::tryOrder(const std::vector<Order>& orders) {
+    // Worked out on a copy of the stages involved, taken on only when every order holds.
+    std::unordered_map<std::uint32_t, Stage> trial;
+    auto get = [&](std::uint32_t n) -> Stage& {
+        auto it = trial.find(n);
+        return it != trial.end() ? it->second : trial.emplace(n, stageOf(n)).first->second;
+    };
+    for (const Order& o : orders) {
+        if (o.later == o.earlier) return false;
+        Stage& earlier = get(o.earlier);
+        Stage& later = get(o.later);
+        int level = std::max({later.level, earlier.level + 1, o.atLeast});
+        if (level >= later.ceiling) return false;
+        later.level = level;
+        earlier.ceiling = std::min(earlier.ceiling, level);
+    }
+    for (auto& [n, s] : trial)
+        stages_[n] = s;
+
+    return true;
+}
+
+void PageWriter::writeThrough(std::uint32_t n, const Bytes& plain) {
+    const std::size_t size = plain.size();
+    const std::uint8_t* out = plain.data();
+    Bytes encoded;
+    if (codec_) {
+        encoded = plain;
+        codec_->encode(n, encoded.data(), encoded.size());
+        out = encoded.data();
+    }
+    const off_t at = static_cast<off_t>(std::uint64_t{n} * size);
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t w = ::pwrite(fd_, out + done, size - done, at + static_cast<off_t>(done));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0)
+            throw Error(path_ + ": cannot write page " + std::to_string(n) + ": " +
+                        std::strerror(w < 0 ? errno : EIO));
+        done += static_cast<std::size_t>(w);
+    }
+}
+
+void PageWriter::sync() {
+    if (::fsync(fd_) != 0) throw Error(path_ + ": cannot flush the file to disk: " + std::strerror(errno));
+    ++syncs_;
+}
+
+void PageWriter::discard() {
+    pages_.clear();
+    stages_.clear();
+    held_.reset();
+    pageCount_ = fileCount_;
+}
+
+void PageWriter::commit() {
+    if (pages_.empty()) {
+        stages_.clear();
+        return;
+    }
+    std::map<int, std::vector<std::uint32_t>> byStage;
+    for (const auto& [n, bytes] : pages_)
+        byStage[stageOf(n).level].push_back(n);
+    held_.reset();
+    for (auto& [level, numbers] : byStage) {
+        // Ascending within a stage, so a file grows without holes where it can.
+        std::sort(numbers.begin(), numbers.end());
+        for (std::uint32_t n : numbers)
+            writeThrough(n, pages_.at(n));
+        sync();
+    }
+    pages_.clear();
+    stages_.clear();
+    fileCount_ = pageCount_;
+    // The reader's file and cache may hold what was there before.
+    pager_.replaceFile(std::make_unique<PageFile>(path_));
+}
+
+} // namespace jet

@@ -1,0 +1,86 @@
+#pragma once
+// Changing the pages of an open database, durably and in order. Changed pages are held in memory as
+// a write set until commit(). Each changed page has a stage; commit writes the stages in ascending
+// order, each page whole with one pwrite, and calls fsync after each stage. A page that makes
+// something reachable (a row pointer, a usage-map bit, the first page of a table definition) is put
+// in a later stage than what it points at, so a process killed at any instant leaves the old or the
+// new content of every page and never a pointer to something not yet written.
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "jet/base/ByteWriter.h"
+#include "jet/file/PageCodec.h"
+#include "jet/file/Pager.h"
+
+namespace jet {
+
+// Pages a long change may hold in memory before it writes them (64 MB of 4 KB pages).
+inline constexpr std::size_t MaxPendingPages = 16384;
+
+class PageWriter {
+public:
+    // `fd` is the database opened for writing (held by the caller's lock); `codec` encodes pages
+    // (null for plain files). Reads go through `pager`, which is given a fresh file after each commit.
+    PageWriter(Pager& pager, int fd, std::unique_ptr<PageCodec> codec, std::string path);
+
+    const Format& format() const { return pager_.format(); }
+    // Pages of the file, counting those appended in the write set.
+    std::uint32_t pageCount() const { return pageCount_; }
+
+    // The current content of page n: the write set's, else the file's. Valid until the next call
+    // of peek, edit, append or commit.
+    ByteView peek(std::uint32_t n);
+    // Page n to change in place; it joins the write set at stage 0.
+    Bytes& edit(std::uint32_t n);
+    // A new page of zeros at the end of the file; returns its number. Throws Error when the file
+    // would outgrow its format.
+    std::uint32_t append();
+    bool appended(std::uint32_t n) const { return n >= fileCount_; }
+
+    // "Page `later` reaches the disk after page `earlier`", and in stage `atLeast` or later (a
+    // page written last of all is given a late stage at once, so that what it follows can still
+    // move to later stages without passing it).
+    struct Order {
+        std::uint32_t later;
+        std::uint32_t earlier;
+        int atLeast = 0;
+    };
+    // Takes all of `orders` on, or none of them when they cannot hold together with what the write
+    // set already promises (then commit first and ask again: on an empty set they always hold).
+    bool tryOrder(const std::vector<Order>& orders);
+
+    // Writes the write set, stage by stage, each followed by fsync. Throws Error on a failed write.
+    void commit();
+    // Drops the write set unwritten.
+    void discard();
+    // Pages waiting in the write set.
+    std::size_t pending() const { return pages_.size(); }
+    // Number of fsync calls made so far (tests of the write order).
+    std::uint64_t syncs() const { return syncs_; }
+
+private:
+    struct Stage {
+        int level = 0;
+        int ceiling = 1 << 30; // lowest stage of a page that must follow this one
+    };
+    Stage stageOf(std::uint32_t n) const;
+    void writeThrough(std::uint32_t n, const Bytes& plain);
+    void sync();
+
+    Pager& pager_;
+    int fd_;
+    std::unique_ptr<PageCodec> codec_;
+    std::string path_;
+    std::uint32_t fileCount_;
+    std::uint32_t pageCount_;
+    std::unordered_map<std::uint32_t, Bytes> pages_;
+    std::unordered_map<std::uint32_t, Stage> stages_;
+    PageRef held_;
+    std::uint64_t syncs_ = 0;
+};
+
+} // namespace jet

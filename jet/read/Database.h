@@ -1,0 +1,87 @@
+#pragma once
+// An open Access database: its header, pager, catalog and tables. Every error that leaves this
+// class names the file.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/file/Header.h"
+#include "jet/file/Pager.h"
+#include "jet/read/Catalog.h"
+#include "jet/read/TableDef.h"
+#include "jet/read/TableScan.h"
+
+namespace jet {
+
+struct OpenOptions {
+    std::string password; // UTF-8; empty for none
+    std::size_t cachePages = Pager::DefaultCachePages;
+};
+
+class Database;
+
+// A scan of one table that owns its definition; errors name the file.
+class RowReader {
+public:
+    const TableDef& def() const { return *def_; }
+    bool next(std::vector<Value>& values);
+    bool nextFields(std::vector<FieldBytes>& fields, RowId* id = nullptr);
+
+private:
+    friend class Database;
+    RowReader(Database& db, std::shared_ptr<const TableDef> def);
+    Database& db_;
+    std::shared_ptr<const TableDef> def_;
+    std::unique_ptr<TableScan> scan_;
+};
+
+class Database {
+public:
+    // Opens the file read-only. Throws BadPassword ("Not a valid password.") when the database has a
+    // password and the one given differs (a database without one opens with any), Unsupported for
+    // Office-encrypted files, Corrupt for damaged or foreign files.
+    static std::unique_ptr<Database> open(const std::string& path, const OpenOptions& options = {});
+    static std::unique_ptr<Database> open(std::unique_ptr<PageFile> file, const OpenOptions& options = {});
+
+    const std::string& path() const { return path_; }
+    const Header& header() const { return header_; }
+    const Format& format() const { return pager_->format(); }
+    Pager& pager() { return *pager_; }
+    unsigned codePage() const { return header_.codePage ? header_.codePage : 1252; }
+
+    // Table-like objects in catalog order (read once, on first use).
+    const std::vector<CatalogEntry>& catalog();
+    // The catalog entry of the local table of that name: the exact name first, else the name
+    // without regard to case; null when there is none.
+    const CatalogEntry* findTable(const std::string& name);
+    // The definition of a local table by name (exact, else ignoring ASCII case); throws Error when
+    // there is no such table.
+    std::shared_ptr<const TableDef> table(const std::string& name);
+    RowReader rows(const std::string& table);
+
+    // Runs f and gives any engine error that escapes it this file's name.
+    template <class F> auto guarded(F&& f) -> decltype(f());
+
+private:
+    Database(std::string path, Header header, std::unique_ptr<Pager> pager);
+
+    std::string path_;
+    Header header_;
+    std::unique_ptr<Pager> pager_;
+    std::optional<std::vector<CatalogEntry>> catalog_;
+};
+
+[[noreturn]] void rethrowNamingFile(const std::string& path);
+
+template <class F> auto Database::guarded(F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (...) {
+        rethrowNamingFile(path_);
+    }
+}
+
+} // namespace jet

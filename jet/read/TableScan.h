@@ -1,0 +1,49 @@
+#pragma once
+// Reading a table's rows in storage order: its data pages as the owned-pages map lists them, and on
+// each page its rows in slot order. Deleted rows are skipped; a row that Access moved is read where
+// its pointer leads. One page is held at a time, so a scan streams whatever the table's size.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "jet/read/RowLayout.h"
+#include "jet/read/TableDef.h"
+#include "jet/read/UsageMap.h"
+#include "jet/read/Value.h"
+
+namespace jet {
+
+// Where a row lives: the page and slot of its header (the row id indexes refer to).
+struct RowId {
+    std::uint32_t page = 0;
+    std::uint8_t row = 0;
+};
+
+class TableScan {
+public:
+    TableScan(Pager& pager, const TableDef& def, unsigned dbCodePage);
+
+    // Splits the next row into `fields` (one per def.columns); false at the end.
+    bool nextFields(std::vector<FieldBytes>& fields, RowId* id = nullptr);
+    // Reads and decodes the next row; false at the end.
+    bool next(std::vector<Value>& values);
+
+    // Longest chain of moved-row pointers followed.
+    static constexpr int MaxMoves = 8;
+
+private:
+    ByteView locate(std::uint32_t pageNo, unsigned slot);
+
+    Pager& pager_;
+    const TableDef& def_;
+    unsigned codePage_;
+    UsageMapCursor pages_;
+    PageRef page_;   // current data page
+    PageRef target_; // page a moved row lives on
+    unsigned slot_ = 0, slots_ = 0;
+    std::vector<FieldBytes> fields_;
+    std::vector<std::size_t> offsets_;
+};
+
+} // namespace jet

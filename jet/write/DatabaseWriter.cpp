@@ -1,0 +1,146 @@
+#include "jet/write/DatabaseWriter.h"
+
+#include "jet/base/Error.h"
+#include "jet/read/Relationships.h"
+#include "jet/write/ColumnAdder.h"
+#include "jet/write/ColumnDropper.h"
+
+namespace jet {
+
+template <class F> auto DatabaseWriter::guarded(F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (...) {
+        rethrowNamingFile(db_->path());
+    }
+}
+
+DatabaseWriter::DatabaseWriter(const std::string& path, const OpenOptions& options) {
+    lock_ = std::make_unique<FileLock>(path);
+    db_ = Database::open(path, options);
+    if (db_->format().jet3)
+        throw Unsupported(
+            path + ": this is an Access 97 (Jet 3) database, which Fendrel can read but not change yet");
+    std::unique_ptr<PageCodec> codec;
+    if (db_->header().databaseKey != 0) codec = makeJetRc4Codec(db_->header().databaseKey);
+    pages_ = std::make_unique<PageWriter>(db_->pager(), lock_->descriptor(), std::move(codec), path);
+}
+
+DatabaseWriter::~DatabaseWriter() {
+    try {
+        commit();
+    } catch (...) {
+    }
+}
+
+std::string DatabaseWriter::tableName(const std::string& name) {
+    const CatalogEntry* found = db_->findTable(name);
+    if (!found) throw Error(db_->path() + ": no table named \"" + name + "\"");
+    return found->name;
+}
+
+DatabaseWriter::Table& DatabaseWriter::open(const std::string& name) {
+    auto known = pageOf_.find(name);
+    if (known != pageOf_.end()) {
+        auto it = tables_.find(known->second);
+        if (it != tables_.end()) return it->second;
+    }
+    std::shared_ptr<const TableDef> def = db_->table(tableName(name));
+    pageOf_[name] = def->page;
+    auto it = tables_.find(def->page);
+    if (it != tables_.end()) return it->second;
+    Table& t = tables_[def->page];
+    t.def = def;
+    t.updater = std::make_unique<RowUpdater>(*pages_, *t.def);
+    return t;
+}
+
+std::shared_ptr<const TableDef> DatabaseWriter::table(const std::string& name) {
+    return open(name).def;
+}
+
+void DatabaseWriter::forget(std::uint32_t tdefPage) {
+    auto it = tables_.find(tdefPage);
+    if (it == tables_.end()) return;
+    movedBefore_ += it->second.updater->moves();
+    tables_.erase(it);
+}
+
+std::uint64_t DatabaseWriter::rowsMoved() const {
+    std::uint64_t n = movedBefore_;
+    for (const auto& [page, t] : tables_)
+        n += t.updater->moves();
+    return n;
+}
+
+void DatabaseWriter::scan(const std::string& table, std::size_t column,
+                          const std::function<void(RowKey, const Value&)>& visit) {
+    // The scan reads the file: what a batch holds so far goes there first (the batch goes on).
+    guarded([&] { pages_->commit(); });
+    RowReader reader = db_->rows(tableName(table));
+    const TableDef& def = reader.def();
+    if (column >= def.columns.size())
+        throw Error(db_->path() + ": table " + table + " has no column " + std::to_string(column + 1));
+    std::vector<FieldBytes> fields;
+    RowId id;
+    Value v;
+    while (reader.nextFields(fields, &id)) {
+        guarded([&] { decodeValue(db_->pager(), def.columns[column], fields[column], db_->codePage(), v); });
+        visit(rowKeyOf(id), v);
+    }
+}
+
+void DatabaseWriter::update(const std::string& table, RowKey row,
+                            const std::vector<std::pair<std::size_t, Value>>& values) {
+    Table& t = open(table);
+    try {
+        guarded([&] { t.updater->update(rowIdOf(row), values); });
+    } catch (...) {
+        // An update that failed halfway leaves pages that must not reach the file: the batch goes.
+        if (t.updater->halfway()) {
+            pages_->discard();
+            for (auto& [page, other] : tables_)
+                movedBefore_ += other.updater->moves();
+            tables_.clear();
+            batch_ = false;
+        }
+        throw;
+    }
+    if (!batch_ || pages_->pending() >= MaxPendingPages) guarded([&] { pages_->commit(); });
+}
+
+void DatabaseWriter::addTextColumn(const std::string& table, const std::string& column, unsigned size) {
+    commit();
+    Table& t = open(table);
+    const std::uint32_t page = t.def->page;
+    std::vector<RowId> rows;
+    if (!hasVariableColumns(*t.def)) {
+        checkNewTextColumn(*t.def, column, size);
+        scan(table, 0, [&](RowKey k, const Value&) { rows.push_back(rowIdOf(k)); });
+    }
+    guarded([&] { jet::addTextColumn(*pages_, *t.def, column, size, db_->header().sortOrder, rows); });
+    forget(page);
+}
+
+void DatabaseWriter::dropColumn(const std::string& table, const std::string& column) {
+    commit();
+    Table& t = open(table);
+    const std::uint32_t page = t.def->page;
+    const std::string name = tableName(table);
+    guarded([&] {
+        const Column& c = findColumn(*t.def, column);
+        checkDropColumn(*t.def, c);
+        if (auto rel = relationshipUsing(*db_, name, c.name))
+            throw Error("column \"" + c.name + "\" is used by the relationship \"" + *rel +
+                        "\"; delete the relationship first");
+        jet::dropColumn(*pages_, *t.def, c);
+    });
+    forget(page);
+}
+
+void DatabaseWriter::commit() {
+    batch_ = false;
+    guarded([&] { pages_->commit(); });
+}
+
+} // namespace jet

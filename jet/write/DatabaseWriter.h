@@ -1,0 +1,90 @@
+#pragma once
+// A writing session on one database file. It holds the file's exclusive lock for its lifetime and
+// changes the file in place: text columns added and dropped, rows updated. Each change is in the
+// file when the call returns, written in an order that leaves a readable file with every original
+// value at any instant (see PageWriter). Within a batch, updates are gathered in memory and written
+// together, in the same order, when the batch is committed (or grows large); a process killed
+// during a batch loses the batch's updates, never an earlier value.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "jet/file/FileLock.h"
+#include "jet/file/PageWriter.h"
+#include "jet/read/Database.h"
+#include "jet/write/RowUpdater.h"
+
+namespace jet {
+
+// A row's lasting identity: its page and slot packed into one number.
+using RowKey = std::uint64_t;
+inline RowKey rowKeyOf(RowId id) {
+    return std::uint64_t{id.page} << 8 | id.row;
+}
+inline RowId rowIdOf(RowKey key) {
+    return {static_cast<std::uint32_t>(key >> 8), static_cast<std::uint8_t>(key & 0xFF)};
+}
+
+class DatabaseWriter {
+public:
+    // Opens `path` for changing. Throws Error when the file is read-only, another writer holds it
+    // or Access has it open; Unsupported for Access 97 files and Office-encrypted ones;
+    // BadPassword when the password does not match.
+    explicit DatabaseWriter(const std::string& path, const OpenOptions& options = {});
+    // Commits a batch still open; an error then is lost, so commit batches explicitly.
+    ~DatabaseWriter();
+    DatabaseWriter(const DatabaseWriter&) = delete;
+    DatabaseWriter& operator=(const DatabaseWriter&) = delete;
+
+    Database& database() { return *db_; }
+    const std::string& path() const { return db_->path(); }
+
+    // The catalog's spelling of a table named without regard to case; throws Error when none.
+    std::string tableName(const std::string& name);
+    std::shared_ptr<const TableDef> table(const std::string& name);
+
+    // Calls visit with every row's key and its value of the column at position `column`. visit may
+    // update the rows it is given.
+    void scan(const std::string& table, std::size_t column,
+              const std::function<void(RowKey, const Value&)>& visit);
+
+    // Sets columns (by position in table(name)->columns) of one row. See RowUpdater.
+    void update(const std::string& table, RowKey row,
+                const std::vector<std::pair<std::size_t, Value>>& values);
+    // Adds a Text column of `size` characters at the end of the table.
+    void addTextColumn(const std::string& table, const std::string& column, unsigned size = 255);
+    // Drops a column no index or relationship uses.
+    void dropColumn(const std::string& table, const std::string& column);
+
+    // Updates from here to commit() are written together.
+    void beginBatch() { batch_ = true; }
+    // Writes what is pending and ends the batch.
+    void commit();
+
+    std::uint64_t rowsMoved() const;
+    PageWriter& pages() { return *pages_; }
+
+private:
+    struct Table {
+        std::shared_ptr<const TableDef> def;
+        std::unique_ptr<RowUpdater> updater;
+    };
+    Table& open(const std::string& name);
+    template <class F> auto guarded(F&& f) -> decltype(f());
+    void forget(std::uint32_t tdefPage);
+
+    std::unique_ptr<FileLock> lock_;
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<PageWriter> pages_;
+    std::map<std::uint32_t, Table> tables_;       // by definition page
+    std::map<std::string, std::uint32_t> pageOf_; // table names as callers give them
+    bool batch_ = false;
+    std::uint64_t movedBefore_ = 0;
+};
+
+} // namespace jet

@@ -1,0 +1,58 @@
+#pragma once
+// Changing a row of a table. The row is read where it lives now, the values set, and the row
+// encoded again. It stays on its page when the page can take it, the page's rows packed again;
+// otherwise its new copy goes to a page of the table with room, or a new page, marked so that scans
+// pass it by, and the row's original slot becomes a pointer to it (Access's own scheme). A row
+// therefore keeps its id, and the indexes that point at it stay right. The pages are written in
+// the order that keeps every state of the file readable: the new copy, then the usage maps, then
+// the pointer, then the release of an earlier copy.
+
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "jet/file/PageWriter.h"
+#include "jet/read/TableDef.h"
+#include "jet/read/TableScan.h"
+#include "jet/read/Value.h"
+#include "jet/write/UsageMapEditor.h"
+
+namespace jet {
+
+class RowUpdater {
+public:
+    // With `writeAs`, rows read by `def` are written in that layout instead (a definition with
+    // the same columns and more; rows are only rewritten then, no values set).
+    RowUpdater(PageWriter& writer, const TableDef& def, const TableDef* writeAs = nullptr);
+
+    // Sets columns (positions in def.columns) of the row with id `id`. Throws Error, with nothing
+    // changed, when a value does not fit its column, the row would be longer than a row may be,
+    // a column is part of an index, or there is no such row.
+    void update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values);
+
+    // Whether the last update failed after it had begun changing pages (its write set must go).
+    bool halfway() const { return halfway_; }
+
+    // Rows moved to another page by this updater (for tests and benchmarks).
+    std::uint64_t moves() const { return moves_; }
+
+private:
+    void check(const std::vector<std::pair<std::size_t, Value>>& values) const;
+    std::uint32_t chooseTarget(std::size_t size, std::uint32_t home, std::uint32_t current);
+    void noteRoom(std::uint32_t page);
+
+    PageWriter& w_;
+    const TableDef& def_;
+    const TableDef& out_;
+    UsageMapEditor maps_;
+    std::vector<bool> indexed_;                 // by column number
+    std::map<std::uint32_t, std::size_t> room_; // table pages known to have room, and how much
+    std::vector<FieldBytes> fields_;
+    std::vector<std::size_t> offsets_;
+    std::uint64_t moves_ = 0;
+    bool halfway_ = false;
+    bool inBatch_ = false; // earlier updates wait in the write set
+};
+
+} // namespace jet

@@ -1,0 +1,195 @@
+#include "jet/write/UsageMapEditor.h"
+
+#include <algorithm>
+#include <string>
+
+#include "jet/base/Error.h"
+#include "jet/encode/UsageMapWriter.h"
+#include "jet/read/UsageMap.h"
+
+namespace jet {
+
+namespace {
+
+struct MapRow {
+    std::size_t start = 0, size = 0;
+};
+
+MapRow mapRowIn(const Format& f, ByteView page, RowPointer where) {
+    RowSlot s = dataPageRow(f, page, where.row);
+    if (!s.fits || s.end - s.start < 5)
+        corrupt("usage map row " + std::to_string(where.row) + " on page " + std::to_string(where.page) +
+                " is damaged");
+    std::uint8_t kind = page.u8(s.start);
+    if (kind != usage_map::Inline && kind != usage_map::Reference)
+        corrupt("usage map on page " + std::to_string(where.page) + " has unknown kind " +
+                std::to_string(kind));
+    return {s.start, s.end - s.start};
+}
+
+void putBit(std::uint8_t* bitmap, std::uint64_t bit, bool value) {
+    std::uint8_t mask = static_cast<std::uint8_t>(1u << (bit % 8));
+    if (value)
+        bitmap[bit / 8] |= mask;
+    else
+        bitmap[bit / 8] &= static_cast<std::uint8_t>(~mask);
+}
+
+bool getBit(const std::uint8_t* bitmap, std::uint64_t bit) {
+    return bitmap[bit / 8] & (1u << (bit % 8));
+}
+
+} // namespace
+
+std::uint32_t UsageMapEditor::pageChangedFor(RowPointer where, std::uint32_t page) {
+    const Format& f = w_.format();
+    ByteView p = w_.peek(where.page);
+    MapRow r = mapRowIn(f, p, where);
+    if (p.u8(r.start) == usage_map::Inline) return where.page;
+    std::uint64_t k = page / pagesPerBitmapPage(f);
+    if (1 + 4 * (k + 1) > r.size) return where.page;
+    std::uint32_t bitmap = p.u32(r.start + 1 + 4 * static_cast<std::size_t>(k));
+    return bitmap ? bitmap : where.page;
+}
+
+std::uint32_t UsageMapEditor::appendBitmapPage(bool global) {
+    std::uint32_t n = w_.append();
+    Bytes& b = w_.edit(n);
+    b[0] = page_type::UsageBitmap;
+    b[1] = 0x01;
+    // A new bitmap of the global map starts out saying what having no bitmap said: all free.
+    if (global) std::fill(b.begin() + 4, b.end(), std::uint8_t{0xFF});
+    return n;
+}
+
+void UsageMapEditor::addOwned(RowPointer where, std::uint32_t page) {
+    set(where, page, true, false);
+}
+
+void UsageMapEditor::set(RowPointer where, std::uint32_t page, bool bit, bool global) {
+    const Format& f = w_.format();
+    const bool outside = global; // what a page the map does not cover counts as
+    for (;;) {
+        Bytes& p = w_.edit(where.page);
+        MapRow r = mapRowIn(f, ByteView(p.data(), p.size()), where);
+        std::uint8_t* row = p.data() + r.start;
+        if (row[0] == usage_map::Inline) {
+            std::uint32_t start = ByteView(row, r.size).u32(1);
+            std::uint64_t bits = std::uint64_t{r.size - 5} * 8;
+            if (page >= start && page - start < bits) {
+                putBit(row + 5, page - start, bit);
+                return;
+            }
+            if (bit == outside) return;
+            if (!global) {
+                // Move the window when every page, the new one with them, fits it.
+                std::uint32_t lo = page, hi = page;
+                for (std::uint64_t b = 0; b < bits; ++b)
+                    if (getBit(row + 5, b)) {
+                        lo = std::min<std::uint32_t>(lo, static_cast<std::uint32_t>(start + b));
+                        hi = std::max<std::uint32_t>(hi, static_cast<std::uint32_t>(start + b));
+                    }
+                std::uint32_t newStart = lo / 8 * 8;
+                if (hi - newStart < bits) {
+                    std::vector<std::uint32_t> owned;
+                    for (std::uint64_t b = 0; b < bits; ++b)
+                        if (getBit(row + 5, b)) owned.push_back(static_cast<std::uint32_t>(start + b));
+                    owned.push_back(page);
+                    std::fill(row + 5, row + r.size, std::uint8_t{0});
+                    putU32(p, r.start + 1, newStart);
+                    for (std::uint32_t o : owned)
+                        putBit(row + 5, o - newStart, true);
+                    return;
+                }
+            }
+            promote(where, global);
+            continue;
+        }
+        const std::uint64_t per = pagesPerBitmapPage(f);
+        const std::uint64_t k = page / per;
+        if (1 + 4 * (k + 1) > r.size)
+            throw Error("the usage map on page " + std::to_string(where.page) + " cannot describe page " +
+                        std::to_string(page));
+        const std::size_t at = r.start + 1 + 4 * static_cast<std::size_t>(k);
+        std::uint32_t bitmap = ByteView(p.data(), p.size()).u32(at);
+        if (bitmap == 0) {
+            if (bit == outside) return;
+            bitmap = appendBitmapPage(global);
+            Bytes& again = w_.edit(where.page); // the same page; the reference stays valid
+            putU32(again, at, bitmap);
+            if (!w_.tryOrder({{where.page, bitmap}}))
+                throw Error("internal error: a usage map's new bitmap page cannot be ordered before its map");
+            if (global)
+                set(Global, bitmap, false, true);
+            else
+                markUsed(bitmap);
+        }
+        Bytes& b = w_.edit(bitmap);
+        if (b[0] != page_type::UsageBitmap)
+            corrupt("usage map points at page " + std::to_string(bitmap) + ", which is no bitmap page");
+        putBit(b.data() + 4, page - k * per, bit);
+        return;
+    }
+}
+
+void UsageMapEditor::promote(RowPointer where, bool global) {
+    const Format& f = w_.format();
+    const std::uint64_t per = pagesPerBitmapPage(f);
+    Bytes& p = w_.edit(where.page);
+    MapRow r = mapRowIn(f, ByteView(p.data(), p.size()), where);
+    const Bytes old(p.begin() + static_cast<std::ptrdiff_t>(r.start),
+                    p.begin() + static_cast<std::ptrdiff_t>(r.start + r.size));
+    const std::uint32_t start = ByteView(old.data(), old.size()).u32(1);
+    const std::uint64_t bits = std::uint64_t{r.size - 5} * 8;
+    const std::size_t pointers = (r.size - 1) / 4;
+
+    std::vector<std::uint32_t> bitmaps(pointers, 0);
+    std::vector<std::uint32_t> created;
+    if (global) {
+        // Bitmaps for every page of the file, the new bitmap pages included. Pages the inline
+        // window covered keep their bits; the others in the file count as used (they may be).
+        std::size_t need = 0;
+        while (std::uint64_t{need} * per < w_.pageCount()) {
+            if (need >= pointers)
+                throw Error("the global usage map cannot describe a file of " +
+                            std::to_string(w_.pageCount()) + " pages");
+            bitmaps[need] = appendBitmapPage(true);
+            created.push_back(bitmaps[need++]);
+        }
+        const std::uint32_t used = w_.pageCount();
+        for (std::size_t k = 0; k < need; ++k) {
+            Bytes& b = w_.edit(bitmaps[k]);
+            for (std::uint64_t i = 0; i < per; ++i) {
+                std::uint64_t pg = k * per + i;
+                bool free =
+                    pg >= start && pg - start < bits ? getBit(old.data() + 5, pg - start) : pg >= used;
+                if (pg < used && std::find(created.begin(), created.end(), pg) != created.end()) free = false;
+                putBit(b.data() + 4, i, free);
+            }
+        }
+    } else {
+        for (std::uint64_t i = 0; i < bits; ++i) {
+            if (!getBit(old.data() + 5, i)) continue;
+            std::uint64_t pg = start + i, k = pg / per;
+            if (k >= pointers) throw Error("a usage map cannot describe page " + std::to_string(pg));
+            if (!bitmaps[k]) created.push_back(bitmaps[k] = appendBitmapPage(false));
+            putBit(w_.edit(bitmaps[k]).data() + 4, pg - k * per, true);
+        }
+    }
+    Bytes& again = w_.edit(where.page);
+    std::fill(again.begin() + static_cast<std::ptrdiff_t>(r.start),
+              again.begin() + static_cast<std::ptrdiff_t>(r.start + r.size), std::uint8_t{0});
+    again[r.start] = usage_map::Reference;
+    for (std::size_t k = 0; k < pointers; ++k)
+        putU32(again, r.start + 1 + 4 * k, bitmaps[k]);
+    std::vector<PageWriter::Order> orders;
+    for (std::uint32_t c : created)
+        orders.push_back({where.page, c});
+    if (!w_.tryOrder(orders))
+        throw Error("internal error: a usage map's new bitmap pages cannot be ordered before it");
+    if (!global)
+        for (std::uint32_t c : created)
+            markUsed(c);
+}
+
+} // namespace jet
