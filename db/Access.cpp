@@ -72,10 +72,14 @@ void FillTableList(ListBox& list, const std::string& path, const std::string& /*
 }
 
 bool ColumnExists(const std::string& table, const std::string& column) {
+    return ColumnExists(table, column, BuildConnectionString());
+}
+
+bool ColumnExists(const std::string& table, const std::string& column, const std::string& connectionString) {
     try {
         ADODB::Connection connection;
         connection.Mode = ADODB::adModeReadWrite;
-        connection.Open(BuildConnectionString());
+        connection.Open(connectionString);
         ADODB::RecordSet rs;
         rs.Open("SELECT [" + column + "] FROM [" + table + "]", connection, ADODB::adOpenDynamic,
                 ADODB::adLockUnspecified);

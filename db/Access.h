@@ -41,5 +41,7 @@ void FillTableList(ListBox& list, const std::string& path, const std::string& pa
 
 // True when the column can be read from the table; every failure gives false.
 bool ColumnExists(const std::string& table, const std::string& column);
+// The same test on the database a given connection string names.
+bool ColumnExists(const std::string& table, const std::string& column, const std::string& connectionString);
 
 } // namespace Access

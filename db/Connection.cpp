@@ -58,9 +58,10 @@ std::unique_ptr<db::RowSource> Connection::query(const std::string& text) {
                                            select->allColumns ? std::vector<std::string>{} : select->columns);
 }
 
-void Connection::Execute(const std::string& text) {
+void Connection::Execute(const std::string& text, long* recordsAffected) {
     db::Session& s = session();
     const db::sql::Statement statement = db::sql::parse(text);
+    if (recordsAffected) *recordsAffected = 0;
     if (std::holds_alternative<db::sql::Select>(statement)) {
         query(text); // checks the table and columns; the rows are not read
         return;
@@ -68,9 +69,18 @@ void Connection::Execute(const std::string& text) {
     std::visit(
         [&](const auto& st) {
             using T = std::decay_t<decltype(st)>;
-            if constexpr (!std::is_same_v<T, db::sql::Select>) s.execute(st);
+            if constexpr (std::is_same_v<T, db::sql::Update>) {
+                const std::size_t changed = s.execute(st);
+                if (recordsAffected) *recordsAffected = static_cast<long>(changed);
+            } else if constexpr (!std::is_same_v<T, db::sql::Select>) {
+                s.execute(st);
+            }
         },
         statement);
+}
+
+void Connection::Checkpoint() {
+    session().checkpoint();
 }
 
 void Connection::Close() {

@@ -31,8 +31,12 @@ public:
     // adSchemaTables (20): one row per table-like object, TABLE_NAME and TABLE_TYPE among the
     // fields, in catalog order.
     RecordSet OpenSchema(int schema);
-    // Runs one statement; takes effect before it returns.
-    void Execute(const std::string& text);
+    // Runs one statement; takes effect before it returns. `recordsAffected`, when given, receives
+    // the number of rows an UPDATE changed (0 for other statements).
+    void Execute(const std::string& text, long* recordsAffected = nullptr);
+    // Makes every statement executed so far durable in the file: written and synced. A run that
+    // changes many rows calls it when it ends; closing the last connection to a file does it too.
+    void Checkpoint();
     void Close();
     bool isOpen() const { return session_ != nullptr; }
 

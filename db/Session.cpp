@@ -102,6 +102,10 @@ std::size_t Session::execute(const sql::Update& s) {
     return executor_.run(s);
 }
 
+void Session::checkpoint() {
+    if (writer_) translatingErrors([&] { writer_->commit(); });
+}
+
 std::vector<StoreColumn> Session::columns(const std::string& name) {
     const auto def = table(name);
     const bool jet3 = database().format().jet3;

@@ -34,6 +34,8 @@ public:
     void execute(const sql::AddColumn& s);
     void execute(const sql::DropColumn& s);
     std::size_t execute(const sql::Update& s);
+    // Every change so far written and synced; nothing to do for a session that only reads.
+    void checkpoint();
 
     // TableStore, over the engine's writing session.
     std::string tableName(const std::string& name) override;
