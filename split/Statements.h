@@ -1,0 +1,35 @@
+#pragma once
+// The texts of the statements a run sends. The table is bracketed in ALTER TABLE and back-quoted
+// elsewhere; the new column is bracketed in ALTER TABLE and bare in the assignment (the label is a
+// plain name); the field reference brings its own back-quotes; a piece is always a text literal.
+// How the WHERE clause writes the record's value depends on the field's type.
+
+#include <string>
+
+namespace split {
+
+enum class WhereForm {
+    Quoted, // '...', apostrophes doubled: texts and every type not named below
+    Bare,   // the number or True/False as it stands, with "," made "."
+    Date,   // #...#, with "." made "/"
+};
+
+// Numbers (ADO 2, 3, 4, 5, 6, 14, 16 to 21, 131, 139) and Yes/No (11) are bare; Date/Time (7, 133,
+// 135) takes the # form; the others are quoted.
+WhereForm WhereFormOf(int adoType);
+
+// label + the decimal number j: SPLITCOLUMN1.
+std::string ColumnName(const std::string& label, int j);
+
+// Every "'" doubled.
+std::string DoubledQuotes(const std::string& text);
+
+std::string SelectFieldText(const std::string& table, const std::string& fieldReference);
+std::string DropColumnText(const std::string& table, const std::string& column);
+std::string AddColumnText(const std::string& table, const std::string& column);
+// The value is the record's value as text, as read; the piece as cut.
+std::string UpdateText(const std::string& table, const std::string& column, const std::string& piece,
+                       const std::string& fieldReference, WhereForm form, const std::string& value);
+std::string SelectAllText(const std::string& table);
+
+} // namespace split

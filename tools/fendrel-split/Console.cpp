@@ -1,0 +1,155 @@
+#include "Console.h"
+
+#include "db/Ado.h"
+
+#include <algorithm>
+#include <cinttypes>
+
+namespace fendrel_split {
+
+namespace {
+
+constexpr auto Redraw = std::chrono::milliseconds(100);
+constexpr int BarWidth = 30;
+
+std::string typeName(int adoType) {
+    using namespace ADODB;
+    switch (adoType) {
+    case adBoolean:
+        return "Yes/No";
+    case adUnsignedTinyInt:
+        return "Byte";
+    case adSmallInt:
+        return "Integer";
+    case adInteger:
+        return "Long";
+    case adBigInt:
+        return "Large Number";
+    case adSingle:
+        return "Single";
+    case adDouble:
+        return "Double";
+    case adCurrency:
+        return "Currency";
+    case adNumeric:
+        return "Decimal";
+    case adDate:
+        return "Date/Time";
+    case adDBTimeStamp:
+        return "Extended Date/Time";
+    case adVarWChar:
+        return "Text";
+    case adLongVarWChar:
+        return "Memo";
+    case adGUID:
+        return "Replication ID";
+    case adLongVarBinary:
+        return "OLE or binary";
+    default:
+        return "type " + std::to_string(adoType);
+    }
+}
+
+// A text on one line, between double quotes: line breaks and tabs shown as \r, \n and \t.
+std::string shown(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+std::string duration(double seconds) {
+    const auto s = static_cast<long long>(seconds + 0.5);
+    char buf[32];
+    if (s >= 3600)
+        std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+    else
+        std::snprintf(buf, sizeof buf, "%lld:%02lld", s / 60, s % 60);
+    return buf;
+}
+
+} // namespace
+
+Console::Console(bool terminal, const std::atomic<bool>& stop) : terminal_(terminal), stop_(stop) {}
+
+void Console::onProgress(const split::Progress& p) {
+    const auto now = std::chrono::steady_clock::now();
+    if (p.record == 1) start_ = now; // the rate counts from the update step's start
+    if (!terminal_) {
+        const int tenth = p.value / 10;
+        if (tenth > lastTenth_ || p.record == 1) {
+            lastTenth_ = tenth;
+            std::fprintf(stderr, "progress %3d%%  %" PRId64 " of %" PRId64 " records\n", p.value, p.record,
+                         p.records);
+        }
+        return;
+    }
+    if (now - drawn_ < Redraw && p.record != p.records) return;
+    drawn_ = now;
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    const double rate = elapsed > 0 ? static_cast<double>(p.record) / elapsed : 0;
+    const int full = static_cast<int>(static_cast<std::int64_t>(BarWidth) * p.record / p.records);
+    std::string bar(static_cast<std::size_t>(full), '#');
+    bar.resize(BarWidth, '-');
+    std::string left = "--:--";
+    if (rate > 0) left = duration(static_cast<double>(p.records - p.record) / rate);
+    std::fprintf(stderr, "\r[%s] %3d%%  %" PRId64 "/%" PRId64 " records  %.0f/s  %s left\x1b[K", bar.c_str(),
+                 p.value, p.record, p.records, rate, left.c_str());
+    std::fflush(stderr);
+    barShown_ = true;
+}
+
+void Console::clearBar() {
+    if (!barShown_) return;
+    std::fprintf(stderr, "\r\x1b[K");
+    barShown_ = false;
+    drawn_ = {};
+}
+
+void Console::onFailure(const split::Failure& f) {
+    clearBar();
+    std::fprintf(stderr, "%s\n", FailureText(f).c_str());
+}
+
+void Console::onEnd(const split::Result&) {
+    clearBar();
+}
+
+std::string FailureText(const split::Failure& f) {
+    return "Application Error: " + f.description + " in Tolvane2021/08/31.Form4.PushButton4_Click at line " +
+           std::to_string(f.line);
+}
+
+void PrintPreview(std::FILE* out, const split::Preview& p) {
+    std::fprintf(out, "field type %s (%d), %" PRId64 " records\n", typeName(p.fieldType).c_str(), p.fieldType,
+                 p.records);
+    std::fprintf(out, "columns:\n");
+    for (const auto& c : p.columns)
+        std::fprintf(out, "  %s  %" PRId64 " records with a piece%s\n", c.name.c_str(), c.filled,
+                     c.exists ? "  (exists: dropped with its data and made anew)" : "");
+    std::fprintf(out, "statements: %zu ALTER TABLE, %" PRId64 " UPDATE\n",
+                 p.columns.size() + static_cast<std::size_t>(std::count_if(p.columns.begin(), p.columns.end(),
+                                                                           [](auto& c) { return c.exists; })),
+                 p.statements);
+    std::fprintf(out, "first records:\n");
+    for (std::size_t i = 0; i < p.firstRecords.size(); ++i) {
+        const auto& r = p.firstRecords[i];
+        std::string pieces;
+        for (const auto& piece : r.pieces)
+            pieces += (pieces.empty() ? "" : " | ") + shown(piece);
+        std::fprintf(out, "  %zu  %s -> %s\n", i + 1, shown(r.value).c_str(),
+                     r.pieces.empty() ? "(no pieces)" : pieces.c_str());
+    }
+}
+
+} // namespace fendrel_split
