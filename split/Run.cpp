@@ -134,9 +134,9 @@ private:
             connection_.Mode = ADODB::adModeReadWrite;
             connection_.Open(in_.connectionString);
         });
+        std::string type;
         require(Line::Read, [&] {
             ADODB::RecordSet schema = connection_.OpenSchema(ADODB::adSchemaTables);
-            std::string type;
             for (; !schema.Eof(); schema.MoveNext()) {
                 const db::Variant& name = schema("TABLE_NAME").Value();
                 if (name.isText() && db::sameName(name.get<std::string>(), in_.table)) {
@@ -145,12 +145,15 @@ private:
                     break;
                 }
             }
-            if (isSystemTable(in_.table, type))
-                throw db::Error(db::ErrorNumber::Unspecified,
-                                "You do not have the necessary permissions to use the '" + in_.table +
-                                    "' object. Have your system administrator or the person who created "
-                                    "this object establish the appropriate permissions for you.");
         });
+        if (isSystemTable(in_.table, type)) {
+            ++refusals_;
+            fail(Line::Read, db::ErrorNumber::Unspecified,
+                 "You do not have the necessary permissions to use the '" + in_.table +
+                     "' object. Have your system administrator or the person who created this object "
+                     "establish the appropriate permissions for you.");
+            throw EndRun{Outcome::Refused};
+        }
     }
 
     void read() {

@@ -5,7 +5,7 @@
 
 #include "db/Connection.h"
 #include "db/ValueText.h"
-#include "jet/DatabaseCreator.h"
+#include "jet/create/DatabaseCreator.h"
 #include "split/Run.h"
 #include "support/TempDir.h"
 
