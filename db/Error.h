@@ -9,19 +9,21 @@ namespace db {
 
 // Numbers the providers give to the failures this layer reports.
 namespace ErrorNumber {
-constexpr long ProviderNotFound = 3706;       // no provider by that name
-constexpr long Unspecified = -2147467259;     // E_FAIL: file, format and lock failures
-constexpr long SyntaxError = -2147217900;     // DB_E_ERRORSINCOMMAND
-constexpr long TypeMismatch = -2147217913;    // DB_E_CANTCONVERTVALUE
-constexpr long NoValueGiven = -2147217904;    // DB_E_PARAMNOTOPTIONAL: an unknown column
-constexpr long TableNotFound = -2147217865;   // DB_E_NOTABLE
-constexpr long InvalidPassword = -2147217843; // DB_SEC_E_AUTH_FAILED
-constexpr long FieldExists = -2147217887;     // DB_E_ERRORSOCCURRED, as for a duplicate column
-constexpr long NotSupported = -2147217900;    // a statement this layer does not run
-constexpr long ObjectClosed = 3704;           // adErrObjectClosed
-constexpr long NoCurrentRecord = 3021;        // adErrNoCurrentRecord (BOF or EOF)
-constexpr long ItemNotFound = 3265;           // adErrItemNotFound (no field of that name)
-constexpr long InvalidArgument = 3001;        // adErrInvalidArgument
+constexpr long ProviderNotFound = 3706;        // no provider by that name
+constexpr long Unspecified = -2147467259;      // E_FAIL: file, format and lock failures
+constexpr long SyntaxError = -2147217900;      // DB_E_ERRORSINCOMMAND
+constexpr long TypeMismatch = -2147217913;     // DB_E_CANTCONVERTVALUE
+constexpr long NoValueGiven = -2147217904;     // DB_E_PARAMNOTOPTIONAL: an unknown column
+constexpr long TableNotFound = -2147217865;    // DB_E_NOTABLE
+constexpr long InvalidPassword = -2147217843;  // DB_SEC_E_AUTH_FAILED
+constexpr long PermissionDenied = -2147217911; // DB_SEC_E_PERMISSIONDENIED: a system table changed
+constexpr long NumericOverflow = -2147217833;  // DB_E_DATAOVERFLOW: a number out of its column's range
+constexpr long FieldExists = -2147217887;      // DB_E_ERRORSOCCURRED, as for a duplicate column
+constexpr long NotSupported = -2147217900;     // a statement this layer does not run
+constexpr long ObjectClosed = 3704;            // adErrObjectClosed
+constexpr long NoCurrentRecord = 3021;         // adErrNoCurrentRecord (BOF or EOF)
+constexpr long ItemNotFound = 3265;            // adErrItemNotFound (no field of that name)
+constexpr long InvalidArgument = 3001;         // adErrInvalidArgument
 } // namespace ErrorNumber
 
 class Error : public std::runtime_error {
@@ -33,5 +35,14 @@ public:
 private:
     long number_;
 };
+
+// The refusal of a change to an object nobody may change (the system tables); `object` as the
+// catalog spells it.
+inline Error noPermission(const std::string& object) {
+    return Error(ErrorNumber::PermissionDenied,
+                 "You do not have the necessary permissions to use the '" + object +
+                     "' object. Have your system administrator or the person who created this object "
+                     "establish the appropriate permissions for you.");
+}
 
 } // namespace db

@@ -24,8 +24,14 @@ bool hasColumn(const std::vector<StoreColumn>& columns, const std::string& name)
 
 } // namespace
 
+std::string Executor::changeableTable(const std::string& name) {
+    std::string table = store_.tableName(name);
+    if (store_.isSystemTable(table)) throw noPermission(table);
+    return table;
+}
+
 void Executor::run(const sql::AddColumn& s) {
-    const std::string table = store_.tableName(s.table);
+    const std::string table = changeableTable(s.table);
     if (hasColumn(store_.columns(table), s.column))
         throw Error(ErrorNumber::FieldExists,
                     "Field '" + s.column + "' already exists in table '" + table + "'.");
@@ -33,7 +39,7 @@ void Executor::run(const sql::AddColumn& s) {
 }
 
 void Executor::run(const sql::DropColumn& s) {
-    const std::string table = store_.tableName(s.table);
+    const std::string table = changeableTable(s.table);
     const auto columns = store_.columns(table);
     if (!hasColumn(columns, s.column))
         throw Error(ErrorNumber::Unspecified,
@@ -62,15 +68,14 @@ void Executor::forget(const std::string& table, const std::string& column) {
 }
 
 std::size_t Executor::run(const sql::Update& s) {
-    const std::string table = store_.tableName(s.table);
+    const std::string table = changeableTable(s.table);
     const auto columns = store_.columns(table);
 
     // Everything is checked before the first row changes.
     std::vector<std::pair<std::size_t, Variant>> values;
     for (const auto& a : s.assignments) {
         const std::size_t i = columnIndex(columns, a.column, table);
-        values.emplace_back(
-            i, assignedValue(domainOf(columns[i].adoType), columns[i].maxLength, a.value, columns[i].name));
+        values.emplace_back(i, assignedValue(columns[i], a.value));
     }
 
     std::vector<RowKey> rows;

@@ -29,6 +29,8 @@ public:
     std::size_t indexesBuilt() const { return built_; }
 
 private:
+    // The catalog's spelling of a table a statement may change; a system table is refused.
+    std::string changeableTable(const std::string& name);
     using Index = std::unordered_map<std::string, std::vector<RowKey>>;
     const Index& indexOf(const std::string& table, std::size_t column, const StoreColumn& info);
     void forget(const std::string& table, const std::string& column);

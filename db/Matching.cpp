@@ -6,10 +6,11 @@
 #include "db/Error.h"
 #include "db/ValueText.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <limits>
 
 namespace db {
 
@@ -17,8 +18,15 @@ using sql::Literal;
 
 namespace {
 
+// The most digits a Decimal holds (its precision's limit), before and after the point.
+constexpr int MaxDecimalDigits = 28;
+
 Error mismatch() {
     return Error(ErrorNumber::TypeMismatch, "Data type mismatch in criteria expression.");
+}
+
+Error overflow() {
+    return Error(ErrorNumber::NumericOverflow, "Numeric field overflow.");
 }
 
 template <class F> std::string bitsKey(F value) {
@@ -29,20 +37,50 @@ template <class F> std::string bitsKey(F value) {
         return std::to_string(std::bit_cast<std::uint64_t>(value));
 }
 
-// A literal number as an exact decimal; a number written with an exponent goes through its double.
-std::string literalDecimal(const Literal& lit) {
-    if (isPlainDecimal(lit.text)) return canonicalDecimal(lit.text);
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%.30f", lit.number);
-    return canonicalDecimal(buf);
+// The literal's digits exactly; the parser makes only numbers this reads.
+ExactNumber exactOf(const Literal& lit) {
+    auto n = parseExactNumber(lit.text);
+    if (!n) throw mismatch();
+    return *n;
 }
 
-float literalSingle(const Literal& lit) {
+// The literal as a Single, rounded once from its digits; nullopt when it is too large for one.
+std::optional<float> literalSingle(const Literal& lit) {
     float f = 0;
     const char* first = lit.text.data();
-    if (*first == '+') ++first;
-    std::from_chars(first, lit.text.data() + lit.text.size(), f); // rounded once, from the digits
+    const char* last = first + lit.text.size();
+    if (first != last && *first == '+') ++first;
+    const auto [end, ec] = std::from_chars(first, last, f);
+    if (ec == std::errc::result_out_of_range) {
+        if (exactOf(lit).wholeDigits() > 0) return std::nullopt;
+        return lit.text[0] == '-' ? -0.0f : 0.0f; // below the smallest Single: it rounds to 0
+    }
+    if (ec != std::errc() || end != last) throw mismatch();
     return f;
+}
+
+// A Currency amount in ten-thousandths, rounded to four places half away from zero; nullopt when
+// it lies outside -922,337,203,685,477.5808 .. 922,337,203,685,477.5807.
+std::optional<std::int64_t> currencyUnits(ExactNumber n) {
+    if (!n.isZero()) n.exponent += 4;
+    const auto whole = roundedDecimal(n, 0, 19);
+    if (!whole) return std::nullopt;
+    return exactInteger(*parseExactNumber(*whole), std::numeric_limits<std::int64_t>::min(),
+                        std::numeric_limits<std::int64_t>::max());
+}
+
+// The range of an integer column's type.
+std::pair<std::int64_t, std::int64_t> integerRange(int adoType) {
+    switch (adoType) {
+    case ADODB::adUnsignedTinyInt:
+        return {0, 255};
+    case ADODB::adSmallInt:
+        return {-32768, 32767};
+    case ADODB::adInteger:
+        return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
+    default:
+        return {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()};
+    }
 }
 
 std::string upper(std::string s) {
@@ -132,6 +170,8 @@ std::optional<std::string> keyOfValue(ValueDomain domain, const Variant& v) {
 std::optional<std::string> keyOfLiteral(ValueDomain domain, const Literal& lit) {
     using K = Literal::Kind;
     if (lit.kind == K::Null) return std::nullopt;
+    constexpr std::int64_t min64 = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t max64 = std::numeric_limits<std::int64_t>::max();
     switch (domain) {
     case ValueDomain::Text:
         if (lit.kind == K::Text) return lit.text;
@@ -142,29 +182,49 @@ std::optional<std::string> keyOfLiteral(ValueDomain domain, const Literal& lit) 
     case ValueDomain::Integer:
         if (lit.kind == K::Boolean) return std::string(lit.boolean ? "-1" : "0");
         if (lit.kind == K::Number) {
-            if (lit.integral) return std::to_string(lit.integer);
-            const std::string exact = literalDecimal(lit);
-            // A fraction never equals a whole number: give a key no integer has.
-            return exact.find('.') == std::string::npos ? exact : "~" + exact;
+            // A fraction, or a number beyond 64 bits, equals no whole number the column holds.
+            if (auto n = exactInteger(exactOf(lit), min64, max64)) return std::to_string(*n);
+            return std::nullopt;
         }
         break;
     case ValueDomain::Single:
-        if (lit.kind == K::Number) return bitsKey(literalSingle(lit));
+        if (lit.kind == K::Number) {
+            if (auto f = literalSingle(lit)) return bitsKey(*f);
+            return std::nullopt;
+        }
         break;
     case ValueDomain::Double:
-        if (lit.kind == K::Number) return bitsKey(lit.number);
+        if (lit.kind == K::Number)
+            return std::isfinite(lit.number) ? std::optional(bitsKey(lit.number)) : std::nullopt;
         break;
     case ValueDomain::Currency:
+        if (lit.kind == K::Number) {
+            const ExactNumber n = exactOf(lit);
+            if (n.fractionDigits() > 4) return std::nullopt; // no amount has a fifth decimal
+            if (auto units = currencyUnits(n)) return canonicalDecimal(Currency{*units}.text());
+            return std::nullopt;
+        }
+        break;
     case ValueDomain::Decimal:
-        if (lit.kind == K::Number) return literalDecimal(lit);
+        if (lit.kind == K::Number) {
+            const ExactNumber n = exactOf(lit);
+            if (n.fractionDigits() > MaxDecimalDigits) return std::nullopt;
+            return roundedDecimal(n, MaxDecimalDigits, MaxDecimalDigits);
+        }
         break;
     case ValueDomain::Date:
         if (lit.kind == K::Date) return bitsKey(lit.days);
-        if (lit.kind == K::Number) return bitsKey(lit.number);
+        if (lit.kind == K::Number)
+            return std::isfinite(lit.number) ? std::optional(bitsKey(lit.number)) : std::nullopt;
         break;
     case ValueDomain::Boolean:
+        // Yes is stored as -1 and No as 0, as the platform compares them: 1 equals neither.
         if (lit.kind == K::Boolean) return std::string(lit.boolean ? "1" : "0");
-        if (lit.kind == K::Number) return std::string(lit.number != 0 ? "1" : "0");
+        if (lit.kind == K::Number) {
+            const auto n = exactInteger(exactOf(lit), -1, 0);
+            if (!n) return std::nullopt;
+            return std::string(*n == -1 ? "1" : "0");
+        }
         break;
     case ValueDomain::Binary:
         break;
@@ -172,9 +232,10 @@ std::optional<std::string> keyOfLiteral(ValueDomain domain, const Literal& lit) 
     throw mismatch();
 }
 
-Variant assignedValue(ValueDomain domain, int maxLength, const Literal& lit, const std::string& column) {
+Variant assignedValue(const StoreColumn& column, const Literal& lit) {
     using K = Literal::Kind;
     if (lit.kind == K::Null) return Variant();
+    const ValueDomain domain = domainOf(column.adoType);
     switch (domain) {
     case ValueDomain::Text:
     case ValueDomain::Guid: {
@@ -185,35 +246,61 @@ Variant assignedValue(ValueDomain domain, int maxLength, const Literal& lit, con
             text = lit.text;
         else
             throw mismatch();
-        if (maxLength > 0 && utf16Length(text) > static_cast<std::size_t>(maxLength))
+        if (column.maxLength > 0 && utf16Length(text) > static_cast<std::size_t>(column.maxLength))
             throw Error(ErrorNumber::Unspecified,
-                        "The field '" + column +
+                        "The field '" + column.name +
                             "' is too small to accept the amount of data you attempted to add. "
                             "Try inserting or pasting less data.");
         return Variant(std::move(text));
     }
-    case ValueDomain::Integer:
-        if (lit.kind == K::Number && lit.integral) return Variant(lit.integer);
-        if (lit.kind == K::Boolean) return Variant(std::int64_t{lit.boolean ? -1 : 0});
+    case ValueDomain::Integer: {
+        const auto [lo, hi] = integerRange(column.adoType);
+        if (lit.kind == K::Boolean) {
+            const std::int64_t v = lit.boolean ? -1 : 0;
+            if (v < lo) throw overflow();
+            return Variant(v);
+        }
+        if (lit.kind == K::Number) {
+            const ExactNumber n = exactOf(lit);
+            if (n.fractionDigits() > 0) break; // a fraction is not a whole number
+            if (auto v = exactInteger(n, lo, hi)) return Variant(*v);
+            throw overflow();
+        }
         break;
+    }
     case ValueDomain::Single:
-        if (lit.kind == K::Number) return Variant(literalSingle(lit));
+        if (lit.kind == K::Number) {
+            if (auto f = literalSingle(lit)) return Variant(*f);
+            throw overflow();
+        }
         break;
     case ValueDomain::Double:
-        if (lit.kind == K::Number) return Variant(lit.number);
+        if (lit.kind == K::Number) {
+            if (!std::isfinite(lit.number)) throw overflow();
+            return Variant(lit.number);
+        }
         break;
     case ValueDomain::Currency:
-        if (lit.kind == K::Number) return Variant(Currency{std::llround(lit.number * 10000.0)});
+        if (lit.kind == K::Number) {
+            if (auto units = currencyUnits(exactOf(lit))) return Variant(Currency{*units});
+            throw overflow();
+        }
         break;
     case ValueDomain::Decimal:
-        if (lit.kind == K::Number) return Variant(Decimal{literalDecimal(lit)});
+        if (lit.kind == K::Number) {
+            const int scale = std::clamp(column.scale, 0, MaxDecimalDigits);
+            const int whole = std::clamp(column.precision, 1, MaxDecimalDigits) - scale;
+            if (auto text = roundedDecimal(exactOf(lit), scale, std::max(whole, 0)))
+                return Variant(Decimal{*text});
+            throw overflow();
+        }
         break;
     case ValueDomain::Date:
         if (lit.kind == K::Date) return Variant(Date{lit.days});
         break;
     case ValueDomain::Boolean:
         if (lit.kind == K::Boolean) return Variant(lit.boolean);
-        if (lit.kind == K::Number) return Variant(lit.number != 0);
+        if (lit.kind == K::Number) return Variant(!exactOf(lit).isZero());
         break;
     case ValueDomain::Binary:
         break;

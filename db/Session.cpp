@@ -82,6 +82,11 @@ std::string Session::tableName(const std::string& name) {
     return found->name;
 }
 
+bool Session::isSystemTable(const std::string& name) {
+    const jet::CatalogEntry* found = translatingErrors([&] { return database().findTable(name); });
+    return found && jet::isSystemTable(*found);
+}
+
 std::shared_ptr<const jet::TableDef> Session::table(const std::string& name) {
     const std::string exact = tableName(name);
     return translatingErrors([&] { return writer_ ? writer_->table(exact) : reader_->table(exact); });
@@ -112,7 +117,7 @@ std::vector<StoreColumn> Session::columns(const std::string& name) {
     std::vector<StoreColumn> out;
     for (const auto& c : def->columns) {
         const int chars = c.type == jet::ColumnType::Text ? (jet3 ? c.length : c.length / 2) : 0;
-        out.push_back({c.name, adoTypeOf(c), chars});
+        out.push_back({c.name, adoTypeOf(c), chars, c.precision, c.scale});
     }
     return out;
 }

@@ -39,6 +39,7 @@ public:
 
     // TableStore, over the engine's writing session.
     std::string tableName(const std::string& name) override;
+    bool isSystemTable(const std::string& table) override;
     std::vector<StoreColumn> columns(const std::string& table) override;
     void scan(const std::string& table, std::size_t column,
               const std::function<void(RowKey, const Variant&)>& visit) override;

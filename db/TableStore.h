@@ -18,8 +18,10 @@ using RowKey = std::uint64_t;
 
 struct StoreColumn {
     std::string name;
-    int adoType = 0;   // ADO data type code
-    int maxLength = 0; // Text: the most characters it holds
+    int adoType = 0;    // ADO data type code
+    int maxLength = 0;  // Text: the most characters it holds
+    int precision = 18; // Decimal: digits in all
+    int scale = 0;      // Decimal: digits after the point
 };
 
 class TableStore {
@@ -28,6 +30,9 @@ public:
 
     // The catalog's own spelling of a table named without regard to case; throws db::Error.
     virtual std::string tableName(const std::string& name) = 0;
+    // True for a table of the engine or of Access itself (see jet::isSystemTable), which no
+    // statement may change.
+    virtual bool isSystemTable(const std::string& table) = 0;
     virtual std::vector<StoreColumn> columns(const std::string& table) = 0;
     // Calls visit for every row with that row's value of the column.
     virtual void scan(const std::string& table, std::size_t column,

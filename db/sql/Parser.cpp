@@ -1,12 +1,14 @@
 #include "db/sql/Parser.h"
 
 #include "db/Calendar.h"
+#include "db/DecimalText.h"
 #include "db/Error.h"
 #include "db/TextCase.h"
 #include "db/sql/Lexer.h"
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <string>
 
 namespace db::sql {
@@ -69,19 +71,35 @@ private:
     std::string message_;
 };
 
-Literal numberLiteral(const std::string& digits, bool negative) {
+// A number as written: its double (infinite when it is too large for one, 0 when too small), and
+// its value as a 64-bit integer when it is written as a whole number that fits.
+Literal numberLiteral(const std::string& digits, bool negative, const Cursor& c) {
     Literal lit;
     lit.kind = Literal::Kind::Number;
     lit.text = (negative ? "-" : "") + digits;
     const char* first = lit.text.data();
     const char* last = first + lit.text.size();
-    std::from_chars(first, last, lit.number);
-    const bool plain = digits.find_first_of(".eE") == std::string::npos;
-    if (plain) {
-        auto [end, ec] = std::from_chars(first, last, lit.integer);
-        lit.integral = ec == std::errc() && end == last;
+    const auto exact = parseExactNumber(lit.text);
+    auto [end, ec] = std::from_chars(first, last, lit.number);
+    if (!exact || end != last) throw c.fail();
+    if (ec == std::errc::result_out_of_range) {
+        const double magnitude = exact->wholeDigits() > 0 ? HUGE_VAL : 0.0;
+        lit.number = negative ? -magnitude : magnitude;
+    } else if (ec != std::errc()) {
+        throw c.fail();
+    }
+    if (digits.find_first_of(".eE") == std::string::npos) {
+        auto [intEnd, intEc] = std::from_chars(first, last, lit.integer);
+        lit.integral = intEc == std::errc() && intEnd == last;
     }
     return lit;
+}
+
+// Access's readers disagree on a text holding NUL (some cut it there), so none is stored.
+void refuseNul(const std::string& text) {
+    if (text.find('\0') != std::string::npos)
+        throw Error(ErrorNumber::Unspecified,
+                    "The text value holds a NUL character (code 0), which a text field cannot store.");
 }
 
 Literal literal(Cursor& c) {
@@ -89,6 +107,7 @@ Literal literal(Cursor& c) {
     const Token t = c.peek();
     if (t.kind == Token::Kind::Text) {
         c.take();
+        refuseNul(t.text);
         lit.kind = Literal::Kind::Text;
         lit.text = t.text;
         return lit;
@@ -106,9 +125,9 @@ Literal literal(Cursor& c) {
     if (t.kind == Token::Kind::Symbol && (t.text == "-" || t.text == "+")) {
         c.take();
         if (c.peek().kind != Token::Kind::Number) throw c.fail();
-        return numberLiteral(c.take().text, t.text == "-");
+        return numberLiteral(c.take().text, t.text == "-", c);
     }
-    if (t.kind == Token::Kind::Number) return numberLiteral(c.take().text, false);
+    if (t.kind == Token::Kind::Number) return numberLiteral(c.take().text, false, c);
     if (c.acceptWord("true") || c.acceptWord("yes")) {
         lit.kind = Literal::Kind::Boolean;
         lit.boolean = true;
@@ -168,9 +187,9 @@ Statement parseAlter(Cursor& c) {
             if (n.kind != Token::Kind::Number || n.text.find_first_not_of("0123456789") != std::string::npos)
                 throw c.fail();
             long size = 0;
-            std::from_chars(n.text.data(), n.text.data() + n.text.size(), size);
+            const auto [end, ec] = std::from_chars(n.text.data(), n.text.data() + n.text.size(), size);
             c.expectSymbol(')');
-            if (size < 1 || n.text.size() > 6 || size > 255)
+            if (ec != std::errc() || end != n.text.data() + n.text.size() || size < 1 || size > 255)
                 throw Error(ErrorNumber::Unspecified, "Size of field '" + a.column + "' is too long.");
             a.size = static_cast<int>(size);
         }

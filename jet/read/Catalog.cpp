@@ -5,6 +5,13 @@
 
 namespace jet {
 
+bool isSystemTable(const CatalogEntry& entry) {
+    if (entry.flags & (object_flag::System | object_flag::AccessSystem)) return true;
+    const std::string& n = entry.name;
+    return n.size() >= 4 && (n[0] | 0x20) == 'm' && (n[1] | 0x20) == 's' && (n[2] | 0x20) == 'y' &&
+           (n[3] | 0x20) == 's';
+}
+
 std::string tableTypeOf(int type, std::uint32_t flags) {
     switch (type) {
     case object_type::Table:

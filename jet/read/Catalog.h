@@ -36,6 +36,11 @@ struct CatalogEntry {
     bool isTable() const { return type == object_type::Table; }
 };
 
+// The engine's and Access's own tables, which nothing but the engine may change: those the catalog
+// flags as system tables (System or AccessSystem), and every table named "MSys..." without regard
+// to case (Access keeps some, such as MSysCompactError, without a flag).
+bool isSystemTable(const CatalogEntry& entry);
+
 // The TABLE_TYPE an object of this Type and Flags is reported with; empty for objects that are not
 // table-like (forms, reports, action queries, ...).
 std::string tableTypeOf(int type, std::uint32_t flags);

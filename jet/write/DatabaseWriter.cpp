@@ -45,7 +45,10 @@ DatabaseWriter::Table& DatabaseWriter::open(const std::string& name) {
         auto it = tables_.find(known->second);
         if (it != tables_.end()) return it->second;
     }
-    std::shared_ptr<const TableDef> def = db_->table(tableName(name));
+    const std::string exact = tableName(name);
+    if (isSystemTable(*db_->findTable(exact)))
+        throw Unsupported(db_->path() + ": " + exact + " is a system table, which Fendrel does not change");
+    std::shared_ptr<const TableDef> def = db_->table(exact);
     pageOf_[name] = def->page;
     auto it = tables_.find(def->page);
     if (it != tables_.end()) return it->second;

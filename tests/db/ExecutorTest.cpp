@@ -17,10 +17,13 @@ public:
     int scans = 0;
     int updates = 0;
 
+    bool system = false;
+
     std::string tableName(const std::string& n) override {
         if (!db::sameName(n, name)) throw db::Error(db::ErrorNumber::TableNotFound, "no table " + n);
         return name;
     }
+    bool isSystemTable(const std::string&) override { return system; }
     std::vector<db::StoreColumn> columns(const std::string&) override { return cols; }
     void scan(const std::string&, std::size_t column,
               const std::function<void(db::RowKey, const db::Variant&)>& visit) override {
@@ -72,6 +75,32 @@ std::string errorOf(db::Executor& x, const std::string& sql) {
         return e.description();
     }
     return "";
+}
+
+// One row per value to hold numbers of every width, and a Yes/No column.
+MemoryStore numbers() {
+    MemoryStore s;
+    s.cols = {{"Pay", ADODB::adCurrency},   {"Score", ADODB::adDouble},
+              {"Weight", ADODB::adSingle},  {"Tiny", ADODB::adUnsignedTinyInt},
+              {"Small", ADODB::adSmallInt}, {"Long", ADODB::adInteger},
+              {"Big", ADODB::adBigInt},     {"Amount", ADODB::adNumeric, 0, 5, 2},
+              {"Active", ADODB::adBoolean}, {"Note", ADODB::adVarWChar, 20}};
+    s.rows = {{db::Currency{0}, 0.0, 0.0f, std::int64_t{0}, std::int64_t{0}, std::int64_t{0}, std::int64_t{0},
+               db::Decimal{"0.00"}, true, db::Variant()},
+              {db::Currency{10000}, 1.0, 1.0f, std::int64_t{1}, std::int64_t{1}, std::int64_t{1},
+               std::int64_t{1}, db::Decimal{"1.00"}, false, db::Variant()},
+              {db::Currency{-10000}, -1.0, -1.0f, std::int64_t{255}, std::int64_t{-1}, std::int64_t{-1},
+               std::int64_t{-1}, db::Decimal{"-1.00"}, true, db::Variant()}};
+    return s;
+}
+
+std::string overflowOf(db::Executor& x, const std::string& sql) {
+    try {
+        update(x, sql);
+    } catch (const db::Error& e) {
+        return e.number() == db::ErrorNumber::NumericOverflow ? e.description() : "other: " + e.description();
+    }
+    return "stored";
 }
 
 } // namespace
@@ -154,4 +183,124 @@ TEST(Executor, AddsAndDropsColumns) {
     EXPECT_THROW(add("ALTER TABLE [Nobody] ADD COLUMN [A] VARCHAR"), db::Error);
     add("ALTER TABLE [People] ADD COLUMN [SPLITCOLUMN1] VARCHAR");
     EXPECT_TRUE(s.rows[0].back().isNull()); // made anew, empty
+}
+
+TEST(Executor, RefusesEveryChangeToASystemTable) {
+    MemoryStore s = people();
+    s.name = "MSysObjects";
+    s.system = true;
+    db::Executor x(s);
+    const std::string refused = "You do not have the necessary permissions to use the 'MSysObjects' object. "
+                                "Have your system administrator or the person who created this object "
+                                "establish the appropriate permissions for you.";
+    EXPECT_EQ(errorOf(x, "UPDATE msysobjects SET Name='x' WHERE Name = 'Ada Lovelace'"), refused);
+    for (const char* sql :
+         {"ALTER TABLE MSysObjects ADD COLUMN X VARCHAR", "ALTER TABLE MSysObjects DROP Name"}) {
+        try {
+            const auto st = db::sql::parse(sql);
+            if (auto* add = std::get_if<db::sql::AddColumn>(&st)) x.run(*add);
+            if (auto* drop = std::get_if<db::sql::DropColumn>(&st)) x.run(*drop);
+            ADD_FAILURE() << sql;
+        } catch (const db::Error& e) {
+            EXPECT_EQ(e.description(), refused);
+            EXPECT_EQ(e.number(), db::ErrorNumber::PermissionDenied);
+        }
+    }
+    EXPECT_EQ(s.scans, 0);
+    EXPECT_EQ(s.updates, 0);
+    EXPECT_EQ(s.cols.size(), 6u);
+}
+
+TEST(Executor, StoresNumbersExactlyAndRefusesThoseOutOfRange) {
+    MemoryStore s = numbers();
+    db::Executor x(s);
+    auto stored = [&](const std::string& set, std::size_t col) {
+        EXPECT_EQ(overflowOf(x, "UPDATE People SET " + set), "stored") << set;
+        return s.rows[0][col];
+    };
+    // Currency from its digits, never through a double: the largest amounts, and rounding to four
+    // places half away from zero.
+    EXPECT_EQ(stored("Pay=922337203685477.5807", 0), db::Variant(db::Currency{INT64_MAX}));
+    EXPECT_EQ(stored("Pay=-922337203685477.5808", 0), db::Variant(db::Currency{INT64_MIN}));
+    EXPECT_EQ(stored("Pay=12345678901234.5678", 0), db::Variant(db::Currency{123456789012345678}));
+    EXPECT_EQ(stored("Pay=1.23445", 0), db::Variant(db::Currency{12345}));
+    EXPECT_EQ(stored("Pay=-1.23445", 0), db::Variant(db::Currency{-12345}));
+    EXPECT_EQ(stored("Pay=0.00004999", 0), db::Variant(db::Currency{0}));
+    EXPECT_EQ(stored("Pay=9.99995", 0), db::Variant(db::Currency{100000}));
+    EXPECT_EQ(stored("Pay=1.5e3", 0), db::Variant(db::Currency{15000000}));
+    // Decimal(5, 2): rounded to its scale, refused beyond its precision.
+    EXPECT_EQ(stored("Amount=999.99", 7), db::Variant(db::Decimal{"999.99"}));
+    EXPECT_EQ(stored("Amount=1.005", 7), db::Variant(db::Decimal{"1.01"}));
+    EXPECT_EQ(stored("Amount=-0.001", 7), db::Variant(db::Decimal{"0"}));
+    // Whole numbers at the edges of their types; a whole number written with an exponent.
+    EXPECT_EQ(stored("Tiny=255", 3), db::Variant(std::int64_t{255}));
+    EXPECT_EQ(stored("Small=-32768", 4), db::Variant(std::int64_t{-32768}));
+    EXPECT_EQ(stored("Long=2147483647", 5), db::Variant(std::int64_t{2147483647}));
+    EXPECT_EQ(stored("Big=-9223372036854775808", 6), db::Variant(std::int64_t{INT64_MIN}));
+    EXPECT_EQ(stored("Big=1e3", 6), db::Variant(std::int64_t{1000}));
+    // Numbers too small for their type become 0.
+    EXPECT_EQ(stored("Score=1e-400", 1), db::Variant(0.0));
+    EXPECT_EQ(stored("Weight=1e-50", 2), db::Variant(0.0f));
+    EXPECT_EQ(stored("Weight=3.4028234e38", 2), db::Variant(3.4028234e38f));
+
+    s = numbers();
+    const int updatesBefore = s.updates;
+    for (const char* set : {"Pay=922337203685477.5808",
+                            "Pay=-922337203685477.58085",
+                            "Pay=1e300",
+                            "Pay=1e400",
+                            "Pay=1e999999999999",
+                            "Score=1e400",
+                            "Score=-1.8e308",
+                            "Weight=3.5e38",
+                            "Weight=-1e39",
+                            "Amount=1000",
+                            "Amount=999.995",
+                            "Amount=1e30",
+                            "Tiny=256",
+                            "Tiny=-1",
+                            "Tiny=True",
+                            "Small=32768",
+                            "Long=-2147483649",
+                            "Big=9223372036854775808",
+                            "Big=99999999999999999999",
+                            "Big=1e19",
+                            "Pay=1, Score=1e999"})
+        EXPECT_EQ(overflowOf(x, std::string("UPDATE People SET ") + set), "Numeric field overflow.") << set;
+    EXPECT_EQ(s.updates, updatesBefore);
+    EXPECT_EQ(s.rows[0][0], db::Variant(db::Currency{0}));
+}
+
+TEST(Executor, ALiteralNoValueCanEqualMatchesNothing) {
+    MemoryStore s = numbers();
+    db::Executor x(s);
+    // Each column holds 0 (and 1 and -1): a literal out of range must not be read as one of them.
+    for (const char* where :
+         {"Pay = 1e999", "Pay = -1e400", "Pay = 0.00001", "Pay = 922337203685477.5808", "Score = 1e999",
+          "Score = -1e400", "Weight = 1e999", "Weight = 3.5e38", "Long = 1e999",
+          "Long = 99999999999999999999", "Long = 0.5", "Big = 18446744073709551616", "Amount = 1e999",
+          "Amount = 0.000000000000000000000000000001"})
+        EXPECT_EQ(update(x, std::string("UPDATE People SET Note='x' WHERE ") + where), 0u) << where;
+    // Exact values still match, whichever way they are written.
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Pay = 1.0000"), 1u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Pay = 1e0"), 1u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Long = 1e0"), 1u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Amount = -1"), 1u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Score = 1e-400"), 1u); // 0 as a Double
+}
+
+TEST(Executor, YesNoLiteralsCompareAsTheStoredMinusOneAndZero) {
+    MemoryStore s = numbers(); // Active: Yes, No, Yes
+    db::Executor x(s);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Active = 1"), 0u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Active = 2"), 0u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Active = 0.5"), 0u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Active = -1"), 2u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Active = True"), 2u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Active = yes"), 2u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Active = 0"), 1u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Active = False"), 1u);
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Active = No"), 1u);
+    // Whole-number columns read True as -1 too.
+    EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Long = True"), 1u);
 }

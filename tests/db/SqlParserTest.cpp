@@ -2,6 +2,7 @@
 #include "db/Error.h"
 #include "db/sql/Parser.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace db::sql;
@@ -74,6 +75,12 @@ TEST(SqlParser, ReadsTheSplitsUpdates) {
     EXPECT_EQ(big.where->value.integer, 9007199254740993LL); // beyond a double's exact range
     auto exp = std::get<Update>(parse("UPDATE T SET a='' WHERE n = 1e+21"));
     EXPECT_DOUBLE_EQ(exp.where->value.number, 1e21);
+    // Beyond a double: infinite, never 0; below the smallest: 0.
+    EXPECT_EQ(std::get<Update>(parse("UPDATE T SET a=1e400")).assignments[0].value.number, HUGE_VAL);
+    EXPECT_EQ(std::get<Update>(parse("UPDATE T SET a=-1e999")).assignments[0].value.number, -HUGE_VAL);
+    EXPECT_EQ(std::get<Update>(parse("UPDATE T SET a=1e-400")).assignments[0].value.number, 0.0);
+    EXPECT_FALSE(
+        std::get<Update>(parse("UPDATE T SET a=99999999999999999999")).assignments[0].value.integral);
 
     auto date =
         std::get<Update>(parse("UPDATE `T` SET SPLITCOLUMN1='x' WHERE `When` = #2020-12-31 13:45:07#"));
@@ -106,6 +113,11 @@ TEST(SqlParser, ReportsErrorsInTheProvidersWords) {
     EXPECT_NE(errorOf("SELECT * FROM t WHERE a = 1").find("does not run"), std::string::npos);
     EXPECT_NE(errorOf("UPDATE t SET a = b").find("does not run"), std::string::npos);
     EXPECT_NE(errorOf("UPDATE t SET a = 'x' WHERE b > 1").find("does not run"), std::string::npos);
+    using namespace std::string_literals;
+    // A NUL inside a text, where it is set or compared: readers of the file would cut the text there.
+    const std::string nul = "The text value holds a NUL character (code 0), which a text field cannot store.";
+    EXPECT_EQ(errorOf("UPDATE t SET a='x\0y'"s), nul);
+    EXPECT_EQ(errorOf("UPDATE t SET a='x' WHERE b = '\0'"s), nul);
 }
 
 TEST(SqlParser, ReadsDateLiteralsInIsoAndUsOrder) {
