@@ -10,23 +10,50 @@
 
 namespace jet {
 
-PageWriter::PageWriter(Pager& pager, int fd, std::unique_ptr<PageCodec> codec, std::string path)
-    : pager_(pager), fd_(fd), codec_(std::move(codec)), path_(std::move(path)), fileCount_(pager.pageCount()),
-      pageCount_(pager.pageCount()) {}
+void FileOutput::write(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t w = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0)
+            throw Error(path_ + ": cannot write page " + std::to_string(offset / (size ? size : 1)) + ": " +
+                        std::strerror(w < 0 ? errno : EIO));
+        done += static_cast<std::size_t>(w);
+    }
+}
 
-ByteView PageWriter::peek(std::uint32_t n) {
+void FileOutput::sync() {
+    if (::fsync(fd_) != 0) throw Error(path_ + ": cannot flush the file to disk: " + std::strerror(errno));
+}
+
+PageWriter::PageWriter(Pager& pager, int fd, std::unique_ptr<PageCodec> codec, std::string path)
+    : PageWriter(pager, std::make_unique<FileOutput>(fd, path), std::move(codec), path) {}
+
+PageWriter::PageWriter(Pager& pager, std::unique_ptr<PageOutput> out, std::unique_ptr<PageCodec> codec,
+                       std::string path)
+    : pager_(pager), out_(std::move(out)), codec_(std::move(codec)), path_(std::move(path)),
+      fileCount_(pager.pageCount()), pageCount_(pager.pageCount()) {}
+
+PageRef PageWriter::peek(std::uint32_t n) {
     auto it = pages_.find(n);
-    if (it != pages_.end()) return ByteView(it->second.data(), it->second.size());
-    held_ = pager_.page(n);
-    return held_->view();
+    if (it != pages_.end()) return it->second;
+    return pager_.page(n);
 }
 
 Bytes& PageWriter::edit(std::uint32_t n) {
     auto it = pages_.find(n);
-    if (it != pages_.end()) return it->second;
+    if (it != pages_.end()) return it->second->bytes_;
     if (n == 0) throw Error("internal error: the header page is not changed by page writes");
-    ByteView v = pager_.page(n)->view();
-    return pages_.emplace(n, Bytes(v.data(), v.data() + v.size())).first->second;
+    PageRef clean = pager_.page(n);
+    ByteView v = clean->view();
+    auto page = std::make_shared<Page>(n, Bytes(v.data(), v.data() + v.size()));
+    return pages_.emplace(n, std::move(page)).first->second->bytes_;
+}
+
+void PageWriter::replace(std::uint32_t n, const Bytes& bytes) {
+    Bytes& page = edit(n);
+    if (bytes.size() != page.size()) throw Error("internal error: a page of the wrong size");
+    std::copy(bytes.begin(), bytes.end(), page.begin());
 }
 
 std::uint32_t PageWriter::append() {
@@ -35,7 +62,7 @@ std::uint32_t PageWriter::append() {
         throw Error("the database would grow beyond the largest size its format allows (" +
                     std::to_string(maxFileSize(f) >> 20) + " MB)");
     std::uint32_t n = pageCount_++;
-    pages_.emplace(n, Bytes(f.pageSize, 0));
+    pages_.emplace(n, std::make_shared<Page>(n, Bytes(f.pageSize, 0)));
     return n;
 }
 
@@ -75,27 +102,17 @@ void PageWriter::writeThrough(std::uint32_t n, const Bytes& plain) {
         codec_->encode(n, encoded.data(), encoded.size());
         out = encoded.data();
     }
-    const off_t at = static_cast<off_t>(std::uint64_t{n} * size);
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t w = ::pwrite(fd_, out + done, size - done, at + static_cast<off_t>(done));
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0)
-            throw Error(path_ + ": cannot write page " + std::to_string(n) + ": " +
-                        std::strerror(w < 0 ? errno : EIO));
-        done += static_cast<std::size_t>(w);
-    }
+    out_->write(std::uint64_t{n} * size, out, size);
 }
 
 void PageWriter::sync() {
-    if (::fsync(fd_) != 0) throw Error(path_ + ": cannot flush the file to disk: " + std::strerror(errno));
+    out_->sync();
     ++syncs_;
 }
 
 void PageWriter::discard() {
     pages_.clear();
     stages_.clear();
-    held_.reset();
     pageCount_ = fileCount_;
 }
 
@@ -107,12 +124,11 @@ void PageWriter::commit() {
     std::map<int, std::vector<std::uint32_t>> byStage;
     for (const auto& [n, bytes] : pages_)
         byStage[stageOf(n).level].push_back(n);
-    held_.reset();
     for (auto& [level, numbers] : byStage) {
         // Ascending within a stage, so a file grows without holes where it can.
         std::sort(numbers.begin(), numbers.end());
         for (std::uint32_t n : numbers)
-            writeThrough(n, pages_.at(n));
+            writeThrough(n, pages_.at(n)->bytes_);
         sync();
     }
     pages_.clear();

@@ -7,6 +7,7 @@
 // new content of every page and never a pointer to something not yet written.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -21,21 +22,52 @@ namespace jet {
 // Pages a long change may hold in memory before it writes them (64 MB of 4 KB pages).
 inline constexpr std::size_t MaxPendingPages = 16384;
 
+// Where a page writer's pages go: the database file, or a recorder in tests.
+class PageOutput {
+public:
+    virtual ~PageOutput() = default;
+    // Writes all `size` bytes at `offset`; throws Error when it cannot.
+    virtual void write(std::uint64_t offset, const std::uint8_t* data, std::size_t size) = 0;
+    // Makes everything written so far durable; throws Error when it cannot.
+    virtual void sync() = 0;
+};
+
+// The database file opened for writing: pwrite and fsync.
+class FileOutput : public PageOutput {
+public:
+    FileOutput(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    void write(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override;
+    void sync() override;
+
+private:
+    int fd_;
+    std::string path_;
+};
+
 class PageWriter {
 public:
     // `fd` is the database opened for writing (held by the caller's lock); `codec` encodes pages
     // (null for plain files). Reads go through `pager`, which is given a fresh file after each commit.
     PageWriter(Pager& pager, int fd, std::unique_ptr<PageCodec> codec, std::string path);
+    PageWriter(Pager& pager, std::unique_ptr<PageOutput> out, std::unique_ptr<PageCodec> codec,
+               std::string path);
 
     const Format& format() const { return pager_.format(); }
+    // The reader's pager (what the file holds, without the write set).
+    Pager& pager() { return pager_; }
     // Pages of the file, counting those appended in the write set.
     std::uint32_t pageCount() const { return pageCount_; }
 
-    // The current content of page n: the write set's, else the file's. Valid until the next call
-    // of peek, edit, append or commit.
-    ByteView peek(std::uint32_t n);
-    // Page n to change in place; it joins the write set at stage 0.
+    // The current content of page n: the write set's, else the file's. The page stays alive while
+    // it is held; a page of the write set shows later edits as they are made.
+    PageRef peek(std::uint32_t n);
+    // Page n to change in place; it joins the write set at stage 0. The reference stays valid until
+    // the page is written or discarded; the buffer keeps its size (never assign to it: use replace).
     Bytes& edit(std::uint32_t n);
+    // Sets the whole content of page n (which joins the write set) to `bytes`, a page's worth.
+    void replace(std::uint32_t n, const Bytes& bytes);
+    // Whether page n waits in the write set.
+    bool holds(std::uint32_t n) const { return pages_.count(n) != 0; }
     // A new page of zeros at the end of the file; returns its number. Throws Error when the file
     // would outgrow its format.
     std::uint32_t append();
@@ -72,14 +104,13 @@ private:
     void sync();
 
     Pager& pager_;
-    int fd_;
+    std::unique_ptr<PageOutput> out_;
     std::unique_ptr<PageCodec> codec_;
     std::string path_;
     std::uint32_t fileCount_;
     std::uint32_t pageCount_;
-    std::unordered_map<std::uint32_t, Bytes> pages_;
+    std::unordered_map<std::uint32_t, std::shared_ptr<Page>> pages_;
     std::unordered_map<std::uint32_t, Stage> stages_;
-    PageRef held_;
     std::uint64_t syncs_ = 0;
 };
 

@@ -25,6 +25,7 @@ public:
     std::uint8_t type() const { return bytes_[0]; }
 
 private:
+    friend class PageWriter; // changes the pages of its write set in place
     std::uint32_t number_;
     std::vector<std::uint8_t> bytes_;
 };

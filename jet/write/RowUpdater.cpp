@@ -38,6 +38,10 @@ FieldValue encodeShortLongValue(const Format& f, const Column& c, const Value& v
     return out;
 }
 
+std::string describe(RowId id) {
+    return "row " + std::to_string(id.row) + " on page " + std::to_string(id.page);
+}
+
 } // namespace
 
 RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def, const TableDef* writeAs)
@@ -47,6 +51,13 @@ RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def, const TableDef* 
             if (ic.columnNumber >= indexed_.size()) indexed_.resize(ic.columnNumber + 1u, false);
             indexed_[ic.columnNumber] = true;
         }
+    // The same column (by number) in the layout rows are written in.
+    for (const Column& c : def_.columns) {
+        int at = -1;
+        for (std::size_t j = 0; j < out_.columns.size(); ++j)
+            if (out_.columns[j].number == c.number) at = static_cast<int>(j);
+        outColumn_.push_back(at);
+    }
 }
 
 void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values) const {
@@ -66,133 +77,165 @@ void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values)
 }
 
 void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values) {
-    const Format& f = w_.format();
     halfway_ = false;
     inBatch_ = w_.pending() != 0;
     check(values);
-    const std::string where = "row " + std::to_string(id.row) + " on page " + std::to_string(id.page);
+    const Location at = locate(id);
+    // Nothing has changed yet if encoding throws.
+    const Bytes row = encode(at, values);
+    // Values the row already holds: nothing to write. (The same statement often reaches a row again
+    // when several rows share the value it looks for.)
+    if (row == at.bytes) return;
+    const ByteView rowView(row.data(), row.size());
+    if (placeWhereItIs(at, rowView)) return;
+    const Move move = chooseMove(at, row.size());
+    placeElsewhere(at, move, rowView);
+}
 
-    // Find where the row lives now: its own slot, or where that slot points.
-    ByteView home = w_.peek(id.page);
-    if (home.u8(0) != page_type::Data || home.u32(f.dataTdefPage) != def_.page ||
-        id.row >= dataPageRowCount(f, home))
-        throw Error("the table has no " + where);
-    RowSlot homeSlot = dataPageRow(f, home, id.row);
-    if (homeSlot.deleted()) throw Error("the table has no " + where + " (it was deleted)");
-    const std::size_t homeLength = homeSlot.fits ? homeSlot.end - homeSlot.start : 0;
-    std::uint32_t current = id.page;
-    unsigned currentRow = id.row;
-    RowSlot slot = homeSlot;
-    Bytes old(dataPageRowBytes(f, home, id.row).data(),
-              dataPageRowBytes(f, home, id.row).data() + homeLength);
-    for (int hops = 0; slot.flags & row_slot::Overflow; ++hops) {
-        if (old.size() < kPointerSize || hops >= TableScan::MaxMoves)
-            corrupt(where + " has a damaged pointer to where it moved");
-        RowPointer to = RowPointer::fromU32(ByteView(old.data(), old.size()).u32(0));
-        ByteView target = w_.peek(to.page);
-        if (target.u8(0) != page_type::Data || target.u32(f.dataTdefPage) != def_.page ||
-            to.row >= dataPageRowCount(f, target))
-            corrupt(where + " points into page " + std::to_string(to.page) +
+RowUpdater::Location RowUpdater::locate(RowId id) {
+    const Format& f = w_.format();
+    Location at;
+    at.home = id;
+    PageRef home = w_.peek(id.page);
+    ByteView page = home->view();
+    if (page.u8(0) != page_type::Data || page.u32(f.dataTdefPage) != def_.page ||
+        id.row >= dataPageRowCount(f, page))
+        throw Error("the table has no " + describe(id));
+    RowSlot slot = dataPageRow(f, page, id.row);
+    if (slot.deleted()) throw Error("the table has no " + describe(id) + " (it was deleted)");
+    at.homeLength = slot.fits ? slot.end - slot.start : 0;
+    at.page = id.page;
+    at.row = id.row;
+    at.flags = slot.flags;
+    ByteView bytes = dataPageRowBytes(f, page, id.row);
+    at.bytes.assign(bytes.data(), bytes.data() + at.homeLength);
+    // Where the home slot's pointer leads, and on, while the slot there is a pointer too.
+    for (int hops = 0; at.flags & row_slot::Overflow; ++hops) {
+        if (at.bytes.size() < kPointerSize || hops >= TableScan::MaxMoves)
+            corrupt(describe(id) + " has a damaged pointer to where it moved");
+        RowPointer to = RowPointer::fromU32(ByteView(at.bytes.data(), at.bytes.size()).u32(0));
+        PageRef target = w_.peek(to.page);
+        ByteView v = target->view();
+        if (v.u8(0) != page_type::Data || v.u32(f.dataTdefPage) != def_.page ||
+            to.row >= dataPageRowCount(f, v))
+            corrupt(describe(id) + " points into page " + std::to_string(to.page) +
                     ", which is not one of its table's");
-        slot = dataPageRow(f, target, to.row);
-        ByteView bytes = dataPageRowBytes(f, target, to.row);
-        old.assign(bytes.data(), bytes.data() + bytes.size());
-        current = to.page;
-        currentRow = to.row;
+        at.flags = dataPageRow(f, v, to.row).flags;
+        ByteView moved = dataPageRowBytes(f, v, to.row);
+        at.bytes.assign(moved.data(), moved.data() + moved.size());
+        at.page = to.page;
+        at.row = to.row;
     }
+    return at;
+}
 
-    // The row encoded again with the new values; nothing has changed yet if this throws.
-    splitRow(f, def_, ByteView(old.data(), old.size()), fields_, offsets_);
-    std::vector<FieldValue> encoded(out_.columns.size());
+Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values) {
+    const Format& f = w_.format();
+    splitRow(f, def_, ByteView(at.bytes.data(), at.bytes.size()), fields_, offsets_);
+    encoded_.assign(out_.columns.size(), FieldValue{});
     for (std::size_t i = 0; i < def_.columns.size(); ++i) {
-        std::size_t j = i;
-        if (&out_ != &def_) {
-            // The same column (by number) in the layout the row is written in.
-            for (j = 0; j < out_.columns.size() && out_.columns[j].number != def_.columns[i].number; ++j) {
-            }
-            if (j == out_.columns.size()) continue;
-        }
-        encoded[j].null = fields_[i].null;
-        encoded[j].bit = fields_[i].bit;
-        encoded[j].bytes.assign(fields_[i].bytes.data(), fields_[i].bytes.data() + fields_[i].bytes.size());
+        if (outColumn_[i] < 0) continue;
+        FieldValue& e = encoded_[static_cast<std::size_t>(outColumn_[i])];
+        e.null = fields_[i].null;
+        e.bit = fields_[i].bit;
+        e.bytes.assign(fields_[i].bytes.data(), fields_[i].bytes.data() + fields_[i].bytes.size());
     }
-    for (const auto& [at, v] : values) {
-        const Column& c = def_.columns[at];
+    for (const auto& [i, v] : values) {
+        const Column& c = def_.columns[i];
         try {
-            if (isLongValue(c.type)) {
-                encoded[at] = encodeShortLongValue(f, c, v);
-            } else {
-                encoded[at] = encodeField(c, v, nullptr);
-            }
+            encoded_[i] = isLongValue(c.type) ? encodeShortLongValue(f, c, v) : encodeField(c, v, nullptr);
         } catch (const Unsupported&) {
             throw;
         } catch (const Error& e) {
             throw Error("column " + c.name + ": " + e.what());
         }
     }
-    const Bytes row = encodeRow(f, out_, encoded);
-    const ByteView rowView(row.data(), row.size());
-    // Values the row already holds: nothing to write. (The same statement often reaches a row again
-    // when several rows share the value it looks for.)
-    if (row == old) return;
+    return encodeRow(f, out_, encoded_);
+}
 
-    // Where it is, when its page can take it.
-    if (rewriteDataPageRow(f, w_.edit(current), currentRow, rowView, slot.flags)) {
-        noteRoom(current);
-        return;
-    }
+bool RowUpdater::placeWhereItIs(const Location& at, ByteView row) {
+    if (!rewriteDataPageRow(w_.format(), w_.edit(at.page), at.row, row, at.flags)) return false;
+    noteRoom(at.page);
+    return true;
+}
 
-    // Elsewhere: the home slot must be able to hold a pointer first.
-    if (homeLength < kPointerSize && dataPageFreeSpace(f, w_.peek(id.page)) < kPointerSize - homeLength)
-        throw Error(where + " cannot grow: its page has no room left even for a pointer to a new place");
-    std::uint32_t target = 0;
-    bool fresh = false;
+RowUpdater::Move RowUpdater::chooseMove(const Location& at, std::size_t size) {
+    // The home slot must be able to hold a pointer first.
+    if (at.homeLength < kPointerSize &&
+        dataPageFreeSpace(w_.format(), w_.peek(at.home.page)->view()) < kPointerSize - at.homeLength)
+        throw Error(describe(at.home) +
+                    " cannot grow: its page has no room left even for a pointer to a new place");
     for (int attempt = 0;; ++attempt) {
-        target = chooseTarget(row.size(), id.page, current);
-        fresh = target == 0;
-        if (fresh) target = w_.pageCount();
-        std::vector<PageWriter::Order> orders{{id.page, target}};
-        if (fresh) {
-            std::uint32_t owned = maps_.pageChangedFor(def_.ownedPages, target);
-            std::uint32_t global = maps_.pageChangedFor(UsageMapEditor::Global, target);
-            orders.insert(orders.end(),
-                          {{owned, target}, {global, target}, {id.page, owned}, {id.page, global}});
-        }
-        // Stages: 0 new copy, 1 maps, 2 pointer, 3 release of the earlier copy.
-        if (current != id.page) orders.push_back({current, id.page, kReleaseStage});
-        if (w_.tryOrder(orders)) break;
+        Move move;
+        move.target = chooseTarget(size, at.home.page, at.page);
+        move.fresh = move.target == 0;
+        if (move.fresh) move.target = w_.pageCount();
+        if (w_.tryOrder(orders(at, move))) return move;
+        // What the write set already promises contradicts this move: write it out first.
         if (attempt > 0) throw Error("internal error: the pages of a moved row cannot be ordered");
         w_.commit();
+        inBatch_ = false;
     }
+}
+
+std::vector<PageWriter::Order> RowUpdater::orders(const Location& at, const Move& move) {
+    // Stages: 0 the new copy, 1 the usage maps that list its page, 2 the pointer, 3 the release of
+    // an earlier copy.
+    const std::uint32_t home = at.home.page;
+    std::vector<PageWriter::Order> out{{home, move.target}};
+    if (move.fresh) {
+        // The page is not in the file yet: the maps that will list it follow it, the pointer follows
+        // them.
+        for (RowPointer map : {def_.ownedPages, UsageMapEditor::Global}) {
+            const std::uint32_t changed = maps_.pageChangedFor(map, move.target);
+            out.push_back({changed, move.target});
+            out.push_back({home, changed});
+        }
+    } else if (w_.appended(move.target)) {
+        // A page new in this batch, listed by map pages that wait in the write set: the pointer
+        // waits for them too, or a reader finding the table's pages through its map would miss the
+        // copy.
+        for (RowPointer map : {def_.ownedPages, UsageMapEditor::Global})
+            for (std::uint32_t listing : maps_.pagesListing(map, move.target))
+                if (w_.holds(listing)) out.push_back({home, listing});
+    }
+    // An earlier copy on a page in the file is released once the pointer leads elsewhere; one on a
+    // page new in this batch has never been in the file and goes with that page's first write.
+    if (at.moved() && !w_.appended(at.page)) out.push_back({at.page, home, kReleaseStage});
+    return out;
+}
+
+void RowUpdater::placeElsewhere(const Location& at, const Move& move, ByteView row) {
+    const Format& f = w_.format();
     halfway_ = true;
-    if (fresh) {
-        if (w_.append() != target) throw Error("internal error: a new page is not where it was expected");
-        Bytes& page = w_.edit(target);
-        page = DataPageWriter(f, def_.page).bytes();
+    if (move.fresh) {
+        if (w_.append() != move.target)
+            throw Error("internal error: a new page is not where it was expected");
+        w_.replace(move.target, DataPageWriter(f, def_.page).bytes());
     }
-    Bytes& targetPage = w_.edit(target);
+    Bytes& targetPage = w_.edit(move.target);
     const unsigned targetRow = dataPageRowCount(f, ByteView(targetPage.data(), targetPage.size()));
-    if (!rewriteDataPageRow(f, targetPage, targetRow, rowView, row_slot::Deleted))
+    if (!rewriteDataPageRow(f, targetPage, targetRow, row, row_slot::Deleted))
         throw Error("internal error: a moved row does not fit the page chosen for it");
-    if (fresh) {
-        maps_.addOwned(def_.ownedPages, target);
-        maps_.markUsed(target);
+    if (move.fresh) {
+        maps_.addOwned(def_.ownedPages, move.target);
+        maps_.markUsed(move.target);
     }
     Bytes pointer(kPointerSize, 0);
-    putU32(pointer, 0, rowPointerValue(target, static_cast<std::uint8_t>(targetRow)));
-    if (!rewriteDataPageRow(f, w_.edit(id.page), id.row, ByteView(pointer.data(), pointer.size()),
+    putU32(pointer, 0, rowPointerValue(move.target, static_cast<std::uint8_t>(targetRow)));
+    if (!rewriteDataPageRow(f, w_.edit(at.home.page), at.home.row, ByteView(pointer.data(), pointer.size()),
                             row_slot::Overflow))
-        throw Error("internal error: " + where + " has no room for its pointer");
-    if (current != id.page) {
+        throw Error("internal error: " + describe(at.home) + " has no room for its pointer");
+    if (at.moved()) {
         // The earlier copy is reached by nothing now; its room goes back to its page. It is marked
         // as Access marks a deleted row (both flags): some readers take a row flagged only
         // "deleted" for a moved row's data and read it.
-        rewriteDataPageRow(f, w_.edit(current), currentRow, ByteView(),
+        rewriteDataPageRow(f, w_.edit(at.page), at.row, ByteView(),
                            static_cast<std::uint16_t>(row_slot::Deleted | row_slot::Overflow));
-        noteRoom(current);
+        noteRoom(at.page);
     }
-    noteRoom(id.page);
-    noteRoom(target);
+    noteRoom(at.home.page);
+    noteRoom(move.target);
     ++moves_;
     halfway_ = false;
 }
@@ -209,7 +252,8 @@ std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std
             ++it;
             continue;
         }
-        ByteView v = w_.peek(page);
+        PageRef p = w_.peek(page);
+        ByteView v = p->view();
         if (v.u8(0) == page_type::Data && v.u32(f.dataTdefPage) == def_.page && dataPageTakes(f, v, size))
             return page;
         it = room_.erase(it);
@@ -219,7 +263,8 @@ std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std
 
 void RowUpdater::noteRoom(std::uint32_t page) {
     const Format& f = w_.format();
-    ByteView v = w_.peek(page);
+    PageRef p = w_.peek(page);
+    ByteView v = p->view();
     std::size_t free = v.u16(2);
     if (free < kUsefulRoom || dataPageRowCount(f, v) >= data_page::MaxRows) {
         room_.erase(page);

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "jet/encode/RowEncoder.h"
 #include "jet/file/PageWriter.h"
 #include "jet/read/TableDef.h"
 #include "jet/read/TableScan.h"
@@ -38,7 +39,30 @@ public:
     std::uint64_t moves() const { return moves_; }
 
 private:
+    // Where a row lives: its home slot (its id), and the slot holding its bytes now (the home
+    // slot, or where the home slot's pointer leads).
+    struct Location {
+        RowId home;
+        std::size_t homeLength = 0;
+        std::uint32_t page = 0;
+        unsigned row = 0;
+        std::uint16_t flags = 0;
+        Bytes bytes;
+        bool moved() const { return page != home.page; }
+    };
+    // A new place for a row that its page cannot take.
+    struct Move {
+        std::uint32_t target = 0;
+        bool fresh = false; // a page appended for it
+    };
+
     void check(const std::vector<std::pair<std::size_t, Value>>& values) const;
+    Location locate(RowId id);
+    Bytes encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values);
+    bool placeWhereItIs(const Location& at, ByteView row);
+    Move chooseMove(const Location& at, std::size_t size);
+    std::vector<PageWriter::Order> orders(const Location& at, const Move& move);
+    void placeElsewhere(const Location& at, const Move& move, ByteView row);
     std::uint32_t chooseTarget(std::size_t size, std::uint32_t home, std::uint32_t current);
     void noteRoom(std::uint32_t page);
 
@@ -47,9 +71,11 @@ private:
     const TableDef& out_;
     UsageMapEditor maps_;
     std::vector<bool> indexed_;                 // by column number
+    std::vector<int> outColumn_;                // position in out_ of each column of def_, or -1
     std::map<std::uint32_t, std::size_t> room_; // table pages known to have room, and how much
     std::vector<FieldBytes> fields_;
     std::vector<std::size_t> offsets_;
+    std::vector<FieldValue> encoded_;
     std::uint64_t moves_ = 0;
     bool halfway_ = false;
     bool inBatch_ = false; // earlier updates wait in the write set

@@ -29,7 +29,8 @@ TableDefBytes readTableDefBytes(PageWriter& w, std::uint32_t firstPage) {
     for (std::uint32_t n = firstPage; n != 0;) {
         if (!seen.insert(n).second)
             corrupt("table definition pages form a loop at page " + std::to_string(n));
-        ByteView v = w.peek(n);
+        PageRef page = w.peek(n);
+        ByteView v = page->view();
         if (v.u8(0) != page_type::TableDef)
             corrupt("page " + std::to_string(n) + " should continue a table definition");
         if (t.block.empty())
@@ -83,12 +84,12 @@ void storeTableDef(PageWriter& w, const TableDefBytes& old, const Bytes& block) 
     std::vector<Bytes> images = tableDefPages(f, block, pages);
     std::vector<PageWriter::Order> orders;
     for (std::size_t i = 1; i < pages.size(); ++i) {
-        w.edit(pages[i]) = images[i];
+        w.replace(pages[i], images[i]);
         maps.markUsed(pages[i]);
         orders.push_back({first, pages[i]});
         orders.push_back({first, maps.pageChangedFor(UsageMapEditor::Global, pages[i])});
     }
-    w.edit(first) = images[0];
+    w.replace(first, images[0]);
     if (!w.tryOrder(orders)) throw Error("internal error: a table definition's pages cannot be ordered");
     w.commit();
     for (std::size_t i = 1; i < old.pages.size(); ++i)

@@ -43,13 +43,20 @@ bool getBit(const std::uint8_t* bitmap, std::uint64_t bit) {
 
 std::uint32_t UsageMapEditor::pageChangedFor(RowPointer where, std::uint32_t page) {
     const Format& f = w_.format();
-    ByteView p = w_.peek(where.page);
+    PageRef held = w_.peek(where.page);
+    ByteView p = held->view();
     MapRow r = mapRowIn(f, p, where);
     if (p.u8(r.start) == usage_map::Inline) return where.page;
     std::uint64_t k = page / pagesPerBitmapPage(f);
     if (1 + 4 * (k + 1) > r.size) return where.page;
     std::uint32_t bitmap = p.u32(r.start + 1 + 4 * static_cast<std::size_t>(k));
     return bitmap ? bitmap : where.page;
+}
+
+std::vector<std::uint32_t> UsageMapEditor::pagesListing(RowPointer where, std::uint32_t page) {
+    const std::uint32_t bit = pageChangedFor(where, page);
+    if (bit == where.page) return {where.page};
+    return {where.page, bit};
 }
 
 std::uint32_t UsageMapEditor::appendBitmapPage(bool global) {

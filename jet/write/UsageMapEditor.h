@@ -23,6 +23,9 @@ public:
     // The existing page that changing `page`'s bit in the map at `where` writes: the map's row page
     // or one of its bitmap pages. The caller orders it between the page and what points at it.
     std::uint32_t pageChangedFor(RowPointer where, std::uint32_t page);
+    // The pages through which the map at `where` lists `page` now: the map's row page, and the
+    // bitmap page holding its bit when the map is a reference map.
+    std::vector<std::uint32_t> pagesListing(RowPointer where, std::uint32_t page);
 
     // A table's map: `page` is now one of its pages.
     void addOwned(RowPointer where, std::uint32_t page);

@@ -1,0 +1,207 @@
+// The order in which changed pages reach the file: each stage whole before the sync that ends it,
+// and nothing of a later stage before that sync; orders that contradict the write set refused
+// whole; and the orders a moved row needs, read back from the writes a batch makes.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <unistd.h>
+
+#include "WriteSupport.h"
+#include "jet/base/Error.h"
+#include "jet/write/RowUpdater.h"
+#include "jet/write/UsageMapEditor.h"
+
+namespace {
+
+using namespace writetest;
+
+// Writes to the file and remembers each write's page and each sync.
+class Recorder : public jet::PageOutput {
+public:
+    struct Event {
+        bool sync;
+        std::uint32_t page;
+    };
+    Recorder(int fd, std::size_t pageSize, std::vector<Event>& log)
+        : file_(fd, "test"), pageSize_(pageSize), log_(log) {}
+    void write(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override {
+        file_.write(offset, data, size);
+        log_.push_back({false, static_cast<std::uint32_t>(offset / pageSize_)});
+    }
+    void sync() override {
+        file_.sync();
+        log_.push_back({true, 0});
+    }
+
+private:
+    jet::FileOutput file_;
+    std::size_t pageSize_;
+    std::vector<Recorder::Event>& log_;
+};
+
+// The sync group (0 = before the first sync) in which each page was written; a page written twice
+// fails the test.
+std::map<std::uint32_t, int> groupsOf(const std::vector<Recorder::Event>& log) {
+    std::map<std::uint32_t, int> group;
+    int g = 0;
+    for (const auto& e : log) {
+        if (e.sync) {
+            ++g;
+            continue;
+        }
+        EXPECT_TRUE(group.emplace(e.page, g).second) << "page " << e.page << " written twice";
+    }
+    return group;
+}
+
+struct Opened {
+    TempDir dir;
+    std::string path = dir.file("p.mdb");
+    std::unique_ptr<jet::Database> db;
+    int fd = -1;
+    std::vector<Recorder::Event> log;
+    std::unique_ptr<jet::PageWriter> w;
+
+    explicit Opened(std::size_t rows) {
+        makePeople(path, rows);
+        db = jet::Database::open(path);
+        fd = ::open(path.c_str(), O_RDWR);
+        w = std::make_unique<jet::PageWriter>(
+            db->pager(), std::make_unique<Recorder>(fd, db->format().pageSize, log), nullptr, path);
+    }
+    ~Opened() {
+        w.reset();
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+TEST(PageWriterStages, EachStageIsWrittenWholeAndSyncedBeforeTheNext) {
+    Opened o(400);
+    const std::uint32_t n = o.w->pageCount();
+    ASSERT_GE(n, 8u);
+    // Chains 3 -> 5 -> 2 -> appended, 6 after 3 only, 4 on its own; the page given late stays late.
+    for (std::uint32_t p : {2u, 3u, 4u, 5u, 6u})
+        o.w->edit(p)[100] ^= 1;
+    const std::uint32_t fresh = o.w->append();
+    ASSERT_TRUE(o.w->tryOrder({{2, fresh}, {5, 2}, {3, 5}}));
+    ASSERT_TRUE(o.w->tryOrder({{6, 3, 3}}));
+    ASSERT_TRUE(o.w->tryOrder({{6, 4}}));
+    o.w->commit();
+
+    const auto group = groupsOf(o.log);
+    EXPECT_EQ(group.size(), 6u);
+    EXPECT_LT(group.at(fresh), group.at(2));
+    EXPECT_LT(group.at(2), group.at(5));
+    EXPECT_LT(group.at(5), group.at(3));
+    EXPECT_LT(group.at(3), group.at(6));
+    EXPECT_LT(group.at(4), group.at(6));
+    ASSERT_FALSE(o.log.empty());
+    EXPECT_TRUE(o.log.back().sync) << "the last stage is synced too";
+    EXPECT_EQ(o.w->pending(), 0u);
+    // Within a stage, ascending: the file grows without holes.
+    std::uint32_t last = 0;
+    for (const auto& e : o.log) {
+        if (e.sync) {
+            last = 0;
+            continue;
+        }
+        EXPECT_GT(e.page, last);
+        last = e.page;
+    }
+}
+
+TEST(PageWriterStages, OrdersThatContradictTheWriteSetAreRefusedWhole) {
+    Opened o(400);
+    for (std::uint32_t p : {2u, 3u, 4u})
+        o.w->edit(p)[100] ^= 1;
+    ASSERT_TRUE(o.w->tryOrder({{3, 2}}));
+    EXPECT_FALSE(o.w->tryOrder({{2, 3}}));
+    // The first order of this set would hold alone; with the second, neither is taken on.
+    EXPECT_FALSE(o.w->tryOrder({{4, 3}, {2, 4}}));
+    EXPECT_FALSE(o.w->tryOrder({{4, 4}}));
+    // A page already promised before a late one cannot go after it.
+    ASSERT_TRUE(o.w->tryOrder({{4, 2, 5}}));
+    EXPECT_FALSE(o.w->tryOrder({{2, 4}}));
+    o.w->commit();
+    const auto group = groupsOf(o.log);
+    EXPECT_LT(group.at(2), group.at(3));
+    EXPECT_LT(group.at(2), group.at(4));
+    EXPECT_EQ(group.at(3), group.at(2) + 1) << "the refused order {4 after 3} left no trace";
+    // On an empty write set every order holds.
+    EXPECT_TRUE(o.w->tryOrder({{2, 3}}));
+}
+
+TEST(PageWriterStages, AMovedRowsPointerWaitsForTheMapsThatListItsCopy) {
+    // Rows of full pages grown in one batch move to pages new in it, several to each; the home
+    // page of every pointer must reach the file after the owned-pages map and the global map
+    // that make the copy's page part of the table, also for the moves into a page appended by an
+    // earlier move of the batch.
+    Opened o(600);
+    auto def = o.db->table("People");
+    jet::RowUpdater updater(*o.w, *def);
+    std::vector<jet::RowId> ids;
+    {
+        auto rows = o.db->rows("People");
+        std::vector<jet::FieldBytes> fields;
+        jet::RowId id;
+        while (rows.nextFields(fields, &id))
+            if (ids.empty() || ids.back().page != id.page || id.row % 3 == 0) ids.push_back(id);
+    }
+    for (jet::RowId id : ids)
+        updater.update(id, {{2, text(std::string(90, 'm'))}});
+    ASSERT_GT(updater.moves(), 20u);
+    const std::uint32_t fileEnd = o.db->pager().pageCount();
+    std::set<std::uint32_t> homes; // pages that take a pointer
+    for (jet::RowId id : ids)
+        if (jet::dataPageRow(o.db->format(), o.w->peek(id.page)->view(), id.row).moved())
+            homes.insert(id.page);
+    ASSERT_GE(homes.size(), 3u);
+    o.w->commit();
+
+    const auto group = groupsOf(o.log);
+    const std::uint32_t owned = def->ownedPages.page;
+    const std::uint32_t global = jet::UsageMapEditor::Global.page;
+    ASSERT_TRUE(group.count(owned) && group.count(global));
+    int appended = 0;
+    for (const auto& [page, g] : group)
+        if (page >= fileEnd) {
+            ++appended;
+            EXPECT_LT(g, group.at(owned)) << "new page " << page << " after the map that lists it";
+            EXPECT_LT(g, group.at(global)) << "new page " << page;
+        }
+    EXPECT_GE(appended, 2);
+    for (std::uint32_t home : homes) {
+        if (home == owned || home == global) continue;
+        EXPECT_GT(group.at(home), group.at(owned)) << "home page " << home;
+        EXPECT_GT(group.at(home), group.at(global)) << "home page " << home;
+    }
+    o.w.reset();
+    auto model = readTable(o.path, "People");
+    std::size_t grown = 0;
+    for (const auto& [key, row] : model)
+        grown += row[2] == "'" + std::string(90, 'm');
+    EXPECT_EQ(grown, ids.size());
+}
+
+TEST(PageWriterStages, AFailedWriteKeepsTheWriteSetToTryAgain) {
+    Opened o(100);
+    o.w->edit(2)[100] ^= 1;
+    o.w->edit(3)[100] ^= 1;
+    ASSERT_TRUE(o.w->tryOrder({{3, 2}}));
+    ::close(o.fd);
+    const int bad = ::open("/dev/null", O_RDONLY);
+    ASSERT_EQ(bad, o.fd) << "the descriptor is reused";
+    EXPECT_THROW(o.w->commit(), jet::Error);
+    EXPECT_EQ(o.w->pending(), 2u);
+    ::close(bad);
+    o.fd = ::open(o.path.c_str(), O_RDWR);
+    ASSERT_EQ(o.fd, bad);
+    o.log.clear();
+    o.w->commit();
+    const auto group = groupsOf(o.log);
+    EXPECT_LT(group.at(2), group.at(3));
+}
+
+} // namespace
