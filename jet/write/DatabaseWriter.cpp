@@ -4,6 +4,7 @@
 #include "jet/read/Relationships.h"
 #include "jet/write/ColumnAdder.h"
 #include "jet/write/ColumnDropper.h"
+#include "jet/write/StrayCopies.h"
 
 namespace jet {
 
@@ -58,6 +59,19 @@ DatabaseWriter::Table& DatabaseWriter::open(const std::string& name) {
     return t;
 }
 
+DatabaseWriter::Table& DatabaseWriter::openForChange(const std::string& name) {
+    Table& t = open(name);
+    if (!healed_.count(t.def->page)) {
+        guarded([&] {
+            // The table's pages are read from the file: what the batch holds goes there first.
+            pages_->commit();
+            strays_ += releaseStrayCopies(*pages_, *t.def);
+        });
+        healed_.insert(t.def->page);
+    }
+    return t;
+}
+
 std::shared_ptr<const TableDef> DatabaseWriter::table(const std::string& name) {
     return open(name).def;
 }
@@ -95,7 +109,7 @@ void DatabaseWriter::scan(const std::string& table, std::size_t column,
 
 void DatabaseWriter::update(const std::string& table, RowKey row,
                             const std::vector<std::pair<std::size_t, Value>>& values) {
-    Table& t = open(table);
+    Table& t = openForChange(table);
     try {
         guarded([&] { t.updater->update(rowIdOf(row), values); });
     } catch (...) {
@@ -105,6 +119,7 @@ void DatabaseWriter::update(const std::string& table, RowKey row,
             for (auto& [page, other] : tables_)
                 movedBefore_ += other.updater->moves();
             tables_.clear();
+            healed_.clear(); // what they released went with the batch
             batch_ = false;
         }
         throw;
@@ -114,7 +129,7 @@ void DatabaseWriter::update(const std::string& table, RowKey row,
 
 void DatabaseWriter::addTextColumn(const std::string& table, const std::string& column, unsigned size) {
     commit();
-    Table& t = open(table);
+    Table& t = openForChange(table);
     const std::uint32_t page = t.def->page;
     std::vector<RowId> rows;
     if (!hasVariableColumns(*t.def)) {
@@ -127,7 +142,7 @@ void DatabaseWriter::addTextColumn(const std::string& table, const std::string& 
 
 void DatabaseWriter::dropColumn(const std::string& table, const std::string& column) {
     commit();
-    Table& t = open(table);
+    Table& t = openForChange(table);
     const std::uint32_t page = t.def->page;
     const std::string name = tableName(table);
     guarded([&] {

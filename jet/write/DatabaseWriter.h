@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -67,6 +68,8 @@ public:
     void commit();
 
     std::uint64_t rowsMoved() const;
+    // Copies of moved rows that no pointer reached, released by this session (see StrayCopies).
+    std::uint64_t strayCopiesReleased() const { return strays_; }
     PageWriter& pages() { return *pages_; }
 
 private:
@@ -75,6 +78,8 @@ private:
         std::unique_ptr<RowUpdater> updater;
     };
     Table& open(const std::string& name);
+    // The table, its stray copies released once a session before it is first changed.
+    Table& openForChange(const std::string& name);
     template <class F> auto guarded(F&& f) -> decltype(f());
     void forget(std::uint32_t tdefPage);
 
@@ -83,8 +88,10 @@ private:
     std::unique_ptr<PageWriter> pages_;
     std::map<std::uint32_t, Table> tables_;       // by definition page
     std::map<std::string, std::uint32_t> pageOf_; // table names as callers give them
+    std::set<std::uint32_t> healed_;              // tables whose stray copies went (by definition page)
     bool batch_ = false;
     std::uint64_t movedBefore_ = 0;
+    std::uint64_t strays_ = 0;
 };
 
 } // namespace jet

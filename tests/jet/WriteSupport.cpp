@@ -79,6 +79,28 @@ std::map<jet::RowKey, std::vector<std::string>> readTable(const std::string& pat
     return out;
 }
 
+std::string dataPageProblems(const std::string& path) {
+    auto db = jet::Database::open(path);
+    const jet::Format& f = db->format();
+    std::string out;
+    for (std::uint32_t n = 1; n < db->pager().pageCount(); ++n) {
+        jet::PageRef p = db->pager().page(n);
+        if (p->type() != jet::page_type::Data) continue;
+        jet::ByteView v = p->view();
+        const unsigned rows = jet::dataPageRowCount(f, v);
+        std::size_t lowest = v.size();
+        for (unsigned i = 0; i < rows; ++i) {
+            jet::RowSlot s = jet::dataPageRow(f, v, i);
+            if (s.fits && s.end > s.start) lowest = std::min(lowest, s.start);
+        }
+        const std::size_t table = f.dataRowCount + 2 + 2 * std::size_t{rows};
+        if (lowest < table || v.u16(2) != lowest - table)
+            out += "page " + std::to_string(n) + ": free-space field " + std::to_string(v.u16(2)) +
+                   ", rows leave " + std::to_string(lowest < table ? 0 : lowest - table) + "\n";
+    }
+    return out;
+}
+
 std::string fixture(const std::string& name) {
     std::filesystem::path p = std::filesystem::path(FENDREL_SHARED_DIR) / "fixtures" / "access" / name;
     return std::filesystem::exists(p) ? p.string() : "";

@@ -28,6 +28,10 @@ void makePeople(const std::string& path, std::size_t rows, jet::Version version 
 // Every row of the table, by row key, each row its values in one line per column.
 std::map<jet::RowKey, std::vector<std::string>> readTable(const std::string& path, const std::string& table);
 
+// Every data page of the file whose free-space field disagrees with its row table (the room
+// between the table and the lowest row), as text; "" when all agree.
+std::string dataPageProblems(const std::string& path);
+
 // Whether the fixtures, node with mdb-reader, mdbtools and python are here.
 std::string fixture(const std::string& name); // "" when absent
 bool haveCheckers();
