@@ -304,3 +304,33 @@ TEST(Executor, YesNoLiteralsCompareAsTheStoredMinusOneAndZero) {
     // Whole-number columns read True as -1 too.
     EXPECT_EQ(update(x, "UPDATE People SET Note='x' WHERE Long = True"), 1u);
 }
+
+TEST(Executor, ADroppedColumnsIndexGoesWithIt) {
+    // A column made anew under a dropped one's name holds none of its values, so the index built on
+    // the old one must not answer for it.
+    MemoryStore s = people();
+    db::Executor x(s);
+    auto add = [&](const std::string& sql) { x.run(std::get<db::sql::AddColumn>(db::sql::parse(sql))); };
+    auto drop = [&](const std::string& sql) { x.run(std::get<db::sql::DropColumn>(db::sql::parse(sql))); };
+    add("ALTER TABLE [People] ADD COLUMN [S1] VARCHAR");
+    add("ALTER TABLE [People] ADD COLUMN [S2] VARCHAR");
+    EXPECT_EQ(update(x, "UPDATE `People` SET S1='x'"), 4u);
+    EXPECT_EQ(update(x, "UPDATE `People` SET S2='seen' WHERE `S1` = 'x'"), 4u);
+    drop("ALTER TABLE [People] DROP [S1]");
+    add("ALTER TABLE [People] ADD COLUMN [S1] VARCHAR");
+    EXPECT_EQ(update(x, "UPDATE `People` SET S2='again' WHERE `S1` = 'x'"), 0u);
+    for (const auto& row : s.rows)
+        EXPECT_EQ(row[6], db::Variant("seen")); // S2, now before the new S1
+}
+
+TEST(Executor, NegativeZeroIsZero) {
+    MemoryStore s = people();
+    s.rows[0][1] = -0.0;
+    s.rows[1][1] = 0.0;
+    db::Executor x(s);
+    x.run(std::get<db::sql::AddColumn>(db::sql::parse("ALTER TABLE People ADD S1 TEXT(20)")));
+    EXPECT_EQ(update(x, "UPDATE `People` SET S1='zero' WHERE `Score` = 0"), 2u);
+    EXPECT_EQ(update(x, "UPDATE `People` SET S1='neg' WHERE `Score` = -0"), 2u);
+    EXPECT_EQ(s.rows[0][6], db::Variant("neg"));
+    EXPECT_EQ(s.rows[1][6], db::Variant("neg"));
+}

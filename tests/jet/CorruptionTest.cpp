@@ -11,6 +11,11 @@
 #include <vector>
 
 #include "ReadAll.h"
+#include "jet/base/Error.h"
+#include "jet/create/DatabaseCreator.h"
+#include "jet/format/DataPage.h"
+#include "jet/read/Database.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -93,6 +98,60 @@ TEST(Corruption, FuzzFindingsGiveCleanErrors) {
         ++n;
     }
     EXPECT_GT(n, 0u);
+}
+
+TEST(Corruption, AMemoChainLeadingBackToItsFirstRowRunsInALoop) {
+    testsupport::TempDir dir;
+    const std::string path = dir.file("m.mdb");
+    std::string memo;
+    for (int i = 0; memo.size() < 12000; ++i)
+        memo += "line " + std::to_string(i) + " of a long note; ";
+    {
+        jet::DatabaseCreator c(path, {});
+        c.addTable("Notes", {{"ID", jet::ColumnType::Long}, {"Body", jet::ColumnType::Memo}})
+            .append({jet::Value::ofInteger(1), jet::Value::ofText(memo)});
+        c.finish();
+    }
+    // Walk the chain and point its second row back at the first, long before the value's length is
+    // reached.
+    std::uint64_t patchAt = 0;
+    std::uint32_t first = 0;
+    {
+        auto db = jet::Database::open(path);
+        const jet::Format& f = db->format();
+        jet::RowReader rows = db->rows("Notes");
+        std::vector<jet::FieldBytes> fields;
+        ASSERT_TRUE(rows.nextFields(fields));
+        jet::ByteView field = fields[1].bytes;
+        ASSERT_EQ(field.u8(3) & 0xC0, jet::long_value::Chain);
+        first = field.u32(4);
+        int hops = 0;
+        for (std::uint32_t at = first; at != 0; ++hops) {
+            ASSERT_LT(hops, 20);
+            jet::RowPointer where = jet::RowPointer::fromU32(at);
+            jet::PageRef page = db->pager().page(where.page);
+            jet::RowSlot slot = jet::dataPageRow(f, page->view(), where.row);
+            if (hops == 1) patchAt = std::uint64_t{where.page} * f.pageSize + slot.start;
+            at = page->view().u32(slot.start);
+        }
+        ASSERT_GE(hops, 3) << "the value should take a chain of several rows";
+    }
+    {
+        std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+        out.seekp(static_cast<std::streamoff>(patchAt));
+        const char back[4] = {static_cast<char>(first), static_cast<char>(first >> 8),
+                              static_cast<char>(first >> 16), static_cast<char>(first >> 24)};
+        out.write(back, 4);
+    }
+    auto db = jet::Database::open(path);
+    jet::RowReader rows = db->rows("Notes");
+    std::vector<jet::Value> values;
+    try {
+        rows.next(values);
+        FAIL() << "read " << values.at(1).text.size() << " characters from a chain that loops";
+    } catch (const jet::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("runs in a loop"), std::string::npos) << e.what();
+    }
 }
 
 } // namespace
