@@ -1,9 +1,11 @@
 #pragma once
 // The one-writer rule: a database is changed only by a process holding an exclusive lock on it.
 // Taking the lock refuses, each with its own message naming the file: a file that cannot be
-// written (read-only), a file another writer holds, and a file that Access has open (its lock
-// file, .ldb or .laccdb, lies beside it).
+// written (read-only: no write bit in its mode, which holds for root too), anything but a regular
+// file, a file another writer holds, and a file that Access has open (its lock file, .ldb or
+// .laccdb, lies beside it, its name in any case).
 
+#include <optional>
 #include <string>
 
 namespace jet {
@@ -20,8 +22,10 @@ public:
     int descriptor() const { return fd_; }
     const std::string& path() const { return path_; }
 
-    // The lock file Access keeps beside a database it has open: x.mdb -> x.ldb, x.accdb -> x.laccdb.
-    static std::string accessLockFileOf(const std::string& path);
+    // The lock file Access keeps beside a database it has open (x.mdb -> x.ldb, x.accdb ->
+    // x.laccdb), when there is one; its name is compared without regard to case (X.LDB, x.Ldb), as
+    // on the file systems Access runs on.
+    static std::optional<std::string> findAccessLockFile(const std::string& path);
 
 private:
     std::string path_;

@@ -3,45 +3,80 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "jet/base/Error.h"
 
 namespace jet {
 
+namespace {
+
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+} // namespace
+
 PageFile::PageFile(const std::string& path) : path_(path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) throw Error(path + ": is a directory, not a database file");
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) throw Error(path + ": cannot open: " + std::strerror(errno));
-    auto sz = std::filesystem::file_size(path, ec);
-    if (ec) {
-        std::fclose(file_);
-        throw Error(path + ": cannot read its size: " + ec.message());
+    // Not blocking, so that opening a FIFO does not wait for a writer; what was opened is checked
+    // before anything is read.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd_ < 0) throw Error(path + ": cannot open: " + std::strerror(errno));
+    struct stat st {};
+    std::string refusal;
+    if (::fstat(fd_, &st) != 0)
+        refusal = path + ": cannot read its size: " + std::strerror(errno);
+    else if (!S_ISREG(st.st_mode))
+        refusal = path + ": is " + kindOf(st.st_mode) + ", not a database file";
+    if (!refusal.empty()) {
+        ::close(fd_);
+        fd_ = -1;
+        throw Error(refusal);
     }
-    size_ = sz;
+    size_ = static_cast<std::uint64_t>(st.st_size);
 }
 
 PageFile::PageFile(std::string name, std::vector<std::uint8_t> bytes)
     : path_(std::move(name)), size_(bytes.size()), memory_(std::move(bytes)) {}
 
 PageFile::~PageFile() {
-    if (file_) std::fclose(file_);
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool PageFile::refreshSize() {
+    if (fd_ < 0) return false;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) throw Error(path_ + ": cannot read its size: " + std::strerror(errno));
+    const auto now = static_cast<std::uint64_t>(st.st_size);
+    if (now == size_) return false;
+    size_ = now;
+    return true;
 }
 
 std::size_t PageFile::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) {
     if (offset >= size_) return 0;
-    if (!file_) {
+    if (fd_ < 0) {
         std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
         std::memcpy(out, memory_.data() + offset, n);
         bytesRead_ += n;
         return n;
     }
-    if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0)
-        throw Error(path_ + ": cannot seek to byte " + std::to_string(offset) + ": " + std::strerror(errno));
-    std::size_t got = std::fread(out, 1, length, file_);
-    if (got < length && std::ferror(file_))
-        throw Error(path_ + ": read error at byte " + std::to_string(offset) + ": " + std::strerror(errno));
+    std::size_t got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(fd_, out + got, length - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0)
+            throw Error(path_ + ": read error at byte " + std::to_string(offset + got) + ": " +
+                        std::strerror(errno));
+        if (n == 0) break; // the end of the file
+        got += static_cast<std::size_t>(n);
+    }
     bytesRead_ += got;
     return got;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The database file as raw bytes: reads (and, for writers, will write) whole pages at page-size
-// offsets. Knows nothing of the format beyond the page size.
+// offsets. Knows nothing of the format beyond the page size. Only a regular file is a database:
+// a directory, a FIFO, a device or a socket is refused when opened, without waiting on it.
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,7 +11,8 @@ namespace jet {
 
 class PageFile {
 public:
-    // Opens for reading; throws Error naming the file when it cannot be opened.
+    // Opens for reading; throws Error naming the file when it cannot be opened or is not a
+    // regular file.
     explicit PageFile(const std::string& path);
     // A file held in memory (tests, fuzzing); `name` stands for its path in messages.
     PageFile(std::string name, std::vector<std::uint8_t> bytes);
@@ -20,7 +21,11 @@ public:
     PageFile& operator=(const PageFile&) = delete;
 
     const std::string& path() const { return path_; }
+    // The size when the file was opened or last refreshed.
     std::uint64_t size() const { return size_; }
+    // Reads the size again, for a file another program may have grown meanwhile; true when it
+    // changed.
+    bool refreshSize();
 
     // Reads up to length bytes at offset; returns how many were there.
     std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length);
@@ -29,7 +34,7 @@ public:
 
 private:
     std::string path_;
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
     std::uint64_t size_ = 0;
     std::uint64_t bytesRead_ = 0;
     std::vector<std::uint8_t> memory_;

@@ -32,11 +32,19 @@ PageRef Pager::page(std::uint32_t n) {
         lru_.splice(lru_.begin(), lru_, hit->second);
         return *hit->second;
     }
+    // A page past the end as last seen may be one another program has added since: look again
+    // before calling it damage.
+    if (n >= pageCount_ && file_->refreshSize()) pageCount_ = countPages();
     if (n >= pageCount_)
         corrupt("page " + std::to_string(n) + " lies beyond the end of the file (" +
                 std::to_string(pageCount_) + " pages; is the file truncated?)");
     std::vector<std::uint8_t> bytes(format_.pageSize);
-    std::size_t got = file_->readAt(std::uint64_t{n} * format_.pageSize, bytes.data(), bytes.size());
+    const std::uint64_t at = std::uint64_t{n} * format_.pageSize;
+    std::size_t got = file_->readAt(at, bytes.data(), bytes.size());
+    if (got != bytes.size() && file_->refreshSize()) {
+        pageCount_ = countPages();
+        got = file_->readAt(at, bytes.data(), bytes.size());
+    }
     if (got != bytes.size()) corrupt("page " + std::to_string(n) + " could not be read in full");
     ++pagesRead_;
     if (codec_) codec_->decode(n, bytes.data(), bytes.size());

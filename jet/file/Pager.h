@@ -40,10 +40,12 @@ public:
 
     const Format& format() const { return format_; }
     const PageFile& file() const { return *file_; }
-    // Number of whole pages in the file.
+    // Number of whole pages in the file, as last seen.
     std::uint32_t pageCount() const { return pageCount_; }
 
-    // Page n (n >= 1); throws Corrupt when the file has no such page.
+    // Page n (n >= 1); throws Corrupt when the file has no such page. A page beyond the end as
+    // last seen is looked for again after reading the file's size anew, since another program may
+    // have grown the file meanwhile.
     PageRef page(std::uint32_t n);
     // Page n, which must be of the given type; `what` names it in the error.
     PageRef page(std::uint32_t n, std::uint8_t type, const char* what);

@@ -5,6 +5,8 @@
 #include "db/CreateObject.h"
 #include "db/Error.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,7 +77,9 @@ TEST(Connection, SchemaListsEveryTableLikeObjectWithItsKind) {
 }
 
 TEST(RecordSet, ReadsATableWithTypesAndValues) {
-    FIXTURE_OR_SKIP(file, "ace12-2007-basic.accdb");
+    FIXTURE_OR_SKIP(original, "ace12-2007-basic.accdb");
+    testsupport::TempDir dir;
+    const std::string file = writableCopy(original, dir.path);
     ADODB::Connection cn;
     cn.Mode = ADODB::adModeReadWrite;
     cn.Open(ace(file));
@@ -193,7 +197,9 @@ TEST(AccessModule, ListsAndFillsTables) {
 }
 
 TEST(AccessModule, ColumnExistsTurnsEveryFailureIntoFalse) {
-    FIXTURE_OR_SKIP(file, "jet4-2003-password.mdb");
+    FIXTURE_OR_SKIP(original, "jet4-2003-password.mdb");
+    testsupport::TempDir dir;
+    const std::string file = writableCopy(original, dir.path);
     std::string path = file, password = "password";
     Access::SetConnectionInputs({[&] { return path; }, [&] { return password; }});
     const auto columns = [&] {

@@ -67,8 +67,7 @@ TEST_P(FixtureStatements, NewColumnFilledByValueAndOriginalsIntact) {
     FIXTURE_OR_SKIP(original, GetParam().file);
     const std::string dir = ::testing::TempDir() + "fendrel-fixture-" + std::to_string(::getpid());
     std::filesystem::create_directories(dir);
-    const std::string path = dir + "/" + GetParam().file;
-    std::filesystem::copy_file(original, path, std::filesystem::copy_options::overwrite_existing);
+    const std::string path = writableCopy(original, dir);
     std::string dbPath = path, password = GetParam().password;
     Access::SetConnectionInputs({[&] { return dbPath; }, [&] { return password; }});
     const std::string cs = Access::BuildConnectionString();

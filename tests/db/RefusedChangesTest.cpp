@@ -145,8 +145,7 @@ TEST(RefusedChangesFixtures, SystemTablesByFlagOrByName) {
                          Case{"jet4-2003-unicode.mdb", "MSysNameMap"}}) {
         FIXTURE_OR_SKIP(original, c.file);
         TempDir dir;
-        const std::string copy = dir.file(c.file);
-        std::filesystem::copy_file(original, copy);
+        const std::string copy = writableCopy(original, dir.path);
         const std::string before = bytesOf(copy);
         {
             ADODB::Connection cn;

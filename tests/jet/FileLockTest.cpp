@@ -1,6 +1,7 @@
 #include "jet/file/FileLock.h"
 #include "jet/base/Error.h"
 #include "jet/format/Names.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -45,18 +46,36 @@ TEST(FileLock, OneWriterAtATime) {
 }
 
 TEST(FileLock, RefusesFilesAccessHasOpenAndReadOnlyFiles) {
-    EXPECT_EQ(jet::FileLock::accessLockFileOf("/d/People.ACCDB"), "/d/People.laccdb");
-    EXPECT_EQ(jet::FileLock::accessLockFileOf("/d/old.mdb"), "/d/old.ldb");
-
-    TempFile db(".accdb");
-    {
-        TempFile lockFile(".laccdb");
-        EXPECT_NE(lockError(db.path).find("open in Microsoft Access"), std::string::npos);
+    testsupport::TempDir dir;
+    const std::string accdb = dir.file("People.accdb"), mdb = dir.file("OLD.MDB");
+    std::ofstream(accdb) << "data";
+    std::ofstream(mdb) << "data";
+    // Access's lock file beside the database, its name in any case.
+    for (const auto& [db, lockName] :
+         std::vector<std::pair<std::string, std::string>>{{accdb, "People.laccdb"},
+                                                          {accdb, "PEOPLE.LACCDB"},
+                                                          {accdb, "people.Laccdb"},
+                                                          {mdb, "old.ldb"},
+                                                          {mdb, "OLD.LDB"}}) {
+        const std::string lockFile = dir.file(lockName);
+        std::ofstream(lockFile) << "";
+        EXPECT_NE(lockError(db).find("open in Microsoft Access"), std::string::npos) << lockName;
+        std::filesystem::remove(lockFile);
+    }
+    // The other kind's lock file, or one of another base name, is not this database's.
+    for (const char* other : {"People.ldb", "Peoples.laccdb", "OLD.laccdb"}) {
+        std::ofstream(dir.file(other)) << "";
+        EXPECT_EQ(lockError(accdb), "") << other;
+        EXPECT_EQ(lockError(mdb), "") << other;
     }
     EXPECT_NE(lockError("/no/such/dir/x.mdb").find("cannot open"), std::string::npos);
-    ::chmod(db.path.c_str(), 0444);
-    if (::geteuid() == 0) GTEST_SKIP() << "running as root, which may write read-only files";
-    EXPECT_NE(lockError(db.path).find("read-only"), std::string::npos);
+    // No write bit: read-only, also for root, who could write it anyway.
+    for (mode_t mode : {0444, 0400, 0000, 0555}) {
+        ::chmod(accdb.c_str(), mode);
+        EXPECT_NE(lockError(accdb).find("read-only"), std::string::npos) << std::oct << mode;
+    }
+    ::chmod(accdb.c_str(), 0644);
+    EXPECT_EQ(lockError(accdb), "");
 }
 
 TEST(Names, AccessRulesForNames) {

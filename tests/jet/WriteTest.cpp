@@ -57,18 +57,20 @@ TEST(WriteSession, RefusesWhatItCannotChangeSafely) {
     std::ofstream(dir.file("p.ldb")) << "";
     EXPECT_NE(errorOf([&] { DatabaseWriter w(db); }).find("lock file"), std::string::npos);
     std::filesystem::remove(dir.file("p.ldb"));
-    if (::geteuid() != 0) {
-        ::chmod(db.c_str(), 0444);
-        EXPECT_NE(errorOf([&] { DatabaseWriter w(db); }).find("read-only"), std::string::npos);
-        ::chmod(db.c_str(), 0644);
-    }
+    ::chmod(db.c_str(), 0444); // refused also to root, who could write it
+    EXPECT_NE(errorOf([&] { DatabaseWriter w(db); }).find("read-only"), std::string::npos);
+    ::chmod(db.c_str(), 0644);
     if (std::string jet3 = fixture("jet3-97-basic.mdb"); !jet3.empty()) {
         std::filesystem::copy_file(jet3, dir.file("old.mdb"));
+        std::filesystem::permissions(dir.file("old.mdb"), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
         EXPECT_NE(errorOf([&] { DatabaseWriter w(dir.file("old.mdb")); }).find("Access 97"),
                   std::string::npos);
     }
     if (std::string enc = fixture("ace14-2010-agile-password.accdb"); !enc.empty()) {
         std::filesystem::copy_file(enc, dir.file("enc.accdb"));
+        std::filesystem::permissions(dir.file("enc.accdb"), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
         EXPECT_NE(errorOf([&] { DatabaseWriter w(dir.file("enc.accdb")); }).find("Office encryption"),
                   std::string::npos);
     }
@@ -493,6 +495,7 @@ TEST(DropColumn, RefusedForIndexedColumnsAndRelationships) {
     TempDir dir;
     const std::string db = dir.file("x.mdb");
     std::filesystem::copy_file(src, db);
+    std::filesystem::permissions(db, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     auto original = bytesOf(db);
     DatabaseWriter w(db);
     auto def = w.table("Table1");
@@ -541,6 +544,8 @@ TEST(WriteFixtures, EveryKindOfWriteReadsTheSameInEveryReader) {
         const std::string db =
             dir.file(std::string("copy") + std::filesystem::path(name).extension().string());
         std::filesystem::copy_file(src, db);
+        std::filesystem::permissions(db, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add); // fixtures are read-only
         std::vector<std::string> tables;
         {
             auto reader = jet::Database::open(db, options);

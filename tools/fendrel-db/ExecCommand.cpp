@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -56,6 +57,10 @@ int execOne(const std::string& file, const std::string& sql, const std::string& 
 int execFile(const std::string& file, const std::string& script, const std::string& password) {
     std::ifstream in;
     if (script != "-") {
+        if (const std::string why = scriptRefusal(script); !why.empty()) {
+            std::cerr << "fendrel-db: " << why << "\n";
+            return 1;
+        }
         in.open(script);
         if (!in) {
             std::cerr << "fendrel-db: cannot read " << script << "\n";
@@ -86,6 +91,13 @@ int execFile(const std::string& file, const std::string& script, const std::stri
 }
 
 } // namespace
+
+std::string scriptRefusal(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec || status.type() == std::filesystem::file_type::regular) return ""; // missing: said on opening
+    return path + " is not a regular file, so it is not read as a script";
+}
 
 bool isExecCommand(const std::string& command) {
     return command == "exec" || command == "exec-file";

@@ -11,6 +11,9 @@
 namespace fendrel_db {
 
 bool isExecCommand(const std::string& command);
+// Why `path` cannot be read as a script of statements (it is a directory, a FIFO, a device...), or
+// "" when it may: only a regular file is opened, so nothing waits on a FIFO or reads without end.
+std::string scriptRefusal(const std::string& path);
 // `args` are the command's own arguments (the statement, or the script's name).
 int runExecCommand(const std::string& command, const std::string& file, const std::vector<std::string>& args,
                    const std::string& password);

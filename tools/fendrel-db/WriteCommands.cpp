@@ -1,5 +1,7 @@
 #include "WriteCommands.h"
 
+#include "ExecCommand.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -146,6 +148,7 @@ int runWriteCommand(const std::string& file, const std::vector<std::string>& arg
         } else if (args[1] == "-") {
             return runScript(w, std::cin);
         } else {
+            if (const std::string why = scriptRefusal(args[1]); !why.empty()) throw jet::Error(why);
             std::ifstream in(args[1]);
             if (!in) throw jet::Error(args[1] + ": cannot open the script");
             return runScript(w, in);
