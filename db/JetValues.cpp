@@ -61,7 +61,7 @@ jet::Value toJetValue(const Variant& value, const jet::Column& column) {
 
 int adoTypeOf(const jet::Column& column) {
     using T = jet::ColumnType;
-    switch (column.type) {
+    switch (column.valueType()) {
     case T::Boolean:
         return ADODB::adBoolean;
     case T::Byte:

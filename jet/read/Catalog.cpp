@@ -32,6 +32,25 @@ std::string tableTypeOf(int type, std::uint32_t flags) {
     }
 }
 
+std::vector<std::uint8_t> readObjectProperties(Pager& pager, unsigned codePage, std::int32_t id) {
+    TableDef def = readTableDef(pager, CatalogTablePage, codePage);
+    const Column* idColumn = def.find("Id");
+    const Column* propColumn = def.find("LvProp");
+    if (!idColumn || !propColumn) return {};
+    const auto idAt = static_cast<std::size_t>(idColumn - def.columns.data());
+    const auto propAt = static_cast<std::size_t>(propColumn - def.columns.data());
+    TableScan scan(pager, def, codePage);
+    std::vector<FieldBytes> fields;
+    Value v;
+    while (scan.nextFields(fields)) {
+        decodeValue(pager, *idColumn, fields[idAt], codePage, v);
+        if (v.kind != Value::Kind::Integer || v.integer != id) continue;
+        decodeValue(pager, *propColumn, fields[propAt], codePage, v);
+        return v.kind == Value::Kind::Binary ? v.bytes : std::vector<std::uint8_t>{};
+    }
+    return {};
+}
+
 std::vector<CatalogEntry> readCatalog(Pager& pager, unsigned codePage) {
     TableDef def = readTableDef(pager, CatalogTablePage, codePage);
     auto column = [&](const char* name) -> int {

@@ -45,6 +45,9 @@ bool isSystemTable(const CatalogEntry& entry);
 // table-like (forms, reports, action queries, ...).
 std::string tableTypeOf(int type, std::uint32_t flags);
 
+// The property blob (LvProp) of the object with this id; empty when it has none.
+std::vector<std::uint8_t> readObjectProperties(Pager& pager, unsigned codePage, std::int32_t id);
+
 // Reads the table-like objects in catalog (storage) order.
 std::vector<CatalogEntry> readCatalog(Pager& pager, unsigned codePage);
 

@@ -1,6 +1,7 @@
 #include "jet/read/Database.h"
 
 #include "jet/format/NameMatch.h"
+#include "jet/read/Properties.h"
 
 #include <new>
 
@@ -85,7 +86,30 @@ std::shared_ptr<const TableDef> Database::table(const std::string& name) {
         throw Corrupt(path_ + ": damaged or not an Access database: table \"" + name +
                       "\" has no definition page");
     auto id = static_cast<std::uint32_t>(found->id);
-    return guarded([&] { return std::make_shared<const TableDef>(readTableDef(*pager_, id, codePage())); });
+    return guarded([&] {
+        TableDef def = readTableDef(*pager_, id, codePage());
+        applyResultTypes(def, found->id);
+        return std::make_shared<const TableDef>(std::move(def));
+    });
+}
+
+void Database::applyResultTypes(TableDef& def, std::int32_t id) {
+    bool any = false;
+    for (const auto& c : def.columns)
+        any = any || c.calculated();
+    if (!any) return;
+    // The table's properties are read only for a table that has calculated columns.
+    const std::vector<std::uint8_t> blob = readObjectProperties(*pager_, codePage(), id);
+    const auto maps = parseProperties(ByteView(blob.data(), blob.size()), format(), codePage());
+    for (auto& c : def.columns) {
+        if (!c.calculated()) continue;
+        for (const auto& map : maps) {
+            if (!sameNameIgnoringCase(map.name, c.name)) continue;
+            const PropertyValue* result = map.find("ResultType");
+            if (result && !result->bytes.empty() && isKnownColumnType(result->bytes[0]))
+                c.resultType = static_cast<ColumnType>(result->bytes[0]);
+        }
+    }
 }
 
 RowReader Database::rows(const std::string& name) {

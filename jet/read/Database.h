@@ -67,6 +67,8 @@ public:
 
 private:
     Database(std::string path, Header header, std::unique_ptr<Pager> pager);
+    // Gives each calculated column the type of its stored result, from the table's properties.
+    void applyResultTypes(TableDef& def, std::int32_t id);
 
     std::string path_;
     Header header_;

@@ -4,6 +4,7 @@
 // offset is checked against the joined bytes.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,17 @@ struct Column {
     std::uint32_t sortOrder = 0;
     std::int32_t complexId = 0; // ACE complex columns
     std::size_t blockIndex = 0; // position of its block in the definition
+    // A calculated column's stored result is of this type (its ResultType property), which may
+    // differ from the declared one: a Double column holding a Currency result, a Text one a Memo.
+    std::optional<ColumnType> resultType;
 
     bool fixed() const { return flags & column_flag::Fixed; }
     bool nullable() const { return flags & column_flag::Nullable; }
     bool autoNumber() const { return flags & (column_flag::AutoLong | column_flag::AutoGuid); }
     bool compressedUnicode() const { return extFlags & 0x01; }
     bool calculated() const { return extFlags & 0xC0; }
+    // The type its values are read as: the result type of a calculated column, else its own.
+    ColumnType valueType() const { return calculated() && resultType ? *resultType : type; }
     // Bytes a fixed column takes in the row.
     std::size_t fixedSize() const;
 };

@@ -157,8 +157,9 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
     const Format& f = pager.format();
     ByteView b = field.bytes;
     std::uint8_t widened[64];
+    const ColumnType type = c.valueType();
     if (c.calculated()) {
-        if (c.type == ColumnType::Memo) {
+        if (type == ColumnType::Memo) {
             std::vector<std::uint8_t> raw = readLongValue(pager, b);
             ByteView inner = unwrapCalculated(ByteView(raw.data(), raw.size()));
             out.kind = K::Text;
@@ -166,23 +167,23 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
             return;
         }
         b = unwrapCalculated(b);
-        if (b.empty()) { // no result stored
+        if (b.empty() && type != ColumnType::Text) { // no result stored
             out.kind = K::Null;
             return;
         }
-        if (c.type == ColumnType::Boolean) {
+        if (type == ColumnType::Boolean) {
             out.kind = K::Boolean;
-            out.boolean = b.size() > 0 && b.u8(0) != 0;
+            out.boolean = b.u8(0) != 0;
             return;
         }
-        if (c.type == ColumnType::Decimal) {
+        if (type == ColumnType::Decimal) {
             out.kind = K::Decimal;
             out.text = calculatedDecimal(b);
             return;
         }
-        // Access may store a result narrower than the column's type (a Yes/No result in an
-        // Integer column): widen it, extending the sign.
-        std::size_t want = fixedSizeOf(c.type);
+        // Access may store a result narrower than its type (a Yes/No result in an Integer
+        // column): widen it, extending the sign.
+        std::size_t want = fixedSizeOf(type);
         if (want && b.size() < want && b.size() > 0) {
             std::uint8_t fill = (b.u8(b.size() - 1) & 0x80) ? 0xFF : 0x00;
             for (std::size_t k = 0; k < want; ++k)
@@ -191,7 +192,7 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
         }
     }
     // Fixed-size values must have their bytes (Extended Date/Time is read up to its NUL).
-    if (std::size_t n = fixedSizeOf(c.type); n && c.type != ColumnType::ExtDateTime && b.size() < n)
+    if (std::size_t n = fixedSizeOf(type); n && type != ColumnType::ExtDateTime && b.size() < n)
         corrupt("value of column " + c.name + " is " + std::to_string(b.size()) + " bytes, needs " +
                 std::to_string(n));
     auto whole = [&](K kind, std::int64_t v) {
@@ -202,7 +203,7 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
         out.kind = kind;
         out.real = v;
     };
-    switch (c.type) {
+    switch (type) {
     case ColumnType::Boolean:
         break;
     case ColumnType::Byte:

@@ -1,0 +1,85 @@
+#include "jet/read/Properties.h"
+
+#include <cstring>
+
+#include "jet/base/Error.h"
+#include "jet/format/NameMatch.h"
+#include "jet/format/Text.h"
+
+namespace jet {
+
+namespace {
+
+constexpr std::uint16_t kNamesChunk = 0x80;
+
+std::string text(ByteView b, const Format& f, unsigned codePage) {
+    return f.jet3 ? decodeCodePage(b.data(), b.size(), codePage) : decodeUcs2(b.data(), b.size());
+}
+
+// A u16 length and the text that follows, at `at`, which moves past it.
+std::string lengthAndText(ByteView b, std::size_t& at, const Format& f, unsigned codePage) {
+    const std::size_t n = b.u16(at);
+    std::string s = text(b.sub(at + 2, n, "property name"), f, codePage);
+    at += 2 + n;
+    return s;
+}
+
+} // namespace
+
+const PropertyValue* PropertyMap::find(const std::string& property) const {
+    for (const auto& v : values)
+        if (sameNameIgnoringCase(v.name, property)) return &v;
+    return nullptr;
+}
+
+std::vector<PropertyMap> parseProperties(ByteView blob, const Format& f, unsigned codePage) {
+    std::vector<PropertyMap> maps;
+    if (blob.empty()) return maps;
+    blob.need(0, 4, "property blob");
+    if (std::memcmp(blob.data(), "MR2", 4) != 0 && std::memcmp(blob.data(), "KKD", 4) != 0)
+        corrupt("a property blob begins with neither MR2 nor KKD");
+    std::vector<std::string> names;
+    for (std::size_t at = 4; at < blob.size();) {
+        const std::size_t length = blob.u32(at);
+        if (length < 6) corrupt("a property chunk of " + std::to_string(length) + " bytes");
+        const std::uint16_t type = blob.u16(at + 4);
+        const ByteView chunk = blob.sub(at + 6, length - 6, "property chunk");
+        at += length;
+        if (type == kNamesChunk) {
+            for (std::size_t p = 0; p < chunk.size();)
+                names.push_back(lengthAndText(chunk, p, f, codePage));
+            continue;
+        }
+        PropertyMap map;
+        std::size_t p = 0;
+        if (!chunk.empty()) {
+            const std::size_t nameBlock = chunk.u32(0);
+            if (nameBlock < 4 || nameBlock > chunk.size()) corrupt("a property map's name lies outside it");
+            if (nameBlock > 6) {
+                std::size_t q = 4;
+                map.name = lengthAndText(chunk.sub(0, nameBlock, "property map name"), q, f, codePage);
+            }
+            p = nameBlock;
+        }
+        while (p < chunk.size()) {
+            const std::size_t entry = chunk.u16(p);
+            if (entry < 8) corrupt("a property entry of " + std::to_string(entry) + " bytes");
+            const ByteView e = chunk.sub(p, entry, "property entry");
+            p += entry;
+            PropertyValue v;
+            v.type = e.u8(3);
+            const std::size_t index = e.u16(4);
+            if (index >= names.size())
+                corrupt("a property names entry " + std::to_string(index) + " of " +
+                        std::to_string(names.size()));
+            v.name = names[index];
+            const ByteView value = e.sub(8, e.u16(6), "property value");
+            v.bytes.assign(value.data(), value.data() + value.size());
+            map.values.push_back(std::move(v));
+        }
+        maps.push_back(std::move(map));
+    }
+    return maps;
+}
+
+} // namespace jet
