@@ -24,8 +24,8 @@ WhereForm WhereFormOf(int adoType) {
         return WhereForm::Bare;
     case 7:   // Date/Time
     case 133: // date
-    case 135: // time stamp
         return WhereForm::Date;
+    // Extended Date/Time (135) is read, and compared, as the text it is stored as: quoted.
     default:
         return WhereForm::Quoted;
     }

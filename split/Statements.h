@@ -14,8 +14,9 @@ enum class WhereForm {
     Date,   // #...#, with "." made "/"
 };
 
-// Numbers (ADO 2, 3, 4, 5, 6, 14, 16 to 21, 131, 139) and Yes/No (11) are bare; Date/Time (7, 133,
-// 135) takes the # form; the others are quoted.
+// Numbers (ADO 2, 3, 4, 5, 6, 14, 16 to 21, 131, 139) and Yes/No (11) are bare; Date/Time (7, 133)
+// takes the # form; the others are quoted, Extended Date/Time (135) among them, since the data layer
+// reads it as the text it is stored as and compares it as that text.
 WhereForm WhereFormOf(int adoType);
 
 // label + the decimal number j: SPLITCOLUMN1.

@@ -61,9 +61,13 @@ void printSummary(const split::Inputs& in, const split::Result& r, double second
         std::printf("the split was refused; nothing was changed\n");
         break;
     case split::Outcome::Stopped:
-        std::printf("the split stopped before its end (%lld statements executed, all of them in the file); "
-                    "run it again to complete it\n",
-                    static_cast<long long>(r.statementsSent));
+        if (r.statementsSent == 0)
+            std::printf("the split stopped before its end; nothing was changed\n");
+        else
+            std::printf(
+                "the split stopped before its end (%lld statements executed, all of them in the file); "
+                "run it again to complete it\n",
+                static_cast<long long>(r.statementsSent));
         break;
     case split::Outcome::Busy:
         break;
@@ -130,9 +134,14 @@ int main(int argc, char** argv) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (dryRun) {
         std::printf("dry run: nothing was changed\n");
-        if (r.outcome != split::Outcome::Stopped) fendrel_split::PrintPreview(stdout, r.preview);
-        std::printf(r.failures ? "refusals: %lld (above)\n" : "refusals: none\n",
-                    static_cast<long long>(r.failures));
+        if (r.outcome == split::Outcome::Stopped)
+            std::printf("the database could not be read (above)\n");
+        else
+            fendrel_split::PrintPreview(stdout, r.preview);
+        if (r.outcome == split::Outcome::Refused)
+            std::printf("refusals: %lld (above)\n", static_cast<long long>(r.failures));
+        else if (r.outcome == split::Outcome::Completed)
+            std::printf("refusals: none\n");
     } else {
         printSummary(in, r, seconds);
     }
