@@ -1,9 +1,10 @@
 // fendrel-make-table: writes a database with one table of N rows of realistic values (names with
 // spaces, addresses with commas, notes with line breaks, numbers, dates, some nulls, values that
 // repeat) and prints how long that took and how large the file is. The benchmarks use it to make
-// their input; the same seed gives the same rows.
+// their input; the same seed gives the same rows. With --shared K, K of the rows, spread evenly,
+// hold one and the same Address (the others as before).
 //
-//   fendrel-make-table [--format mdb|accdb] [--seed N] FILE ROWS
+//   fendrel-make-table [--format mdb|accdb] [--seed N] [--shared K] FILE ROWS
 
 #include <chrono>
 #include <cstdio>
@@ -55,7 +56,7 @@ jet::Value real(double d, jet::Value::Kind k = jet::Value::Kind::Double) {
 }
 
 int usage() {
-    std::cerr << "usage: fendrel-make-table [--format mdb|accdb] [--seed N] FILE ROWS\n";
+    std::cerr << "usage: fendrel-make-table [--format mdb|accdb] [--seed N] [--shared K] FILE ROWS\n";
     return 2;
 }
 
@@ -64,7 +65,7 @@ int usage() {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     jet::CreateOptions options;
-    std::uint64_t seed = 1;
+    std::uint64_t seed = 1, shared = 0;
     while (args.size() > 2 && args[0].rfind("--", 0) == 0) {
         if (args[0] == "--format" && args[1] == "mdb")
             options.version = jet::Version::Jet4;
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
             options.version = jet::Version::Ace12;
         else if (args[0] == "--seed")
             seed = std::stoull(args[1]);
+        else if (args[0] == "--shared")
+            shared = std::stoull(args[1]);
         else
             return usage();
         args.erase(args.begin(), args.begin() + 2);
@@ -84,6 +87,7 @@ int main(int argc, char** argv) {
     } catch (...) {
         return usage();
     }
+    if (shared > rows) return usage();
     using T = jet::ColumnType;
     std::vector<jet::ColumnSpec> columns = {
         {"ID", T::Long},        {"FullName", T::Text, 100}, {"Address", T::Text, 255},
@@ -106,6 +110,8 @@ int main(int argc, char** argv) {
                          ? jet::Value{}
                          : text(std::to_string(1 + r.below(250)) + " " + kStreets[r.below(10)] + ", Flat " +
                                 std::to_string(1 + r.below(40)) + ", " + kCities[r.below(10)]);
+            if (shared && i % (rows / shared) == 0 && i / (rows / shared) < shared)
+                row[2] = text("1 Main Road, Flat 1, London");
             row[3] = text(kCities[r.below(10)]);
             row[4] = r.below(4) == 0 ? jet::Value{} : text(kNotes[r.below(6)]);
             row[5] = r.below(8) == 0 ? jet::Value{} : real(0, jet::Value::Kind::Currency);
