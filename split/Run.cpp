@@ -228,9 +228,9 @@ private:
     // Everything that would make the run fail half-way, told before anything changes.
     void check() {
         const int columns = static_cast<int>(std::min<std::size_t>(columns_, MaxColumns + 1));
-        if (refusals_ == 0)
+        if (IsPlainName(in_.label)) {
+            // The characters were told at the start; the length needs the number of columns.
             if (auto why = LabelRefusal(in_.label, columns)) refuse(*why);
-        if (IsPlainName(in_.label))
             for (int j = 1; j <= columns; ++j)
                 if (db::sameName(ColumnName(in_.label, j), field_)) {
                     refuse("The label '" + in_.label + "' would name the new field " +
@@ -239,6 +239,7 @@ private:
                            "choose another label. Nothing was changed.");
                     break;
                 }
+        }
         if (holdsBytes(result_.preview.fieldType))
             refuse("The field '" + field_ +
                    "' holds binary data (an OLE object or bytes), which cannot be cut into text. Nothing was "
