@@ -42,6 +42,8 @@ TEST(SplitFixtures, RealFilesKeepEveryOriginalValueAndReadBackInMdbReader) {
         TempDir dir;
         const std::string path = dir.file(s.file);
         std::filesystem::copy_file(source, path);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
         const auto before = readTable(path, s.table);
         // Where mdb-reader already reads the untouched file otherwise (calculated columns, dates
         // before 1899 in some files), the result cannot be compared with it.

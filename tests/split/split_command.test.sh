@@ -63,6 +63,7 @@ fi
 fixtures="${FENDREL_SHARED_DIR:-}/fixtures/access"
 if [ -f "$fixtures/jet3-97-basic.mdb" ]; then
     cp "$fixtures/jet3-97-basic.mdb" "$fixtures/ace14-2010-agile-password.accdb" "$tmp/"
+    chmod u+w "$tmp/jet3-97-basic.mdb" "$tmp/ace14-2010-agile-password.accdb" # the originals are read-only
     expect 1 "Access 97 (Jet 3)" -- "$split" "$tmp/jet3-97-basic.mdb" Table1 A
     expect 1 "Access 97 (Jet 3)" -- "$split" "$tmp/jet3-97-basic.mdb" Table1 A --dry-run
     cmp -s "$tmp/jet3-97-basic.mdb" "$fixtures/jet3-97-basic.mdb" || fail "the Access 97 file changed"
