@@ -20,20 +20,20 @@ void DataPageWriter::clear() {
     putU32(page_, f_.dataTdefPage, owner_);
     rows_ = 0;
     top_ = f_.pageSize;
-    putU16(page_, 2, static_cast<std::uint16_t>(freeSpace()));
+    putU16(page_, data_page::FreeSpace, static_cast<std::uint16_t>(freeSpace()));
 }
 
 std::size_t DataPageWriter::freeSpace() const {
-    std::size_t table = f_.dataRowCount + 2 + 2 * std::size_t{rows_};
+    std::size_t table = dataPageSlot(f_, rows_);
     return top_ > table ? top_ - table : 0;
 }
 
 bool DataPageWriter::fits(std::size_t size) const {
-    return rows_ < data_page::MaxRows && freeSpace() >= size + 2;
+    return rows_ < data_page::MaxRows && freeSpace() >= size + data_page::SlotSize;
 }
 
 std::size_t DataPageWriter::largestRow() const {
-    return f_.pageSize - (f_.dataRowCount + 2) - 2;
+    return f_.pageSize - dataPageSlot(f_, 1);
 }
 
 unsigned DataPageWriter::add(const std::uint8_t* row, std::size_t size, std::uint16_t flags) {
@@ -42,9 +42,9 @@ unsigned DataPageWriter::add(const std::uint8_t* row, std::size_t size, std::uin
     top_ -= size;
     std::copy(row, row + size, page_.begin() + static_cast<std::ptrdiff_t>(top_));
     unsigned index = rows_++;
-    putU16(page_, f_.dataRowCount + 2 + 2 * std::size_t{index}, static_cast<std::uint16_t>(top_ | flags));
+    putU16(page_, dataPageSlot(f_, index), static_cast<std::uint16_t>(top_ | flags));
     putU16(page_, f_.dataRowCount, static_cast<std::uint16_t>(rows_));
-    putU16(page_, 2, static_cast<std::uint16_t>(freeSpace()));
+    putU16(page_, data_page::FreeSpace, static_cast<std::uint16_t>(freeSpace()));
     return index;
 }
 

@@ -6,16 +6,10 @@
 #include <cstdint>
 
 #include "jet/base/ByteWriter.h"
+#include "jet/format/DataPage.h"
 #include "jet/format/Format.h"
 
 namespace jet {
-
-namespace data_page {
-// A page holds at most this many rows: row numbers are one byte in every pointer.
-inline constexpr unsigned MaxRows = 255;
-// The owner field of long-value pages: the ASCII letters "LVAL".
-inline constexpr std::uint32_t LongValueOwner = 0x4C41564C;
-} // namespace data_page
 
 class DataPageWriter {
 public:

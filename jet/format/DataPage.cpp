@@ -6,7 +6,7 @@ namespace jet {
 
 unsigned dataPageRowCount(const Format& f, ByteView page) {
     unsigned n = page.u16(f.dataRowCount);
-    if (f.dataRowCount + 2 + 2 * std::size_t{n} > page.size())
+    if (dataPageSlot(f, n) > page.size())
         corrupt("data page claims " + std::to_string(n) + " rows, more than fit its offset table");
     return n;
 }
@@ -16,14 +16,12 @@ RowSlot dataPageRow(const Format& f, ByteView page, unsigned index) {
     if (index >= count)
         corrupt("row " + std::to_string(index) + " asked of a data page with " + std::to_string(count) +
                 " rows");
-    std::size_t table = f.dataRowCount + 2;
-    std::uint16_t raw = page.u16(table + 2 * std::size_t{index});
+    std::uint16_t raw = page.u16(dataPageSlot(f, index));
     RowSlot s;
     s.flags = raw & static_cast<std::uint16_t>(~row_slot::OffsetMask);
     s.start = raw & row_slot::OffsetMask;
-    s.end = index == 0 ? page.size() : (page.u16(table + 2 * std::size_t{index - 1}) & row_slot::OffsetMask);
-    std::size_t tableEnd = table + 2 * std::size_t{count};
-    s.fits = s.start >= tableEnd && s.start <= s.end && s.end <= page.size();
+    s.end = index == 0 ? page.size() : (page.u16(dataPageSlot(f, index - 1)) & row_slot::OffsetMask);
+    s.fits = s.start >= dataPageSlot(f, count) && s.start <= s.end && s.end <= page.size();
     return s;
 }
 

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "jet/base/Error.h"
-#include "jet/encode/DataPageWriter.h"
 #include "jet/format/DataPage.h"
 
 namespace jet {
@@ -27,12 +26,13 @@ std::size_t dataPageFreeSpace(const Format& f, ByteView page) {
         RowSlot s = dataPageRow(f, page, i);
         lowest -= rowLength(s, i);
     }
-    const std::size_t table = f.dataRowCount + 2 + 2 * std::size_t{n};
+    const std::size_t table = dataPageSlot(f, n);
     return lowest > table ? lowest - table : 0;
 }
 
 bool dataPageTakes(const Format& f, ByteView page, std::size_t size) {
-    return dataPageRowCount(f, page) < data_page::MaxRows && dataPageFreeSpace(f, page) >= size + 2;
+    return dataPageRowCount(f, page) < data_page::MaxRows &&
+           dataPageFreeSpace(f, page) >= size + data_page::SlotSize;
 }
 
 bool rewriteDataPageRow(const Format& f, Bytes& page, unsigned slot, ByteView row, std::uint16_t flags) {
@@ -46,7 +46,7 @@ bool rewriteDataPageRow(const Format& f, Bytes& page, unsigned slot, ByteView ro
     std::size_t total = row.size();
     for (unsigned i = 0; i < n; ++i)
         if (i != slot) total += rowLength(dataPageRow(f, old, i), i);
-    const std::size_t table = f.dataRowCount + 2 + 2 * std::size_t{count};
+    const std::size_t table = dataPageSlot(f, count);
     if (total + table > page.size()) return false;
 
     thread_local Bytes scratch;
@@ -69,11 +69,11 @@ bool rewriteDataPageRow(const Format& f, Bytes& page, unsigned slot, ByteView ro
         }
         at -= len;
         if (len) std::memmove(page.data() + at, src, len);
-        putU16(page, f.dataRowCount + 2 + 2 * std::size_t{i}, static_cast<std::uint16_t>(at | rowFlags));
+        putU16(page, dataPageSlot(f, i), static_cast<std::uint16_t>(at | rowFlags));
     }
     std::memset(page.data() + table, 0, at - table);
     putU16(page, f.dataRowCount, static_cast<std::uint16_t>(count));
-    putU16(page, 2, static_cast<std::uint16_t>(at - table));
+    putU16(page, data_page::FreeSpace, static_cast<std::uint16_t>(at - table));
     return true;
 }
 

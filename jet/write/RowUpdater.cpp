@@ -248,7 +248,7 @@ std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std
         // move later, or copies to release, and would then have to be written both before and
         // after others, forcing the batch out early. Other pages take them in the next batch.
         bool later = inBatch_ && !w_.appended(page);
-        if (page == home || page == current || it->second < size + 2 || later) {
+        if (page == home || page == current || it->second < size + data_page::SlotSize || later) {
             ++it;
             continue;
         }
@@ -265,7 +265,7 @@ void RowUpdater::noteRoom(std::uint32_t page) {
     const Format& f = w_.format();
     PageRef p = w_.peek(page);
     ByteView v = p->view();
-    std::size_t free = v.u16(2);
+    std::size_t free = v.u16(data_page::FreeSpace);
     if (free < kUsefulRoom || dataPageRowCount(f, v) >= data_page::MaxRows) {
         room_.erase(page);
         return;
