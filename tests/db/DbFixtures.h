@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "support/Fixtures.h"
+
 // A copy of a fixture that may be opened for changing (the fixtures themselves are read-only).
 inline std::string writableCopy(const std::string& original, const std::filesystem::path& dir) {
     const auto copy = dir / std::filesystem::path(original).filename();
@@ -14,5 +16,5 @@ inline std::string writableCopy(const std::string& original, const std::filesyst
 }
 
 #define FIXTURE_OR_SKIP(var, name)                                                                           \
-    const std::string var = std::string(FENDREL_SHARED_DIR) + "/fixtures/access/" + (name);                  \
+    const std::string var = testsupport::accessFixture(name);                                                \
     if (!std::filesystem::exists(var)) GTEST_SKIP() << "fixture " << (name) << " is absent (" << var << ")"

@@ -1,7 +1,7 @@
 // libFuzzer entry point that breaks a real database rather than reading arbitrary bytes: the input
 // is a list of 4-byte edits ([page index u8][offset u16][value u8]) applied to the pages a full read
 // of the base file uses. Small inputs reach deep into the reader, where whole-file mutations rarely
-// get. The base file is $FENDREL_FUZZ_BASE, else a fixture.
+// get. The base file is $FENDREL_FUZZ_BASE, else a fixture (from $FENDREL_FIXTURES when it is set).
 
 #include <cstddef>
 #include <cstdint>
@@ -23,8 +23,10 @@ std::size_t pageSize = 4096;
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const char* env = std::getenv("FENDREL_FUZZ_BASE");
-    std::string path = env ? env : FENDREL_FUZZ_DEFAULT_BASE;
+    std::string path = FENDREL_FUZZ_FIXTURES "/" FENDREL_FUZZ_BASE_NAME;
+    if (const char* fixtures = std::getenv("FENDREL_FIXTURES"))
+        path = std::string(fixtures) + "/access/" FENDREL_FUZZ_BASE_NAME;
+    if (const char* env = std::getenv("FENDREL_FUZZ_BASE")) path = env;
     std::ifstream in(path, std::ios::binary);
     base.assign(std::istreambuf_iterator<char>(in), {});
     if (base.size() < 0x15) {

@@ -8,6 +8,7 @@
 #include "jet/read/Database.h"
 #include "jet/read/Properties.h"
 #include "jet/read/Value.h"
+#include "support/Fixtures.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ std::vector<std::uint8_t> wrapped(const std::vector<std::uint8_t>& data) {
 } // namespace
 
 TEST(Calculated, ValuesReadAsTheirResultType) {
-    const std::string path = std::string(FENDREL_SHARED_DIR) + "/fixtures/access/ace14-2010-calculated.accdb";
+    const std::string path = testsupport::accessFixture("ace14-2010-calculated.accdb");
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "fixture " << path << " is absent";
     auto db = jet::Database::open(path);
     auto def = db->table("Table1");

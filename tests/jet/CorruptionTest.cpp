@@ -15,6 +15,7 @@
 #include "jet/create/DatabaseCreator.h"
 #include "jet/format/DataPage.h"
 #include "jet/read/Database.h"
+#include "support/Fixtures.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -41,7 +42,7 @@ std::vector<std::size_t> probeOffsets(std::size_t pageSize) {
 }
 
 void sweep(const char* name) {
-    const fs::path path = fs::path(FENDREL_SHARED_DIR) / "fixtures/access" / name;
+    const fs::path path = testsupport::accessFixture(name);
     if (!fs::exists(path)) GTEST_SKIP() << "fixture " << path << " is absent";
     const Bytes original = slurp(path);
     ASSERT_EQ(fuzz::readAll(original.data(), original.size()), "") << "the intact file must read";

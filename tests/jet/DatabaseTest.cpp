@@ -10,6 +10,7 @@
 
 #include "jet/crypt/Rc4.h"
 #include "jet/read/Database.h"
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ TEST(Open, DamagedAndForeignFilesGiveErrorsNamingTheFile) {
 }
 
 std::string fixture(const char* name) {
-    return std::string(FENDREL_SHARED_DIR) + "/fixtures/access/" + name;
+    return testsupport::accessFixture(name);
 }
 
 #define NEED_FIXTURE(path)                                                                                   \

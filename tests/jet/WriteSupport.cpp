@@ -102,8 +102,8 @@ std::string dataPageProblems(const std::string& path) {
 }
 
 std::string fixture(const std::string& name) {
-    std::filesystem::path p = std::filesystem::path(FENDREL_SHARED_DIR) / "fixtures" / "access" / name;
-    return std::filesystem::exists(p) ? p.string() : "";
+    std::string p = testsupport::accessFixture(name);
+    return std::filesystem::exists(p) ? p : "";
 }
 
 namespace {

@@ -10,6 +10,7 @@
 
 #include "jet/create/DatabaseCreator.h"
 #include "jet/write/DatabaseWriter.h"
+#include "support/Fixtures.h"
 #include "support/TempDir.h"
 
 namespace writetest {

@@ -492,7 +492,7 @@ TEST(DropColumn, OthersKeepTheirPlacesAndANewColumnNeverSeesOldBytes) {
 
 TEST(DropColumn, RefusedForIndexedColumnsAndRelationships) {
     std::string src = fixture("jet4-2003-index-pk.mdb");
-    if (src.empty()) GTEST_SKIP() << "../shared/fixtures/access is absent";
+    if (src.empty()) GTEST_SKIP() << "the fixtures are absent (" << testsupport::fixturesDir() << ")";
     TempDir dir;
     const std::string db = dir.file("x.mdb");
     std::filesystem::copy_file(src, db);
@@ -519,7 +519,8 @@ TEST(DropColumn, RefusedForIndexedColumnsAndRelationships) {
 }
 
 TEST(WriteFixtures, EveryKindOfWriteReadsTheSameInEveryReader) {
-    if (fixture("jet4-2000-basic.mdb").empty()) GTEST_SKIP() << "../shared/fixtures/access is absent";
+    if (fixture("jet4-2000-basic.mdb").empty())
+        GTEST_SKIP() << "the fixtures are absent (" << testsupport::fixturesDir() << ")";
     if (!haveCheckers()) GTEST_SKIP() << "needs python3, mdbtools and tests/oracle/node_modules";
     const std::vector<std::pair<std::string, std::string>> files{{"jet4-2000-basic.mdb", ""},
                                                                  {"jet4-2000-deleted-columns.mdb", ""},

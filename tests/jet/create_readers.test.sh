@@ -4,7 +4,8 @@
 # supported type, an ACE 12 file with memos of 0 to 100,000 characters in text that compresses and
 # text that cannot. Also the command's refusals: an existing file, and bad descriptions, whose
 # errors name the table, column or row and leave no file.
-# Each reference is skipped when it is not installed; the engine's own checks always run.
+# The engine's own checks always run; when a reference is not installed its checks are left out and
+# the whole check counts as skipped (exit 77), not passed.
 set -uo pipefail
 
 bin=${FENDREL_BIN:-build/bin}/fendrel-db
@@ -184,4 +185,5 @@ bad '{"format":"mdb","tables":[' 'JSON'
 "$bin" --password "Zoë's pass" "$tmp/every.mdb" rows People | tail -1 | grep -q '^{"ID":4,' || fail "no AutoNumber 4 in the last row"
 
 ((failures == 0)) || { echo "$failures failure(s)"; exit 1; }
+((have_oracle && have_mdbtools)) || { echo "skip: the engine's checks passed, but not every reader was there"; exit 77; }
 echo "ok"
