@@ -2,7 +2,8 @@
 # fendrel-split's command line: help, usage errors (exit 2, naming the bad argument), a dry run that
 # leaves the file byte for byte as it was, a refusal (exit 1, the file unchanged), a real split read
 # back by mdb-reader, and, when the real Access files are at hand, an Access 97 file and an
-# Office-encrypted one refused before anything changes.
+# Office-encrypted one refused before anything changes. Without mdb-reader the check counts as
+# skipped (exit 77) once the rest has held.
 set -uo pipefail
 split="${FENDREL_BIN:-}/fendrel-split"
 db="${FENDREL_BIN:-}/fendrel-db"
@@ -58,9 +59,10 @@ if [ -d "${FENDREL_ORACLE_DIR:-}/node_modules/mdb-reader" ] && command -v node >
         fail "mdb-reader reads the split table otherwise"
 else
     echo "mdb-reader is not installed: the result was not read back by it"
+    oracle_missing=1
 fi
 
-fixtures="${FENDREL_SHARED_DIR:-}/fixtures/access"
+fixtures="${FENDREL_FIXTURES:-${FENDREL_FIXTURES_DEFAULT:-../shared/fixtures}}/access"
 if [ -f "$fixtures/jet3-97-basic.mdb" ]; then
     cp "$fixtures/jet3-97-basic.mdb" "$fixtures/ace14-2010-agile-password.accdb" "$tmp/"
     chmod u+w "$tmp/jet3-97-basic.mdb" "$tmp/ace14-2010-agile-password.accdb" # the originals are read-only
@@ -75,4 +77,5 @@ else
 fi
 
 [ "$failures" -eq 0 ] || exit 1
+[ -z "${oracle_missing:-}" ] || { echo "skip: every other check held, but mdb-reader did not read the result"; exit 77; }
 echo "fendrel-split: every check held"
