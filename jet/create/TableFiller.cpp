@@ -49,13 +49,13 @@ void TableFiller::append(const std::vector<Value>& values) {
                     n.kind = Value::Kind::Integer;
                     n.integer = std::int64_t{def_.nextAutoNumber} + 1;
                 }
-                fields_[i] = encodeField(c, n, nullptr);
+                fields_[i] = encodeField(f_, def_.codePage, c, n, nullptr);
                 auto used = static_cast<std::int32_t>(
                     ByteView(fields_[i].bytes.data(), fields_[i].bytes.size()).u32(0));
                 if (used > 0 && static_cast<std::uint32_t>(used) > def_.nextAutoNumber)
                     def_.nextAutoNumber = static_cast<std::uint32_t>(used);
             } else {
-                fields_[i] = encodeField(c, values[i], nullptr);
+                fields_[i] = encodeField(f_, def_.codePage, c, values[i], nullptr);
             }
         } catch (const Error& e) {
             throw Error(where + ", column \"" + def_.columns[i].name + "\": " + e.what());
@@ -67,9 +67,9 @@ void TableFiller::append(const std::vector<Value>& values) {
         --longColumns;
         bool room = estimate + long_value::FieldSize + long_value_limits::MaxInline +
                         long_value::FieldSize * longColumns <=
-                    MaxRowSize;
+                    maxRowSize(f_);
         try {
-            fields_[i] = encodeField(def_.columns[i], values[i], longValues_[i].get(), room);
+            fields_[i] = encodeField(f_, def_.codePage, def_.columns[i], values[i], longValues_[i].get(), room);
         } catch (const Error& e) {
             throw Error(where + ", column \"" + def_.columns[i].name + "\": " + e.what());
         }

@@ -5,6 +5,7 @@
 
 #include "jet/base/Error.h"
 #include "jet/encode/ValueParse.h"
+#include "jet/format/CodePage.h"
 #include "jet/format/TextEncoder.h"
 
 namespace jet {
@@ -45,9 +46,28 @@ std::u16string text(const Column& c, const Value& v) {
     return utf16FromUtf8(v.text);
 }
 
+// Jet3 text: bytes in the code page, as many as the column's length at most.
+Bytes codePageText(const Column& c, const Value& v, unsigned codePage, bool limited) {
+    if (v.kind != K::Text) mismatch(c, "text");
+    const unsigned cp = c.codePage ? c.codePage : codePage;
+    Bytes b = encodeCodePage(v.text, cp);
+    if (limited && b.size() > c.length) {
+        std::size_t chars = 0;
+        for (char ch : v.text)
+            chars += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+        if (chars > c.length)
+            throw Error("the text of " + std::to_string(chars) + " characters is longer than the column's " +
+                        std::to_string(c.length));
+        throw Error("the text takes " + std::to_string(b.size()) + " bytes in code page " + codePageName(cp) +
+                    ", more than the column's " + std::to_string(c.length));
+    }
+    return b;
+}
+
 } // namespace
 
-FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longValues, bool inlineAllowed) {
+FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, const Value& v,
+                       LongValueWriter* longValues, bool inlineAllowed) {
     FieldValue out;
     if (v.kind == K::Null) {
         if (c.type == ColumnType::Boolean) out.null = false; // No
@@ -128,6 +148,10 @@ FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longVal
         return out;
     }
     case ColumnType::Text: {
+        if (f.jet3) {
+            b = codePageText(c, v, codePage, true);
+            return out;
+        }
         std::u16string u = text(c, v);
         if (u.size() > c.length / 2u)
             throw Error("the text of " + std::to_string(u.size()) +
@@ -149,10 +173,15 @@ FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longVal
         return out;
     }
     case ColumnType::Memo: {
-        std::u16string u = text(c, v);
-        // Access compresses memo text only while it is short; longer text is stored as it is.
-        constexpr std::size_t compressUpTo = 1024;
-        Bytes data = encodeJet4Text(u, c.compressedUnicode() && u.size() <= compressUpTo);
+        Bytes data;
+        if (f.jet3) {
+            data = codePageText(c, v, codePage, false);
+        } else {
+            std::u16string u = text(c, v);
+            // Access compresses memo text only while it is short; longer text is stored as it is.
+            constexpr std::size_t compressUpTo = 1024;
+            data = encodeJet4Text(u, c.compressedUnicode() && u.size() <= compressUpTo);
+        }
         if (!longValues) throw Error("internal error: no long-value writer for column " + c.name);
         b = longValues->store(data, inlineAllowed);
         return out;

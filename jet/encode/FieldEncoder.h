@@ -10,10 +10,12 @@
 
 namespace jet {
 
-// Encodes `v` for column `c`. Memo and OLE values are written through `longValues` (null for
-// tables without such columns), inline in the row only when `inlineAllowed` and short. Throws
-// Error saying why a value does not fit the column.
-FieldValue encodeField(const Column& c, const Value& v, LongValueWriter* longValues,
-                       bool inlineAllowed = true);
+// Encodes `v` for column `c` of a table in format `f`. Jet3 text goes into the column's code page,
+// or `codePage` (the database's) when the column names none. Memo and OLE values are written
+// through `longValues` (null for tables without such columns), inline in the row only when
+// `inlineAllowed` and short. Throws Error saying why a value does not fit the column (Unencodable
+// for a character the code page has no bytes for).
+FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, const Value& v,
+                       LongValueWriter* longValues, bool inlineAllowed = true);
 
 } // namespace jet

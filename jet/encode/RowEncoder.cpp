@@ -22,21 +22,63 @@ std::size_t varSlotCount(const TableDef& def) {
     return n;
 }
 
+std::size_t maxRowSize(const Format& f) {
+    return f.jet3 ? MaxJet3RowSize : MaxRowSize;
+}
+
+namespace {
+
+// The Jet3 trailer after the variable data that ends at `end` (the data proper ending at
+// `starts[slots]`): the offsets, one byte each, the end of the data first and the first column's
+// last; the jump table, one entry for each 256 bytes the row reaches past its first, telling the
+// first offset at or past that boundary (the last entry only pads when the trailer itself crosses
+// the boundary); the offset count. Readers take the number of jump entries from the row's length,
+// so the trailer is laid out for the length it makes.
+void appendJet3Trailer(Bytes& row, const std::vector<std::size_t>& starts, std::size_t maskBytes) {
+    const std::size_t slots = starts.size() - 1;
+    const std::size_t end = row.size();
+    std::size_t jumps = 0;
+    while ((end + slots + 1 + jumps + 1 + maskBytes - 1) / 256 > jumps)
+        ++jumps;
+    const std::size_t real = end / 256 < jumps ? jumps - 1 : jumps;
+    for (std::size_t k = slots + 1; k-- > 0;)
+        row.push_back(static_cast<std::uint8_t>(starts[k] & 0xFF));
+    std::vector<std::uint8_t> table(jumps, 0xFF);
+    for (std::size_t j = 0; j < real; ++j) {
+        std::size_t first = slots + 1; // no offset reaches the boundary: an entry no offset matches
+        for (std::size_t k = 0; k <= slots; ++k)
+            if (starts[k] >= 256 * (j + 1)) {
+                first = k;
+                break;
+            }
+        table[j] = static_cast<std::uint8_t>(std::min<std::size_t>(first, 0xFF));
+    }
+    for (std::size_t j = jumps; j-- > 0;)
+        row.push_back(table[j]);
+    row.push_back(static_cast<std::uint8_t>(slots));
+}
+
+} // namespace
+
 Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields,
                 std::size_t minSize) {
-    if (f.jet3) throw Unsupported("writing Access 97 (Jet 3) rows is not supported");
     if (fields.size() != def.columns.size()) throw Error("internal error: a row needs one value per column");
     const std::size_t columnCount = std::max<std::size_t>(def.maxColumns, def.columns.size());
+    if (f.jet3 && columnCount > 0xFF) throw Error("internal error: a Jet3 row counts at most 255 columns");
+    const std::size_t countSize = f.rowCountSize;
     for (const auto& c : def.columns) {
         if (c.number >= columnCount)
             throw Error("internal error: column " + c.name + " is numbered beyond the table");
     }
     const std::size_t maskBytes = (columnCount + 7) / 8;
-    const std::size_t fixedEnd = 2 + fixedAreaSize(def);
+    const std::size_t fixedEnd = countSize + fixedAreaSize(def);
     const std::size_t slots = varSlotCount(def);
 
     Bytes row(fixedEnd, 0);
-    putU16(row, 0, static_cast<std::uint16_t>(columnCount));
+    if (countSize == 1)
+        row[0] = static_cast<std::uint8_t>(columnCount);
+    else
+        putU16(row, 0, static_cast<std::uint16_t>(columnCount));
     Bytes mask(maskBytes, 0);
     auto setBit = [&](std::uint16_t n) { mask[n / 8] |= static_cast<std::uint8_t>(1u << (n % 8)); };
     std::vector<std::size_t> starts(slots + 1, 0);
@@ -56,7 +98,7 @@ Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldVal
                 throw Error("column " + c.name + ": a value of " + std::to_string(v.bytes.size()) +
                             " bytes where " + std::to_string(c.fixedSize()) + " are stored");
             std::copy(v.bytes.begin(), v.bytes.end(),
-                      row.begin() + static_cast<std::ptrdiff_t>(2 + c.fixedOffset));
+                      row.begin() + static_cast<std::ptrdiff_t>(countSize + c.fixedOffset));
         } else {
             bySlot[c.varIndex] = &v;
         }
@@ -68,19 +110,30 @@ Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldVal
         }
         starts[slots] = row.size();
     }
-    const std::size_t trailer = (slots > 0 ? 2 * (slots + 2) : 0) + maskBytes;
-    if (row.size() + trailer < minSize) row.resize(minSize - trailer, 0);
-    if (slots > 0) {
-        if (row.size() + trailer > 0xFFFF) throw Error("row is longer than a page holds");
-        appendU16(row, static_cast<std::uint16_t>(starts[slots]));
-        for (std::size_t k = slots; k-- > 0;)
-            appendU16(row, static_cast<std::uint16_t>(starts[k]));
-        appendU16(row, static_cast<std::uint16_t>(slots));
+    if (f.jet3) {
+        // The trailer's length depends on the row's: pad, then lay it out for the length it makes.
+        const std::size_t trailer = (slots > 0 ? slots + 2 : 0) + maskBytes;
+        if (row.size() + trailer < minSize) row.resize(minSize - trailer, 0);
+        if (slots > 0) {
+            if (starts[slots] > 0xFFFF) throw Error("row is longer than a page holds");
+            appendJet3Trailer(row, starts, maskBytes);
+        }
+        // Padding was counted without jump entries; a longer row than asked for is fine.
+    } else {
+        const std::size_t trailer = (slots > 0 ? 2 * (slots + 2) : 0) + maskBytes;
+        if (row.size() + trailer < minSize) row.resize(minSize - trailer, 0);
+        if (slots > 0) {
+            if (row.size() + trailer > 0xFFFF) throw Error("row is longer than a page holds");
+            appendU16(row, static_cast<std::uint16_t>(starts[slots]));
+            for (std::size_t k = slots; k-- > 0;)
+                appendU16(row, static_cast<std::uint16_t>(starts[k]));
+            appendU16(row, static_cast<std::uint16_t>(slots));
+        }
     }
     row.insert(row.end(), mask.begin(), mask.end());
-    if (row.size() > MaxRowSize)
+    if (row.size() > maxRowSize(f))
         throw Error("the row takes " + std::to_string(row.size()) + " bytes, more than the " +
-                    std::to_string(MaxRowSize) + " a row may take");
+                    std::to_string(maxRowSize(f)) + " a row may take");
     return row;
 }
 

@@ -3,7 +3,8 @@
 // offset, full size even when null), variable data in offset-table order, optional padding, the
 // end-of-data offset, the offsets in reverse, their count, and the null mask (a set bit means
 // "not null"; a Yes/No column's bit is its value). A table without variable-length columns has no
-// offsets, no count and no end-of-data field. Jet 4 and later.
+// offsets, no count and no end-of-data field. Jet3 rows count columns and offsets in one byte each
+// and carry a jump table for offsets past 255.
 
 #include <cstdint>
 #include <vector>
@@ -14,8 +15,10 @@
 
 namespace jet {
 
-// The longest row a page takes (Jet 4 and later).
+// The longest row a page takes (Jet 4 and later; Jet3).
 inline constexpr std::size_t MaxRowSize = 4060;
+inline constexpr std::size_t MaxJet3RowSize = 2012;
+std::size_t maxRowSize(const Format& f);
 
 // One column's value as stored: its bytes (fixed: exactly the column's size; variable: any length),
 // or null, or for Yes/No the bit.

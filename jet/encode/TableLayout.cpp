@@ -39,7 +39,6 @@ void checkName(const std::string& name, const char* what) {
 
 TableDef layoutTable(const Format& f, const std::string& name, const std::vector<ColumnSpec>& specs,
                      std::uint8_t tableType) {
-    if (f.jet3) throw Unsupported("creating Access 97 (Jet 3) tables is not supported");
     checkName(name, "table");
     if (specs.empty()) throw Error("table \"" + name + "\" needs at least one column");
     if (specs.size() > table_limits::MaxColumns)
@@ -53,7 +52,9 @@ TableDef layoutTable(const Format& f, const std::string& name, const std::vector
         checkName(s.name, "column");
         for (std::size_t k = 0; k < i; ++k)
             if (sameNameIgnoringCase(specs[k].name, s.name)) fail("the name is used twice");
-        if (!isCreatableType(s.type)) fail("type " + columnTypeName(s.type) + " cannot be created");
+        if (!isCreatableType(s.type) || (f.jet3 && s.type == ColumnType::Decimal))
+            fail("type " + columnTypeName(s.type) + " cannot be created" +
+                 (f.jet3 ? std::string(" in an Access 97 database") : std::string()));
         Column c;
         c.name = s.name;
         c.type = s.type;
@@ -66,9 +67,11 @@ TableDef layoutTable(const Format& f, const std::string& name, const std::vector
         if (s.type == ColumnType::Text) {
             if (s.size < 1 || s.size > table_limits::MaxTextSize)
                 fail("a Text column holds 1 to 255 characters");
-            c.length = static_cast<std::uint16_t>(2 * s.size);
+            // Jet3 counts bytes of the code page, Jet4 bytes of UCS-2.
+            c.length = static_cast<std::uint16_t>(f.jet3 ? s.size : 2 * s.size);
         } else if (s.type == ColumnType::Binary) {
-            if (s.size < 1 || s.size > 510) fail("a Binary column holds 1 to 510 bytes");
+            const unsigned most = f.jet3 ? 255 : 510;
+            if (s.size < 1 || s.size > most) fail("a Binary column holds 1 to " + std::to_string(most) + " bytes");
             c.length = static_cast<std::uint16_t>(s.size);
         } else if (s.type == ColumnType::Decimal) {
             if (s.precision < 1 || s.precision > table_limits::MaxDecimalPrecision)
@@ -77,7 +80,8 @@ TableDef layoutTable(const Format& f, const std::string& name, const std::vector
             c.precision = static_cast<std::uint8_t>(s.precision);
             c.scale = static_cast<std::uint8_t>(s.scale);
         }
-        if ((s.type == ColumnType::Text || s.type == ColumnType::Memo) && s.compressed) c.extFlags = 0x01;
+        if ((s.type == ColumnType::Text || s.type == ColumnType::Memo) && s.compressed && !f.jet3)
+            c.extFlags = 0x01;
         if (s.autoNumber) {
             if (s.type != ColumnType::Long) fail("only a Long column can be an AutoNumber");
             for (std::size_t k = 0; k < i; ++k)
@@ -104,8 +108,8 @@ TableDef layoutTable(const Format& f, const std::string& name, const std::vector
     t.varColumns = varIndex;
     // Every row carries the full fixed area and the variable-column trailer; it must fit a page.
     std::size_t smallest =
-        f.rowCountSize + fixedOffset + (varIndex ? 2 * (varIndex + 2u) : 0) + (specs.size() + 7) / 8;
-    if (smallest > MaxRowSize)
+        f.rowCountSize + fixedOffset + (varIndex ? f.rowCountSize * (varIndex + 2u) : 0) + (specs.size() + 7) / 8;
+    if (smallest > maxRowSize(f))
         throw Error("table \"" + name +
                     "\": its fixed-size columns alone make rows longer than a page holds");
     return t;

@@ -1,10 +1,12 @@
 #pragma once
-// Text codecs: UCS-2 (Jet4 and later), Jet4 "unicode compression", and the single-byte code pages
-// of Jet3 files. Everything comes out as UTF-8.
+// Text codecs: UCS-2 (Jet4 and later), Jet4 "unicode compression", and the code pages of Jet3
+// files. Everything comes out as UTF-8.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "jet/format/CodePage.h"
 
 namespace jet {
 
@@ -15,10 +17,6 @@ std::string decodeUcs2(const std::uint8_t* data, std::size_t length);
 // A Jet4 text or memo value: compressed when it starts with FF FE (runs of one byte per character,
 // a 00 byte switching between one and two bytes per character), plain UCS-2LE otherwise.
 std::string decodeJet4Text(const std::uint8_t* data, std::size_t length);
-
-// Single-byte text in a Windows code page. Built in: 1252 (also the fallback for 0 and unknown
-// code pages), 1250, 1251, and 28591 (ISO-8859-1).
-std::string decodeCodePage(const std::uint8_t* data, std::size_t length, unsigned codePage);
 
 // Appends one code point as UTF-8.
 void appendUtf8(std::string& out, char32_t cp);

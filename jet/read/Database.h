@@ -10,6 +10,7 @@
 
 #include "jet/file/Header.h"
 #include "jet/file/Pager.h"
+#include "jet/format/CodePage.h"
 #include "jet/read/Catalog.h"
 #include "jet/read/TableDef.h"
 #include "jet/read/TableScan.h"
@@ -50,7 +51,7 @@ public:
     const Header& header() const { return header_; }
     const Format& format() const { return pager_->format(); }
     Pager& pager() { return *pager_; }
-    unsigned codePage() const { return header_.codePage ? header_.codePage : 1252; }
+    unsigned codePage() const { return jet3CodePage(header_.codePage, header_.sortOrder); }
 
     // Table-like objects in catalog order (read once, on first use).
     const std::vector<CatalogEntry>& catalog();

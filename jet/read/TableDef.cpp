@@ -75,6 +75,7 @@ TableDef readTableDef(Pager& pager, std::uint32_t firstPage, unsigned codePage) 
     const Format& f = pager.format();
     TableDef t;
     t.page = firstPage;
+    t.codePage = codePage;
     std::vector<std::uint8_t> joined = joinPages(pager, firstPage, t.pages);
     ByteView v(joined.data(), joined.size());
 

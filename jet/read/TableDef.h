@@ -83,6 +83,7 @@ struct TableDef {
     std::vector<LogicalIndex> indexes;
     std::vector<std::uint32_t> pages; // the definition's pages, in order
     std::size_t length = 0;           // tdef_len
+    unsigned codePage = 0;            // Jet3: the database's, for text columns that name none
 
     const Column* find(const std::string& name) const;
 };

@@ -7,6 +7,7 @@
 #include "jet/encode/FieldEncoder.h"
 #include "jet/encode/LongValueWriter.h"
 #include "jet/encode/RowEncoder.h"
+#include "jet/format/CodePage.h"
 #include "jet/write/DataPageCompactor.h"
 
 namespace jet {
@@ -27,11 +28,11 @@ public:
 };
 
 // A Memo or OLE value short enough to live in the row itself (as Access keeps short values).
-FieldValue encodeShortLongValue(const Format& f, const Column& c, const Value& v) {
+FieldValue encodeShortLongValue(const Format& f, unsigned codePage, const Column& c, const Value& v) {
     NoPages sink;
     PageAllocator alloc(0, ~std::uint64_t{0});
     LongValueWriter values(f, alloc, sink);
-    FieldValue out = encodeField(c, v, &values, true);
+    FieldValue out = encodeField(f, codePage, c, v, &values, true);
     if (!values.pages().empty())
         throw Unsupported("column " + c.name + ": " + columnTypeName(c.type) + " values longer than " +
                           std::to_string(long_value_limits::MaxInline) + " bytes cannot be written yet");
@@ -143,9 +144,12 @@ Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::si
     for (const auto& [i, v] : values) {
         const Column& c = def_.columns[i];
         try {
-            encoded_[i] = isLongValue(c.type) ? encodeShortLongValue(f, c, v) : encodeField(c, v, nullptr);
+            encoded_[i] = isLongValue(c.type) ? encodeShortLongValue(f, def_.codePage, c, v)
+                                              : encodeField(f, def_.codePage, c, v, nullptr);
         } catch (const Unsupported&) {
             throw;
+        } catch (const Unencodable& e) {
+            throw Unencodable("column " + c.name + ": " + e.what(), e.character());
         } catch (const Error& e) {
             throw Error("column " + c.name + ": " + e.what());
         }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "jet/encode/FieldEncoder.h"
 #include "jet/format/Text.h"
 
 namespace {
@@ -42,6 +43,89 @@ TEST(Text, Jet3CodePages) {
     EXPECT_EQ(jet::decodeCodePage(bytes, sizeof bytes, 1251), "AЂдЃА");
     EXPECT_EQ(jet::decodeCodePage(bytes, sizeof bytes, 1250), "A€ä\xC2\x81"
                                                               "Ŕ");
+}
+
+std::vector<std::uint8_t> bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
+
+TEST(Text, BuiltInCodePagesWriteBackEveryByteTheyRead) {
+    for (unsigned cp : {1252u, 1250u, 1251u, 28591u}) {
+        for (unsigned b = 1; b < 256; ++b) {
+            const std::uint8_t one = static_cast<std::uint8_t>(b);
+            const std::string text = jet::decodeCodePage(&one, 1, cp);
+            EXPECT_EQ(jet::encodeCodePage(text, cp), std::vector<std::uint8_t>{one}) << cp << " byte " << b;
+        }
+    }
+}
+
+TEST(Text, CharactersACodePageLacksAreRefusedByName) {
+    auto refusal = [](const std::string& text, unsigned cp) -> std::string {
+        try {
+            jet::encodeCodePage(text, cp);
+        } catch (const jet::Unencodable& e) {
+            return e.what();
+        }
+        return "";
+    };
+    // Never a "?" in its place: the message names the character and the code page.
+    const std::string cyrillic = refusal("Grüße, Жанна", 1252);
+    EXPECT_NE(cyrillic.find("\"Ж\" (U+0416)"), std::string::npos) << cyrillic;
+    EXPECT_NE(cyrillic.find("1252 (Western European)"), std::string::npos) << cyrillic;
+    EXPECT_NE(refusal("ä", 1251).find("U+00E4"), std::string::npos);
+    EXPECT_NE(refusal("\xF0\x9F\x98\x80", 1250).find("U+1F600"), std::string::npos);
+    EXPECT_EQ(refusal("Łódź", 1250), "");
+}
+
+TEST(Text, EastAsianCodePagesGoThroughTheConverters) {
+    if (!jet::codePageKnown(936)) GTEST_SKIP() << "the C library has no converter for code page 936";
+    EXPECT_EQ(jet::encodeCodePage("a中文", 936), (std::vector<std::uint8_t>{'a', 0xD6, 0xD0, 0xCE, 0xC4}));
+    const std::vector<std::uint8_t> gbk{'a', 0xD6, 0xD0, 0xCE, 0xC4, 'b'};
+    EXPECT_EQ(jet::decodeCodePage(gbk.data(), gbk.size(), 936), "a中文b");
+    // Half a character at the end and a byte GBK does not define read as U+FFFD, and the rest still reads.
+    const std::vector<std::uint8_t> broken{0xD6, 0xD0, 0xFF, 'x', 0xCE};
+    EXPECT_EQ(jet::decodeCodePage(broken.data(), broken.size(), 936), "中\xEF\xBF\xBDx\xEF\xBF\xBD");
+    EXPECT_THROW(jet::encodeCodePage("Ж\xF0\x9F\x98\x80", 936), jet::Unencodable); // no emoji in GBK
+}
+
+TEST(Text, ACodePageFollowsTheSortOrderWhenTheHeaderNamesNone) {
+    EXPECT_EQ(jet::codePageOfSortOrder(0x0409), 1252u); // General
+    EXPECT_EQ(jet::codePageOfSortOrder(0x0804), 936u);  // Chinese (PRC)
+    EXPECT_EQ(jet::codePageOfSortOrder(0x0419), 1251u); // Russian
+    EXPECT_EQ(jet::codePageOfSortOrder(0x0405), 1250u); // Czech
+    EXPECT_EQ(jet::codePageOfSortOrder(0x0408), 1253u); // Greek
+    EXPECT_EQ(jet::jet3CodePage(0, 0x0804), 936u);
+    EXPECT_EQ(jet::jet3CodePage(1250, 0x0409), 1250u); // the header's own field comes first
+    EXPECT_EQ(jet::jet3CodePage(0, 0x7777), 1252u);
+}
+
+TEST(Text, Jet3TextColumnsTakeCodePageBytesUpToTheirLength) {
+    const jet::Format& f = jet::formatFor(jet::Version::Jet3);
+    jet::Column c;
+    c.name = "Name";
+    c.type = jet::ColumnType::Text;
+    c.length = 4;
+    jet::Value v;
+    v.kind = jet::Value::Kind::Text;
+    v.text = "Äpfe";
+    EXPECT_EQ(jet::encodeField(f, 1252, c, v, nullptr).bytes, bytes("\xC4pfe"));
+    c.codePage = 1250; // the column's own code page wins over the database's
+    v.text = "Łódź";
+    EXPECT_EQ(jet::encodeField(f, 1252, c, v, nullptr).bytes, (std::vector<std::uint8_t>{0xA3, 0xF3, 'd', 0x9F}));
+    c.codePage = 0;
+    v.text = "Äpfel";
+    EXPECT_THROW(jet::encodeField(f, 1252, c, v, nullptr), jet::Error);
+    if (jet::codePageKnown(936)) {
+        v.text = "中文";
+        EXPECT_EQ(jet::encodeField(f, 936, c, v, nullptr).bytes.size(), 4u);
+        v.text = "中文字"; // three characters, but six bytes
+        try {
+            jet::encodeField(f, 936, c, v, nullptr);
+            ADD_FAILURE() << "six bytes went into a column of four";
+        } catch (const jet::Error& e) {
+            EXPECT_NE(std::string(e.what()).find("6 bytes in code page 936"), std::string::npos) << e.what();
+        }
+    }
 }
 
 } // namespace
