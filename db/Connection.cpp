@@ -84,8 +84,11 @@ void Connection::Checkpoint() {
 }
 
 void Connection::Close() {
-    session();
-    session_.reset();
+    // Closed even when the last checkpoint fails; the failure is the caller's to hear.
+    std::shared_ptr<db::Session> s = std::move(session_);
+    if (!s)
+        throw Error(ErrorNumber::ObjectClosed, "Operation is not allowed when the object is closed.");
+    s->checkpoint();
 }
 
 } // namespace ADODB

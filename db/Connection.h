@@ -31,12 +31,14 @@ public:
     // adSchemaTables (20): one row per table-like object, TABLE_NAME and TABLE_TYPE among the
     // fields, in catalog order.
     RecordSet OpenSchema(int schema);
-    // Runs one statement; takes effect before it returns. `recordsAffected`, when given, receives
-    // the number of rows an UPDATE changed (0 for other statements).
+    // Runs one statement; takes effect before it returns (this connection's reads see it).
+    // `recordsAffected`, when given, receives the number of rows an UPDATE changed (0 for other
+    // statements). UPDATEs reach the file at checkpoints (see db::Session), not one by one.
     void Execute(const std::string& text, long* recordsAffected = nullptr);
-    // Makes every statement executed so far durable in the file: written and synced. A run that
-    // changes many rows calls it when it ends; closing the last connection to a file does it too.
+    // Makes every statement executed so far durable in the file: written and synced. Throws
+    // db::Error when the file cannot be written. A run that changes many rows calls it when it ends.
     void Checkpoint();
+    // Checkpoints and closes; the connection is closed even when the checkpoint throws.
     void Close();
     bool isOpen() const { return session_ != nullptr; }
 

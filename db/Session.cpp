@@ -62,6 +62,7 @@ std::shared_ptr<Session> Session::open(const ConnectionSettings& settings, bool 
         if (auto live = sessions[key].lock()) return live;
         reader.reset();
         auto writer = std::make_unique<jet::DatabaseWriter>(path, options);
+        writer->keepBatching(CheckpointPages);
         std::shared_ptr<Session> session(new Session(path, nullptr, std::move(writer)));
         sessions[key] = session;
         return session;
@@ -104,11 +105,16 @@ void Session::execute(const sql::DropColumn& s) {
 
 std::size_t Session::execute(const sql::Update& s) {
     writer();
-    return executor_.run(s);
+    const std::size_t changed = executor_.run(s);
+    if (++sinceCheckpoint_ >= CheckpointStatements || writer_->pages().pending() >= CheckpointPages)
+        checkpoint();
+    return changed;
 }
 
 void Session::checkpoint() {
-    if (writer_) translatingErrors([&] { writer_->commit(); });
+    if (!writer_) return;
+    sinceCheckpoint_ = 0;
+    translatingErrors([&] { writer_->commit(); });
 }
 
 std::vector<StoreColumn> Session::columns(const std::string& name) {
@@ -140,26 +146,9 @@ void Session::update(const std::string& name, RowKey row,
 
 void Session::updateRows(const std::string& name, const std::vector<RowKey>& rows,
                          const std::vector<std::pair<std::size_t, Variant>>& values) {
-    if (rows.size() < 2) {
-        for (RowKey row : rows)
-            update(name, row, values);
-        return;
-    }
-    // A statement that changes many rows writes them together: one ordered write of their pages
-    // when the statement ends, instead of one per row.
-    jet::DatabaseWriter& w = writer();
-    w.beginBatch();
-    try {
-        for (RowKey row : rows)
-            update(name, row, values);
-    } catch (...) {
-        try {
-            w.commit();
-        } catch (...) {
-        }
-        throw;
-    }
-    translatingErrors([&] { w.commit(); });
+    // The rows join the session's lasting batch, written at the next checkpoint.
+    for (RowKey row : rows)
+        update(name, row, values);
 }
 
 void Session::addTextColumn(const std::string& name, const std::string& column, int size) {

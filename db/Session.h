@@ -30,12 +30,20 @@ public:
 
     std::shared_ptr<const jet::TableDef> table(const std::string& name);
 
-    // Runs ALTER TABLE and UPDATE statements; in the file when they return.
+    // Runs ALTER TABLE and UPDATE statements. An ALTER TABLE is in the file when it returns; UPDATEs
+    // gather in memory and reach the file together at checkpoints: every CheckpointStatements
+    // statements, when CheckpointPages pages wait, at checkpoint(), before the session reads a
+    // table, and when the session closes. A kill loses at most the UPDATEs since the last one,
+    // never an earlier value.
     void execute(const sql::AddColumn& s);
     void execute(const sql::DropColumn& s);
     std::size_t execute(const sql::Update& s);
-    // Every change so far written and synced; nothing to do for a session that only reads.
+    // Every change so far written and synced; nothing to do for a session that only reads. Throws
+    // db::Error when the file could not be written or changes were lost.
     void checkpoint();
+
+    static constexpr std::size_t CheckpointStatements = 50000;
+    static constexpr std::size_t CheckpointPages = 2048;
 
     // TableStore, over the engine's writing session.
     std::string tableName(const std::string& name) override;
@@ -58,6 +66,7 @@ private:
     std::string path_;
     std::unique_ptr<jet::Database> reader_;       // a session that only reads
     std::unique_ptr<jet::DatabaseWriter> writer_; // a session that may change the file
+    std::size_t sinceCheckpoint_ = 0;             // UPDATE statements not yet in the file
     Executor executor_{*this};
 };
 

@@ -9,6 +9,8 @@ TableRows::TableRows(std::shared_ptr<Session> session, const std::string& table,
                      const std::vector<std::string>& columns)
     : session_(std::move(session)) {
     const std::string exact = session_->tableName(table);
+    // The rows are read from the file: the session's pending changes go there first.
+    session_->checkpoint();
     translatingErrors([&] { reader_.emplace(session_->database().rows(exact)); });
     const jet::TableDef& def = reader_->def();
     if (columns.empty()) {

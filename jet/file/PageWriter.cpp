@@ -34,10 +34,10 @@ PageWriter::PageWriter(Pager& pager, std::unique_ptr<PageOutput> out, std::uniqu
     : pager_(pager), out_(std::move(out)), codec_(std::move(codec)), path_(std::move(path)),
       fileCount_(pager.pageCount()), pageCount_(pager.pageCount()) {}
 
-PageRef PageWriter::peek(std::uint32_t n) {
+PeekedPage PageWriter::peek(std::uint32_t n) {
     auto it = pages_.find(n);
-    if (it != pages_.end()) return it->second;
-    return pager_.page(n);
+    if (it != pages_.end()) return PeekedPage(it->second);
+    return PeekedPage(pager_.page(n));
 }
 
 Bytes& PageWriter::edit(std::uint32_t n) {
@@ -124,18 +124,24 @@ void PageWriter::commit() {
     std::map<int, std::vector<std::uint32_t>> byStage;
     for (const auto& [n, bytes] : pages_)
         byStage[stageOf(n).level].push_back(n);
+    std::vector<PageRef> written;
+    written.reserve(pages_.size());
     for (auto& [level, numbers] : byStage) {
         // Ascending within a stage, so a file grows without holes where it can.
         std::sort(numbers.begin(), numbers.end());
-        for (std::uint32_t n : numbers)
-            writeThrough(n, pages_.at(n)->bytes_);
+        for (std::uint32_t n : numbers) {
+            const std::shared_ptr<Page>& page = pages_.at(n);
+            writeThrough(n, page->bytes_);
+            written.push_back(page);
+        }
         sync();
     }
     pages_.clear();
     stages_.clear();
     fileCount_ = pageCount_;
-    // The reader's file and cache may hold what was there before.
-    pager_.replaceFile(std::make_unique<PageFile>(path_));
+    // The file is read through its own descriptor, which sees these writes at once: only the
+    // reader's cached copies of the pages written are out of date.
+    pager_.written(written, pageCount_);
 }
 
 } // namespace jet

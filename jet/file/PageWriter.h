@@ -44,10 +44,26 @@ private:
     std::string path_;
 };
 
+// A page as PageWriter::peek shows it. It holds the page, so the bytes of view() stay valid while
+// it lives, across later peeks, edits, commits and discards (a page of the write set shows the
+// edits made since; one discarded or written keeps what it showed). A view is never taken from a
+// temporary, where it would outlive the page it shows.
+class PeekedPage {
+public:
+    explicit PeekedPage(PageRef page) : page_(std::move(page)) {}
+    ByteView view() const& { return page_->view(); }
+    ByteView view() const&& = delete;
+    std::uint32_t number() const { return page_->number(); }
+
+private:
+    PageRef page_;
+};
+
 class PageWriter {
 public:
     // `fd` is the database opened for writing (held by the caller's lock); `codec` encodes pages
-    // (null for plain files). Reads go through `pager`, which is given a fresh file after each commit.
+    // (null for plain files). Reads go through `pager`, whose cached copies of the pages a commit
+    // writes are replaced by what it wrote.
     PageWriter(Pager& pager, int fd, std::unique_ptr<PageCodec> codec, std::string path);
     PageWriter(Pager& pager, std::unique_ptr<PageOutput> out, std::unique_ptr<PageCodec> codec,
                std::string path);
@@ -58,9 +74,8 @@ public:
     // Pages of the file, counting those appended in the write set.
     std::uint32_t pageCount() const { return pageCount_; }
 
-    // The current content of page n: the write set's, else the file's. The page stays alive while
-    // it is held; a page of the write set shows later edits as they are made.
-    PageRef peek(std::uint32_t n);
+    // The current content of page n: the write set's, else the file's (see PeekedPage).
+    PeekedPage peek(std::uint32_t n);
     // Page n to change in place; it joins the write set at stage 0. The reference stays valid until
     // the page is written or discarded; the buffer keeps its size (never assign to it: use replace).
     Bytes& edit(std::uint32_t n);

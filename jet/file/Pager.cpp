@@ -25,6 +25,15 @@ void Pager::replaceFile(std::unique_ptr<PageFile> file) {
     index_.clear();
 }
 
+void Pager::written(const std::vector<PageRef>& pages, std::uint32_t count) {
+    for (const PageRef& p : pages)
+        if (auto hit = index_.find(p->number()); hit != index_.end()) *hit->second = p;
+    if (count != pageCount_) {
+        file_->refreshSize();
+        pageCount_ = countPages();
+    }
+}
+
 PageRef Pager::page(std::uint32_t n) {
     if (n == 0) corrupt("a pointer leads to page 0, the header");
     auto hit = index_.find(n);

@@ -50,9 +50,11 @@ public:
     // Page n, which must be of the given type; `what` names it in the error.
     PageRef page(std::uint32_t n, std::uint8_t type, const char* what);
 
-    // Puts a freshly opened file in place of the current one and empties the cache: for a writer,
-    // after it has changed or grown the file underneath.
+    // Puts a freshly opened file in place of the current one and empties the cache.
     void replaceFile(std::unique_ptr<PageFile> file);
+    // A writer in this process has written `pages` to the file, which now has `count` pages: the
+    // cached copies of those pages are replaced by what was written, the others stay hot.
+    void written(const std::vector<PageRef>& pages, std::uint32_t count);
 
     // Pages read from the file so far (cache misses); for tests of how much a task reads.
     std::uint64_t pagesRead() const { return pagesRead_; }

@@ -6,6 +6,9 @@
 #include "jet/write/ColumnDropper.h"
 #include "jet/write/StrayCopies.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace jet {
 
 template <class F> auto DatabaseWriter::guarded(F&& f) -> decltype(f()) {
@@ -30,8 +33,18 @@ DatabaseWriter::DatabaseWriter(const std::string& path, const OpenOptions& optio
 DatabaseWriter::~DatabaseWriter() {
     try {
         commit();
+    } catch (const std::exception& e) {
+        // No caller is left to tell: say it where a person may read it rather than not at all.
+        std::fprintf(stderr, "fendrel: changes not written: %s\n", e.what());
     } catch (...) {
+        std::fprintf(stderr, "fendrel: %s: changes not written\n", db_ ? db_->path().c_str() : "");
     }
+}
+
+void DatabaseWriter::keepBatching(std::size_t pendingPages) {
+    lasting_ = true;
+    batch_ = true;
+    pendingLimit_ = std::max<std::size_t>(1, std::min(pendingPages, MaxPendingPages));
 }
 
 std::string DatabaseWriter::tableName(const std::string& name) {
@@ -115,16 +128,19 @@ void DatabaseWriter::update(const std::string& table, RowKey row,
     } catch (...) {
         // An update that failed halfway leaves pages that must not reach the file: the batch goes.
         if (t.updater->halfway()) {
+            if (lasting_ && pages_->pending() != 0)
+                lost_ = "the changes since the last checkpoint were not written, because an update failed "
+                        "halfway";
             pages_->discard();
             for (auto& [page, other] : tables_)
                 movedBefore_ += other.updater->moves();
             tables_.clear();
             healed_.clear(); // what they released went with the batch
-            batch_ = false;
+            batch_ = lasting_;
         }
         throw;
     }
-    if (!batch_ || pages_->pending() >= MaxPendingPages) guarded([&] { pages_->commit(); });
+    if (!batch_ || pages_->pending() >= pendingLimit_) guarded([&] { pages_->commit(); });
 }
 
 void DatabaseWriter::addTextColumn(const std::string& table, const std::string& column, unsigned size) {
@@ -157,7 +173,12 @@ void DatabaseWriter::dropColumn(const std::string& table, const std::string& col
 }
 
 void DatabaseWriter::commit() {
-    batch_ = false;
+    batch_ = lasting_;
+    if (!lost_.empty()) {
+        const std::string why = std::move(lost_);
+        lost_.clear();
+        throw Error(db_->path() + ": " + why);
+    }
     guarded([&] { pages_->commit(); });
 }
 

@@ -37,7 +37,8 @@ public:
     // or Access has it open; Unsupported for Access 97 files and Office-encrypted ones;
     // BadPassword when the password does not match.
     explicit DatabaseWriter(const std::string& path, const OpenOptions& options = {});
-    // Commits a batch still open; an error then is lost, so commit batches explicitly.
+    // Commits what is still pending; an error then can only be printed (to stderr), so callers
+    // commit explicitly and learn of it.
     ~DatabaseWriter();
     DatabaseWriter(const DatabaseWriter&) = delete;
     DatabaseWriter& operator=(const DatabaseWriter&) = delete;
@@ -64,8 +65,13 @@ public:
 
     // Updates from here to commit() are written together.
     void beginBatch() { batch_ = true; }
-    // Writes what is pending and ends the batch.
+    // Writes what is pending and ends the batch. Throws Error when the file cannot be written, and
+    // when updates of a lasting batch were lost since the last commit (see keepBatching).
     void commit();
+    // From here on every update waits for commit() (or for `pendingPages` changed pages, when they
+    // are written together): one lasting batch across many statements, written at checkpoints.
+    // An update that fails halfway then drops what the batch held, and the next commit() says so.
+    void keepBatching(std::size_t pendingPages);
 
     std::uint64_t rowsMoved() const;
     // Copies of moved rows that no pointer reached, released by this session (see StrayCopies).
@@ -90,6 +96,9 @@ private:
     std::map<std::string, std::uint32_t> pageOf_; // table names as callers give them
     std::set<std::uint32_t> healed_;              // tables whose stray copies went (by definition page)
     bool batch_ = false;
+    bool lasting_ = false;
+    std::size_t pendingLimit_ = MaxPendingPages;
+    std::string lost_; // why the updates of a lasting batch were dropped, until commit() says so
     std::uint64_t movedBefore_ = 0;
     std::uint64_t strays_ = 0;
 };

@@ -97,8 +97,8 @@ RowUpdater::Location RowUpdater::locate(RowId id) {
     const Format& f = w_.format();
     Location at;
     at.home = id;
-    PageRef home = w_.peek(id.page);
-    ByteView page = home->view();
+    PeekedPage home = w_.peek(id.page);
+    ByteView page = home.view();
     if (page.u8(0) != page_type::Data || page.u32(f.dataTdefPage) != def_.page ||
         id.row >= dataPageRowCount(f, page))
         throw Error("the table has no " + describe(id));
@@ -115,8 +115,8 @@ RowUpdater::Location RowUpdater::locate(RowId id) {
         if (at.bytes.size() < kPointerSize || hops >= TableScan::MaxMoves)
             corrupt(describe(id) + " has a damaged pointer to where it moved");
         RowPointer to = RowPointer::fromU32(ByteView(at.bytes.data(), at.bytes.size()).u32(0));
-        PageRef target = w_.peek(to.page);
-        ByteView v = target->view();
+        PeekedPage target = w_.peek(to.page);
+        ByteView v = target.view();
         if (v.u8(0) != page_type::Data || v.u32(f.dataTdefPage) != def_.page ||
             to.row >= dataPageRowCount(f, v))
             corrupt(describe(id) + " points into page " + std::to_string(to.page) +
@@ -165,8 +165,8 @@ bool RowUpdater::placeWhereItIs(const Location& at, ByteView row) {
 
 RowUpdater::Move RowUpdater::chooseMove(const Location& at, std::size_t size) {
     // The home slot must be able to hold a pointer first.
-    if (at.homeLength < kPointerSize &&
-        dataPageFreeSpace(w_.format(), w_.peek(at.home.page)->view()) < kPointerSize - at.homeLength)
+    const PeekedPage home = w_.peek(at.home.page);
+    if (at.homeLength < kPointerSize && dataPageFreeSpace(w_.format(), home.view()) < kPointerSize - at.homeLength)
         throw Error(describe(at.home) +
                     " cannot grow: its page has no room left even for a pointer to a new place");
     for (int attempt = 0;; ++attempt) {
@@ -256,8 +256,8 @@ std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std
             ++it;
             continue;
         }
-        PageRef p = w_.peek(page);
-        ByteView v = p->view();
+        PeekedPage p = w_.peek(page);
+        ByteView v = p.view();
         if (v.u8(0) == page_type::Data && v.u32(f.dataTdefPage) == def_.page && dataPageTakes(f, v, size))
             return page;
         it = room_.erase(it);
@@ -267,8 +267,8 @@ std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std
 
 void RowUpdater::noteRoom(std::uint32_t page) {
     const Format& f = w_.format();
-    PageRef p = w_.peek(page);
-    ByteView v = p->view();
+    PeekedPage p = w_.peek(page);
+    ByteView v = p.view();
     std::size_t free = v.u16(data_page::FreeSpace);
     if (free < kUsefulRoom || dataPageRowCount(f, v) >= data_page::MaxRows) {
         room_.erase(page);

@@ -22,8 +22,8 @@ std::size_t releaseStrayCopies(PageWriter& w, const TableDef& def) {
     std::vector<std::uint32_t> copies, reached, pages;
     UsageMapCursor owned(w.pager(), def.ownedPages);
     while (auto n = owned.next()) {
-        PageRef p = w.peek(*n);
-        ByteView v = p->view();
+        PeekedPage p = w.peek(*n);
+        ByteView v = p.view();
         if (v.u8(0) != page_type::Data || v.u32(f.dataTdefPage) != def.page) continue;
         const unsigned rows = dataPageRowCount(f, v);
         bool any = false;

@@ -29,8 +29,8 @@ TableDefBytes readTableDefBytes(PageWriter& w, std::uint32_t firstPage) {
     for (std::uint32_t n = firstPage; n != 0;) {
         if (!seen.insert(n).second)
             corrupt("table definition pages form a loop at page " + std::to_string(n));
-        PageRef page = w.peek(n);
-        ByteView v = page->view();
+        PeekedPage page = w.peek(n);
+        ByteView v = page.view();
         if (v.u8(0) != page_type::TableDef)
             corrupt("page " + std::to_string(n) + " should continue a table definition");
         if (t.block.empty())

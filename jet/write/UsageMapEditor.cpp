@@ -43,8 +43,8 @@ bool getBit(const std::uint8_t* bitmap, std::uint64_t bit) {
 
 std::uint32_t UsageMapEditor::pageChangedFor(RowPointer where, std::uint32_t page) {
     const Format& f = w_.format();
-    PageRef held = w_.peek(where.page);
-    ByteView p = held->view();
+    PeekedPage held = w_.peek(where.page);
+    ByteView p = held.view();
     MapRow r = mapRowIn(f, p, where);
     if (p.u8(r.start) == usage_map::Inline) return where.page;
     std::uint64_t k = page / pagesPerBitmapPage(f);

@@ -154,9 +154,10 @@ TEST(PageWriterStages, AMovedRowsPointerWaitsForTheMapsThatListItsCopy) {
     ASSERT_GT(updater.moves(), 20u);
     const std::uint32_t fileEnd = o.db->pager().pageCount();
     std::set<std::uint32_t> homes; // pages that take a pointer
-    for (jet::RowId id : ids)
-        if (jet::dataPageRow(o.db->format(), o.w->peek(id.page)->view(), id.row).moved())
-            homes.insert(id.page);
+    for (jet::RowId id : ids) {
+        const jet::PeekedPage home = o.w->peek(id.page);
+        if (jet::dataPageRow(o.db->format(), home.view(), id.row).moved()) homes.insert(id.page);
+    }
     ASSERT_GE(homes.size(), 3u);
     o.w->commit();
 
@@ -205,3 +206,42 @@ TEST(PageWriterStages, AFailedWriteKeepsTheWriteSetToTryAgain) {
 }
 
 } // namespace
+
+// After a commit the reader's pager shows what was written, from its cache as well as from pages it
+// reads anew, and sees the file grown; no page is read again that the commit did not touch.
+TEST(PageWriterCommit, TheReaderSeesWhatWasWrittenWithItsCacheKept) {
+    Opened o(400);
+    jet::Pager& pager = o.db->pager();
+    const std::uint32_t before = pager.pageCount();
+    for (std::uint32_t p : {2u, 3u})
+        pager.page(p); // cached
+    const auto read = pager.pagesRead();
+    o.w->edit(2)[100] ^= 0x5A;
+    const jet::PeekedPage two = o.w->peek(2);
+    const std::uint8_t changed = two.view().data()[100];
+    const std::uint32_t fresh = o.w->append();
+    o.w->edit(fresh)[7] = 0x42;
+    o.w->commit();
+
+    EXPECT_EQ(pager.pageCount(), before + 1);
+    EXPECT_EQ(pager.page(2)->view().data()[100], changed);
+    EXPECT_EQ(pager.page(fresh)->view().data()[7], 0x42);
+    pager.page(3);
+    EXPECT_EQ(pager.pagesRead(), read + 1) << "only the appended page is read from the file";
+}
+
+// A peeked page stays what it showed, and valid, across later edits' commit and a discard.
+TEST(PageWriterCommit, APeekedPageOutlivesTheWriteSetItCameFrom) {
+    Opened o(400);
+    o.w->edit(4)[200] = 0x11;
+    const jet::PeekedPage held = o.w->peek(4);
+    o.w->edit(4)[201] = 0x22; // the write set's page shows later edits
+    EXPECT_EQ(held.view().data()[201], 0x22);
+    o.w->commit();
+    o.w->edit(4)[200] = 0x33; // a new copy: what was peeked is the committed page
+    EXPECT_EQ(held.view().data()[200], 0x11);
+    const jet::PeekedPage second = o.w->peek(4);
+    o.w->discard();
+    EXPECT_EQ(second.view().data()[200], 0x33);
+    EXPECT_EQ(o.w->peek(4).number(), 4u);
+}

@@ -28,6 +28,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 BIN = os.environ.get("FENDREL_BIN", "")
 ORACLE = os.environ.get("FENDREL_ORACLE_DIR", "")
 DB_TOOL = os.path.join(BIN, "fendrel-db")
+SPLIT_TOOL = os.path.join(BIN, "fendrel-split")
 PAGE = 4096
 
 
@@ -51,9 +52,32 @@ class Workload:
     (not killed); short: the formats the short run takes it on; ops: (line, effect) where effect is None or ("set", id, col, value), ("fill",
     col, value), ("add", col), ("drop", col); heal: (col, value) for the healing update."""
 
-    def __init__(self, name, table, spec, make_ops, heal, prep=None, short=()):
+    def __init__(self, name, table, spec, make_ops, heal, prep=None, short=(), split=None):
         self.name, self.table, self.spec, self.make_ops = name, table, spec, make_ops
         self.heal, self.prep, self.short = heal, prep, short
+        self.split = split  # (field, separator, text): run fendrel-split instead of a script
+
+
+class SplitWorkload(Workload):
+    """fendrel-split cuts a field at ", " into the columns SPLITCOLUMN1..n. A kill may leave any
+    of the new columns and any of their cells filled; the same split run again (the healing write)
+    must complete it."""
+
+    def __init__(self, name, table, spec, field, short=()):
+        super().__init__(name, table, spec, self.split_ops, None, short=short, split=(field, "comma-space", ", "))
+
+    def split_ops(self, keys):
+        field, _, sep = self.split
+        spec = self.spec("") if callable(self.spec) else self.spec
+        t = next(x for x in spec if x["name"] == self.table)
+        at = [c["name"] for c in t["columns"]].index(field)
+        cut = {row[0]: (row[at].split(sep) if row[at] else []) for row in t["rows"]}
+        n = max(1, max(len(p) for p in cut.values()))
+        ops = [(None, ("add", f"SPLITCOLUMN{j}")) for j in range(1, n + 1)]
+        for ident, pieces in sorted(cut.items()):
+            for j, piece in enumerate(pieces, 1):
+                ops.append((None, ("set", ident, f"SPLITCOLUMN{j}", piece)))
+        return ops
 
 
 def people_spec(rows, note=100, extra=()):
@@ -160,6 +184,19 @@ def shrink_first_page(keys):
     return ["batch"] + [f"update\tT\t{keys[i]}\tNote\t\\N" for i in first] + ["commit"]
 
 
+def addresses_spec(rows):
+    # One to three pieces a value, one in nine Null, and a value shared by a tenth of the rows.
+    def address(i):
+        if i % 9 == 0:
+            return None
+        if i % 10 == 3:
+            return "1 Shared Way, Middleton, MD1"
+        return ", ".join([f"{i} {'Long ' * (i % 5)}Road", f"Town{i % 7}", f"Z{i}"][: 1 + i % 3])
+    cols = [{"name": "ID", "type": "Long"}, {"name": "Address", "type": "Text", "size": 255},
+            {"name": "Note", "type": "Text", "size": 255}]
+    return {"name": "T", "columns": cols, "rows": [[i, address(i), text_of(i, 60, "s")] for i in range(1, rows + 1)]}
+
+
 def workloads():
     fixed = {"name": "Fixed", "columns": [{"name": "ID", "type": "Long"}, {"name": "A", "type": "Integer"},
                                            {"name": "B", "type": "Double"}, {"name": "C", "type": "Long"}],
@@ -180,6 +217,8 @@ def workloads():
         # A file of fewer than 512 pages with the table at its end: the global map's inline window
         # ends before the new pages, and it becomes a reference map.
         Workload("global-map-window", "T", lambda fmt: [filler_spec(7950 if fmt == "mdb" else 7620), people_spec(150)], ops_grow_far, ("Name", "healed")),
+        # Rows grow in place and move to new pages, many statements to a checkpoint.
+        SplitWorkload("split", "T", [addresses_spec(150)], "Address", short=("mdb", "accdb")),
     ]
 
 
@@ -235,6 +274,7 @@ class Model:
 
     def __init__(self, base, effects):
         self.base = base  # reader -> {id: row}
+        self.memo = {}
         cols = list(next(iter(base["fendrel"].values()))[0].keys())
         self.colsets = [tuple(cols)]
         self.states = []  # after k changes: (columns, {id: {col: value}}) for text values set
@@ -260,6 +300,12 @@ class Model:
 
     def allowed(self, reader, ident, col, since):
         """Values of a cell in any state from `since` on, in the reader's own form."""
+        key = (reader, ident, col, since)
+        if key not in self.memo:
+            self.memo[key] = self.find_allowed(reader, ident, col, since)
+        return self.memo[key]
+
+    def find_allowed(self, reader, ident, col, since):
         out = set()
         base_row = self.base[reader][ident][0]
         for cols, values in self.states[since:]:
@@ -440,16 +486,22 @@ def run_workload(w, fmt, work, shim, reorder):
             f.write("\n".join(w.prep(keys)) + "\n")
         run([DB_TOOL, base, "apply", prep])
     ops = w.make_ops(keys)
-    lines = [l for l, _ in ops]
+    lines = [l for l, _ in ops if l is not None]
     effects = [e for _, e in ops]
     script = os.path.join(d, "script.txt")
     with open(script, "w") as f:
         f.write("\n".join(lines) + "\n")
-    heal_id = min(keys)
-    heal_script = os.path.join(d, "heal.txt")
-    with open(heal_script, "w") as f:
-        f.write(f"update\t{w.table}\t{keys[heal_id]}\t{w.heal[0]}\t{w.heal[1]}\n")
-    heal = (heal_id, w.heal[0], int(w.heal[1]) if w.heal[1].isdigit() else w.heal[1])
+    if w.split:
+        command = lambda db: [SPLIT_TOOL, db, w.table, w.split[0], "--separator", w.split[1]]
+        heal_command, heal = command, None
+    else:
+        command = lambda db: [DB_TOOL, db, "apply", script]
+        heal_id = min(keys)
+        heal_script = os.path.join(d, "heal.txt")
+        with open(heal_script, "w") as f:
+            f.write(f"update\t{w.table}\t{keys[heal_id]}\t{w.heal[0]}\t{w.heal[1]}\n")
+        heal_command = lambda db: [DB_TOOL, db, "apply", heal_script]
+        heal = (heal_id, w.heal[0], int(w.heal[1]) if w.heal[1].isdigit() else w.heal[1])
 
     oracle = read_oracle_many([base], w.table)
     base_listings = listings_of(base, w.table, oracle)
@@ -462,7 +514,7 @@ def run_workload(w, fmt, work, shim, reorder):
     full = os.path.join(d, "full." + fmt)
     log = os.path.join(d, "log")
     shutil.copy(base, full)
-    r = run([DB_TOOL, full, "apply", script], env=shim_env(shim, full, log=log), check=False)
+    r = run(command(full), env=shim_env(shim, full, log=log), check=False)
     if r.returncode != 0:
         return 0, None, [f"the uninterrupted run failed: {r.stderr.decode('utf-8', 'replace')[:300]}"]
     events = read_log(log)
@@ -481,7 +533,7 @@ def run_workload(w, fmt, work, shim, reorder):
     for n in range(1, len(writes) + 1):
         db = os.path.join(d, f"kill{n}." + fmt)
         shutil.copy(base, db)
-        r = run([DB_TOOL, db, "apply", script], env=shim_env(shim, db, kill=n), check=False)
+        r = run(command(db), env=shim_env(shim, db, kill=n), check=False)
         if r.returncode != -9:
             failures.append(f"kill after write {n}: the process was not killed (exit {r.returncode}); "
                             "the writes differ from run to run")
@@ -489,8 +541,10 @@ def run_workload(w, fmt, work, shim, reorder):
         done = sum(1 for l in r.stdout.decode().split("\n") if l.startswith("ok "))
         healed = os.path.join(d, f"heal{n}." + fmt)
         shutil.copy(db, healed)
-        h = run([DB_TOOL, healed, "apply", heal_script], check=False)
-        states.append((f"kill after write {n} of {len(writes)}", db, durable_since(lines, done),
+        h = run(heal_command(healed), check=False)
+        # The split reports nothing done before it ends: any of its changes may be missing.
+        since = 0 if w.split else durable_since(lines, done)
+        states.append((f"kill after write {n} of {len(writes)}", db, since,
                        healed if h.returncode == 0 else None, h.stderr.decode("utf-8", "replace")[:300]))
     if reorder:
         groups, current = [], []
@@ -524,8 +578,10 @@ def run_workload(w, fmt, work, shim, reorder):
             if healed is None:
                 problems = [f"the healing update failed: {heal_error}"]
             else:
-                problems = ["after the healing update: " + p for p in
-                            check_state(model, listings_of(healed, w.table, oracle, len(keys)), since, effects, once=True, heal=heal)]
+                # After the split run again, its every change is there.
+                after = len(effects) if w.split else since
+                problems = ["after the healing write: " + p for p in
+                            check_state(model, listings_of(healed, w.table, oracle, len(keys)), after, effects, once=True, heal=heal)]
         if problems:
             keep = os.path.join(tempfile.gettempdir(), f"fendrel-crash-{w.name}-{os.path.basename(db)}")
             shutil.copy(db, keep)
@@ -548,6 +604,9 @@ def main():
     chosen = [w for w in every if (w.name in names if names else (w.short or not short))]
     if not os.path.isfile(DB_TOOL):
         print("skip: fendrel-db is not built")
+        return 77
+    if any(w.split for w in chosen) and not os.path.isfile(SPLIT_TOOL):
+        print("skip: fendrel-split is not built")
         return 77
     for tool in ("mdb-export", "mdb-count"):
         if not shutil.which(tool):

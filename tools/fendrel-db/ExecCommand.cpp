@@ -46,6 +46,7 @@ int execOne(const std::string& file, const std::string& sql, const std::string& 
     cn.Open(connectionString(file, password));
     if (!select) {
         cn.Execute(sql);
+        cn.Close(); // the statement in the file and synced, or an error
         return 0;
     }
     ADODB::RecordSet rs;
@@ -81,10 +82,17 @@ int execFile(const std::string& file, const std::string& script, const std::stri
             cn.Execute(line);
         } catch (const db::Error& e) {
             std::cerr << "fendrel-db: line " << lineNo << ": " << e.description() << "\n";
+            // The statements before it stay done: they go to the file as the connection closes.
+            try {
+                cn.Close();
+            } catch (const db::Error& c) {
+                std::cerr << "fendrel-db: " << c.description() << "\n";
+            }
             return 1;
         }
         ++count;
     }
+    cn.Close();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("statements %zu  seconds %.3f\n", count, seconds);
     return 0;

@@ -1,0 +1,173 @@
+// UPDATEs reach the file at checkpoints: what a connection reads, what another reader finds after
+// Checkpoint and Close, and a commit that cannot be written heard from Checkpoint, Close or, as a
+// last resort, stderr.
+
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "jet/create/DatabaseCreator.h"
+#include "jet/read/Database.h"
+#include "support/TempDir.h"
+
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+using testsupport::TempDir;
+
+// T(ID, Name) with `rows` rows, Name "n<ID>".
+std::string makeTable(const TempDir& dir, int rows) {
+    const std::string path = (dir.path / "t.mdb").string();
+    jet::CreateOptions options;
+    options.version = jet::Version::Jet4;
+    jet::DatabaseCreator creator(path, options);
+    auto& t = creator.addTable("T", {{"ID", jet::ColumnType::Long}, {"Name", jet::ColumnType::Text, 100}});
+    for (int i = 1; i <= rows; ++i)
+        t.append({jet::Value::ofInteger(i), jet::Value::ofText("n" + std::to_string(i))});
+    creator.finish();
+    return path;
+}
+
+std::string connectionString(const std::string& path) {
+    return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path;
+}
+
+// Opened for changing, with the text column S added.
+void openWithS(ADODB::Connection& cn, const std::string& path) {
+    cn.Mode = ADODB::adModeReadWrite;
+    cn.Open(connectionString(path));
+    cn.Execute("ALTER TABLE [T] ADD COLUMN [S] VARCHAR");
+}
+
+// Column `column` of every row, read by a reader of its own (what another program finds).
+std::vector<std::string> fileColumn(const std::string& path, std::size_t column) {
+    auto db = jet::Database::open(path);
+    auto reader = db->rows("T");
+    std::vector<std::string> out;
+    std::vector<jet::Value> row;
+    while (reader.next(row))
+        out.push_back(row[column].isNull() ? "<null>" : row[column].text);
+    return out;
+}
+
+std::string wide(int i) {
+    return std::string(200, static_cast<char>('a' + i % 26));
+}
+
+// Fills S for every row with a 200-character text, so that rows move to pages new at the end.
+void fillWide(ADODB::Connection& cn, int rows) {
+    for (int i = 1; i <= rows; ++i)
+        cn.Execute("UPDATE `T` SET S='" + wide(i) + "' WHERE `Name` = 'n" + std::to_string(i) + "'");
+}
+
+// While alive, the file may not grow past its present size: writes beyond it fail (EFBIG).
+class SizeLimit {
+public:
+    explicit SizeLimit(const std::string& path) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        old_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = static_cast<rlim_t>(std::filesystem::file_size(path));
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~SizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, old_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*old_)(int) = nullptr;
+};
+
+} // namespace
+
+TEST(Checkpoints, StatementsAreReadBackAndReachTheFileAtCheckpointAndClose) {
+    TempDir dir;
+    const std::string path = makeTable(dir, 300);
+    {
+        ADODB::Connection cn;
+        openWithS(cn, path);
+        fillWide(cn, 150);
+        // The connection's own read sees every statement, also rows moved to pages not yet in the file.
+        ADODB::RecordSet rs;
+        rs.Open("SELECT * FROM `T`", cn, ADODB::adOpenStatic, ADODB::adLockReadOnly);
+        int seen = 0;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            const int id = static_cast<int>(rs.Fields()(0).Value().get<std::int64_t>());
+            const db::Variant& s = rs.Fields()(2).Value();
+            EXPECT_EQ(s.isNull() ? std::string("<null>") : s.get<std::string>(), id <= 150 ? wide(id) : "<null>");
+            ++seen;
+        }
+        EXPECT_EQ(seen, 300);
+        rs.Close();
+
+        // After a checkpoint another reader finds them, and the session reads on from its cache.
+        fillWide(cn, 200);
+        cn.Checkpoint();
+        auto column = fileColumn(path, 2);
+        ASSERT_EQ(column.size(), 300u);
+        for (int i = 1; i <= 300; ++i)
+            EXPECT_EQ(column[i - 1], i <= 200 ? wide(i) : "<null>") << "row " << i;
+
+        // What follows the last checkpoint goes to the file as the connection closes.
+        cn.Execute("UPDATE `T` SET S='last' WHERE `Name` = 'n300'");
+        cn.Close();
+    }
+    EXPECT_EQ(fileColumn(path, 2).back(), "last");
+}
+
+TEST(Checkpoints, AFileThatCannotBeWrittenIsHeardOfAndNothingIsLost) {
+    TempDir dir;
+    const std::string path = makeTable(dir, 300);
+    ADODB::Connection cn;
+    openWithS(cn, path);
+    {
+        SizeLimit limit(path);
+        fillWide(cn, 300);
+        EXPECT_THROW(cn.Checkpoint(), db::Error);
+        EXPECT_THROW(cn.Checkpoint(), db::Error); // still pending, still not written
+    }
+    // Once the file can grow again, the same checkpoint writes every statement.
+    cn.Checkpoint();
+    auto column = fileColumn(path, 2);
+    ASSERT_EQ(column.size(), 300u);
+    for (int i = 1; i <= 300; ++i)
+        EXPECT_EQ(column[i - 1], wide(i)) << "row " << i;
+
+    // Close says so too, and the connection is closed all the same.
+    cn.Execute("ALTER TABLE [T] ADD COLUMN [U] VARCHAR");
+    {
+        SizeLimit limit(path);
+        for (int i = 1; i <= 300; ++i)
+            cn.Execute("UPDATE `T` SET U='" + wide(i + 1) + "' WHERE `Name` = 'n" + std::to_string(i) + "'");
+        try {
+            cn.Close();
+            ADD_FAILURE() << "Close did not report the failed write";
+        } catch (const db::Error& e) {
+            EXPECT_NE(e.description().find("cannot write"), std::string::npos) << e.description();
+        }
+        EXPECT_FALSE(cn.isOpen());
+    }
+}
+
+TEST(Checkpoints, AConnectionDroppedUnclosedSaysWhatWasNotWritten) {
+    TempDir dir;
+    const std::string path = makeTable(dir, 300);
+    testing::internal::CaptureStderr();
+    {
+        std::optional<SizeLimit> limit; // outlives the connection
+        ADODB::Connection cn;
+        openWithS(cn, path);
+        limit.emplace(path);
+        fillWide(cn, 300);
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("changes not written"), std::string::npos) << said;
+    EXPECT_NE(said.find(path), std::string::npos) << said;
+}
