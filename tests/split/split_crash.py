@@ -10,7 +10,7 @@ run stops after the statement in hand and says so.
 
 Needs FENDREL_BIN (fendrel-split, fendrel-db, fendrel-make-table), FENDREL_ORACLE_DIR with its
 node_modules, node and mdb-export. Exit 0 when every check held, 1 otherwise."""
-import json, os, shutil, signal, subprocess, sys, tempfile, time
+import json, os, re, shutil, signal, subprocess, sys, tempfile, time
 
 BIN = os.environ["FENDREL_BIN"]
 ORACLE = os.environ["FENDREL_ORACLE_DIR"]
@@ -107,6 +107,14 @@ def split(db):
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
 
+def wait_for_progress(p, percent):
+    """Reads the run's progress lines until one says `percent` % or more (or the run ends)."""
+    for line in p.stderr:
+        m = re.match(rb"progress +(\d+)%", line)
+        if m and int(m.group(1)) >= percent:
+            return
+
+
 def main():
     rows = int(sys.argv[1]) if len(sys.argv) > 1 else 300
     seed = sys.argv[2] if len(sys.argv) > 2 else "11"
@@ -127,19 +135,28 @@ def main():
         faults = [] if p.returncode == 0 else ["a whole run failed (%d)" % p.returncode]
         faults += check(timed, original, True)
 
-        # (moment as a share of a whole run, signal, whether a first run completed before it)
+        # (moment, signal, whether a first run completed before it). A moment is a share of a whole
+        # run's time, or ("progress", P): as soon as the run says it has reached P % of the records,
+        # which, the run being fast, time alone would often miss.
         moments = [(0.02, signal.SIGKILL, False), (0.04, signal.SIGKILL, False), (0.06, signal.SIGKILL, False),
-                   (0.1, signal.SIGKILL, False), (0.3, signal.SIGKILL, False), (0.55, signal.SIGKILL, False),
-                   (0.8, signal.SIGKILL, False),
-                   (0.1, signal.SIGKILL, True), (0.5, signal.SIGKILL, True), (0.5, signal.SIGINT, False)]
-        for n, (share, sig, again) in enumerate(moments):
+                   (0.1, signal.SIGKILL, False), (("progress", 10), signal.SIGKILL, False),
+                   (("progress", 50), signal.SIGKILL, False), (("progress", 80), signal.SIGKILL, False),
+                   (0.1, signal.SIGKILL, True), (("progress", 50), signal.SIGKILL, True),
+                   (("progress", 50), signal.SIGINT, False)]
+        for n, (moment, sig, again) in enumerate(moments):
             db = os.path.join(tmp, "kill%d.%s" % (n, fmt))
             shutil.copy(timed if again else base, db)
             p = split(db)
-            time.sleep(whole * share)
+            if isinstance(moment, tuple):
+                wait_for_progress(p, moment[1])
+                share = moment[1] / 100
+            else:
+                time.sleep(whole * moment)
+                share = moment
             p.send_signal(sig)
             out, _ = p.communicate()
-            what = "%s at %2d%%%s" % (signal.Signals(sig).name, share * 100, " of a second run" if again else "")
+            what = "%s at %2d%%%s%s" % (signal.Signals(sig).name, share * 100, " of the records" if isinstance(moment, tuple) else "",
+                                        " of a second run" if again else "")
             found = check(db, original, p.returncode == 0 and sig == signal.SIGKILL)
             state = state_of(db)
             if sig == signal.SIGINT and p.returncode == 0:
@@ -151,7 +168,7 @@ def main():
             if p.returncode != 0:
                 found.append("running the split again failed (%d)" % p.returncode)
             found += check(db, original, True)
-            print("%-32s %-40s %s" % (what, state, "held" if not found else "FAILED"))
+            print("%-48s %-40s %s" % (what, state, "held" if not found else "FAILED"))
             for f in found[:10]:
                 print("    " + f)
             faults += found
