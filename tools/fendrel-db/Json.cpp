@@ -2,41 +2,45 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+
+#include <nlohmann/json.hpp>
 
 namespace fendrel_db {
 
 void appendJsonString(std::string& out, const std::string& s) {
-    out.push_back('"');
+    // Printable ASCII needs no escape and is appended as is: most of what a table holds.
+    bool plain = true;
     for (char ch : s) {
         auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"':
-            out += "\\\"";
+        if (c < 0x20 || c >= 0x7f || c == '"' || c == '\\') {
+            plain = false;
             break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out.push_back(ch);
-            }
         }
     }
-    out.push_back('"');
+    if (plain) {
+        out.push_back('"');
+        out += s;
+        out.push_back('"');
+        return;
+    }
+    // Bytes that are not UTF-8 (the engine makes none) become U+FFFD rather than failing the row.
+    const std::string quoted = nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    // Backspace and form feed keep the \u forms this program has always printed, not \b and \f.
+    for (std::size_t i = 0; i < quoted.size(); ++i) {
+        if (quoted[i] != '\\') {
+            out.push_back(quoted[i]);
+            continue;
+        }
+        const char e = quoted[++i]; // every backslash the dump writes begins an escape
+        if (e == 'b')
+            out += "\\u0008";
+        else if (e == 'f')
+            out += "\\u000c";
+        else {
+            out.push_back('\\');
+            out.push_back(e);
+        }
+    }
 }
 
 std::string base64(const std::vector<std::uint8_t>& b) {
@@ -63,7 +67,8 @@ std::string base64(const std::vector<std::uint8_t>& b) {
 
 namespace {
 
-// Shortest text that reads back to the same value; JSON has no NaN or infinities, so those are strings.
+// Shortest text that reads back to the same value, in the value's own precision (a Single's 0.1
+// prints as 0.1, not as the double nearest it); JSON has no NaN or infinities, so those are strings.
 template <class T> void appendNumber(std::string& out, T value) {
     if (std::isnan(value)) {
         out += "\"NaN\"";

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "jet/format/Text.h"
+#include <nlohmann/json.hpp>
 
 namespace fendrel_db {
 
@@ -23,203 +23,100 @@ const JsonValue* JsonValue::find(const std::string& name) const {
 
 namespace {
 
-class Parser {
-public:
-    explicit Parser(const std::string& s) : s_(s) {}
+using Json = nlohmann::json;
 
-    JsonValue document() {
-        JsonValue v = value(0);
-        space();
-        if (at_ != s_.size()) fail("unexpected text after the document");
-        return v;
+// Builds the tree as nlohmann-json's parser reports what it reads. Members stay in the order
+// written, repeated names included; a number keeps its text (a fraction or exponent, or digits
+// beyond 64 bits, come with the text as written; a whole number's text is its value's).
+class TreeBuilder : public nlohmann::json_sax<Json> {
+public:
+    static constexpr std::size_t MaxDepth = 64;
+
+    JsonValue root;
+
+    bool null() override { return put(JsonValue{}); }
+    bool boolean(bool b) override {
+        JsonValue v;
+        v.kind = JsonValue::Kind::Boolean;
+        v.boolean = b;
+        return put(std::move(v));
+    }
+    bool number_integer(number_integer_t n) override { return number(std::to_string(n)); }
+    bool number_unsigned(number_unsigned_t n) override { return number(std::to_string(n)); }
+    bool number_float(number_float_t, const string_t& text) override { return number(text); }
+    bool string(string_t& s) override {
+        JsonValue v;
+        v.kind = JsonValue::Kind::String;
+        v.text = std::move(s);
+        return put(std::move(v));
+    }
+    bool binary(binary_t&) override { return false; } // JSON text has none
+    bool start_object(std::size_t) override { return open(JsonValue::Kind::Object); }
+    bool key(string_t& name) override {
+        open_.back()->members.emplace_back(std::move(name), JsonValue{});
+        return true;
+    }
+    bool end_object() override { return close(); }
+    bool start_array(std::size_t) override { return open(JsonValue::Kind::Array); }
+    bool end_array() override { return close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override {
+        // "[json.exception.parse_error.101] parse error at line 1, column 5: ..." -> "line 1, column 5: ..."
+        std::string why = e.what();
+        const std::string at = "parse error at ";
+        if (auto p = why.find(at); p != std::string::npos) why.erase(0, p + at.size());
+        throw std::runtime_error(why);
     }
 
 private:
-    [[noreturn]] void fail(const std::string& why) const {
-        std::size_t line = 1, col = 1;
-        for (std::size_t i = 0; i < at_ && i < s_.size(); ++i) {
-            if (s_[i] == '\n') {
-                ++line;
-                col = 1;
-            } else {
-                ++col;
-            }
+    bool number(std::string text) {
+        JsonValue v;
+        v.kind = JsonValue::Kind::Number;
+        v.text = std::move(text);
+        return put(std::move(v));
+    }
+    // Places a value where the parser is: the root, the next item of an array, or the value of the
+    // member whose name came last. Returns where it went.
+    JsonValue* place(JsonValue v) {
+        if (open_.empty()) {
+            root = std::move(v);
+            return &root;
         }
-        throw std::runtime_error("line " + std::to_string(line) + ", column " + std::to_string(col) + ": " +
-                                 why);
-    }
-    void space() {
-        while (at_ < s_.size() && (s_[at_] == ' ' || s_[at_] == '\t' || s_[at_] == '\n' || s_[at_] == '\r'))
-            ++at_;
-    }
-    bool take(char c) {
-        space();
-        if (at_ < s_.size() && s_[at_] == c) {
-            ++at_;
-            return true;
+        JsonValue& in = *open_.back();
+        if (in.kind == JsonValue::Kind::Array) {
+            in.items.push_back(std::move(v));
+            return &in.items.back();
         }
-        return false;
+        in.members.back().second = std::move(v);
+        return &in.members.back().second;
     }
-    void expect(char c) {
-        if (!take(c)) fail(std::string("expected '") + c + "'");
+    bool put(JsonValue v) {
+        place(std::move(v));
+        return true;
     }
-    bool word(const char* w) {
-        std::size_t n = std::char_traits<char>::length(w);
-        if (s_.compare(at_, n, w) != 0) return false;
-        at_ += n;
+    bool open(JsonValue::Kind kind) {
+        // Deeper trees are refused: nothing described here nests so, and freeing one is recursive.
+        if (open_.size() >= MaxDepth) throw std::runtime_error("nested more than 64 deep");
+        JsonValue v;
+        v.kind = kind;
+        open_.push_back(place(std::move(v)));
+        return true;
+    }
+    bool close() {
+        open_.pop_back();
         return true;
     }
 
-    JsonValue value(int depth) {
-        if (depth > 64) fail("nested too deeply");
-        space();
-        if (at_ >= s_.size()) fail("unexpected end of the document");
-        JsonValue v;
-        char c = s_[at_];
-        if (c == '{') {
-            ++at_;
-            v.kind = JsonValue::Kind::Object;
-            if (take('}')) return v;
-            do {
-                space();
-                if (at_ >= s_.size() || s_[at_] != '"') fail("expected a member name in quotes");
-                std::string name = string();
-                expect(':');
-                v.members.emplace_back(std::move(name), value(depth + 1));
-            } while (take(','));
-            expect('}');
-        } else if (c == '[') {
-            ++at_;
-            v.kind = JsonValue::Kind::Array;
-            if (take(']')) return v;
-            do
-                v.items.push_back(value(depth + 1));
-            while (take(','));
-            expect(']');
-        } else if (c == '"') {
-            v.kind = JsonValue::Kind::String;
-            v.text = string();
-        } else if (word("true")) {
-            v.kind = JsonValue::Kind::Boolean;
-            v.boolean = true;
-        } else if (word("false")) {
-            v.kind = JsonValue::Kind::Boolean;
-        } else if (word("null")) {
-        } else if (c == '-' || (c >= '0' && c <= '9')) {
-            v.kind = JsonValue::Kind::Number;
-            v.text = numberText();
-        } else {
-            fail(std::string("unexpected character '") + c + "'");
-        }
-        return v;
-    }
-
-    std::string numberText() {
-        std::size_t start = at_;
-        auto digits = [&] {
-            std::size_t from = at_;
-            while (at_ < s_.size() && s_[at_] >= '0' && s_[at_] <= '9')
-                ++at_;
-            if (at_ == from) fail("malformed number");
-        };
-        if (s_[at_] == '-') ++at_;
-        digits();
-        if (at_ < s_.size() && s_[at_] == '.') {
-            ++at_;
-            digits();
-        }
-        if (at_ < s_.size() && (s_[at_] == 'e' || s_[at_] == 'E')) {
-            ++at_;
-            if (at_ < s_.size() && (s_[at_] == '+' || s_[at_] == '-')) ++at_;
-            digits();
-        }
-        return s_.substr(start, at_ - start);
-    }
-
-    unsigned hex4() {
-        if (at_ + 4 > s_.size()) fail("short \\u escape");
-        unsigned v = 0;
-        for (int i = 0; i < 4; ++i) {
-            char c = s_[at_++];
-            v <<= 4;
-            if (c >= '0' && c <= '9')
-                v |= static_cast<unsigned>(c - '0');
-            else if (c >= 'a' && c <= 'f')
-                v |= static_cast<unsigned>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F')
-                v |= static_cast<unsigned>(c - 'A' + 10);
-            else
-                fail("bad \\u escape");
-        }
-        return v;
-    }
-
-    std::string string() {
-        ++at_; // the opening quote
-        std::string out;
-        for (;;) {
-            if (at_ >= s_.size()) fail("unterminated string");
-            char c = s_[at_++];
-            if (c == '"') return out;
-            if (static_cast<unsigned char>(c) < 0x20) fail("control character in a string");
-            if (c != '\\') {
-                out.push_back(c);
-                continue;
-            }
-            if (at_ >= s_.size()) fail("unterminated string");
-            char e = s_[at_++];
-            switch (e) {
-            case '"':
-                out.push_back('"');
-                break;
-            case '\\':
-                out.push_back('\\');
-                break;
-            case '/':
-                out.push_back('/');
-                break;
-            case 'b':
-                out.push_back('\b');
-                break;
-            case 'f':
-                out.push_back('\f');
-                break;
-            case 'n':
-                out.push_back('\n');
-                break;
-            case 'r':
-                out.push_back('\r');
-                break;
-            case 't':
-                out.push_back('\t');
-                break;
-            case 'u': {
-                unsigned cp = hex4();
-                if (cp >= 0xD800 && cp <= 0xDBFF) {
-                    if (!(word("\\u"))) fail("lone surrogate in \\u escape");
-                    unsigned lo = hex4();
-                    if (lo < 0xDC00 || lo > 0xDFFF) fail("lone surrogate in \\u escape");
-                    cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
-                } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-                    fail("lone surrogate in \\u escape");
-                }
-                jet::appendUtf8(out, cp);
-                break;
-            }
-            default:
-                fail(std::string("unknown escape \\") + e);
-            }
-        }
-    }
-
-    const std::string& s_;
-    std::size_t at_ = 0;
+    // The arrays and objects being filled, outermost first. A pointer stays valid while its value
+    // is open: only the innermost open value gains items.
+    std::vector<JsonValue*> open_;
 };
 
 } // namespace
 
 JsonValue parseJson(const std::string& text) {
-    return Parser(text).document();
+    TreeBuilder tree;
+    Json::sax_parse(text, &tree);
+    return std::move(tree.root);
 }
 
 } // namespace fendrel_db
