@@ -5,16 +5,24 @@
 #include "app/helpers/ApplySkin.h"
 #include "app/helpers/FileExists.h"
 #include "app/helpers/SetAppTitle.h"
+#include "app/pages/AccessListBox.h"
 #include "app/pages/Controls.h"
 #include "app/settings/Settings.h"
 #include "app/ui/Runtime.h"
+#include "db/Access.h"
+#include "wizard/Form2.h"
 #include "wizard/Wizard.h"
 
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace wizard {
 
@@ -82,9 +90,23 @@ void Form1::PushButton1_Click() {
     trap.Line(100, [&] { Text1->setText(app::BesideProgram(QStringLiteral("Samples/sample.mdb"))); });
 }
 
-// Next: opens the database, lists its tables on page 2 and moves there. The move comes with the
-// data layer; until then the button does nothing.
-void Form1::PushButton3_Click() {}
+// Next: opens the database, lists its tables on page 2 and moves there. The first reading only
+// tells whether the database can be read; the list is filled from a second one.
+void Form1::PushButton3_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
+    std::optional<std::vector<std::string>> tables;
+    trap.Line(100, [&] { tables = Access::ListTables(Text1->text().toStdString()); });
+    if (trap.If(102, [&] { return !tables; })) {
+        trap.Line(104, [&] { tables.reset(); });
+        return;
+    }
+    trap.Line(106, [&] {
+        app::AccessListBox list(*wizard_.Form2().List1);
+        Access::FillTableList(list, Text1->text().toStdString(), Text2->text().toStdString());
+    });
+    trap.Line(108, [&] { wizard_.Form2().Show(); });
+    trap.Line(110, [&] { Hide(); });
+}
 
 // Browse for the database file.
 void Form1::PushButton5_Click() {

@@ -5,6 +5,10 @@
 #include "wizard/Form3.h"
 #include "wizard/Form4.h"
 
+#include "db/Access.h"
+
+#include <QLineEdit>
+
 namespace wizard {
 
 namespace {
@@ -23,8 +27,17 @@ template <class Form> bool Visible(const std::unique_ptr<Form>& form) {
 
 } // namespace
 
-Wizard::Wizard() = default;
-Wizard::~Wizard() = default;
+Wizard::Wizard() {
+    // Every connection string is built from page 1's two boxes as they read at that moment.
+    const auto box = [this](QLineEdit* wizard::Form1::*text) {
+        return [this, text]() { return form1_ ? ((*form1_).*text)->text().toStdString() : std::string(); };
+    };
+    Access::SetConnectionInputs({box(&wizard::Form1::Text1), box(&wizard::Form1::Text2)});
+}
+
+Wizard::~Wizard() {
+    Access::SetConnectionInputs({});
+}
 
 wizard::Form1& Wizard::Form1() {
     return Use(form1_, *this);

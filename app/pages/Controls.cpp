@@ -3,6 +3,8 @@
 #include "app/pages/Twips.h"
 
 #include <QGroupBox>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace app {
 
@@ -39,7 +43,23 @@ QFont ButtonFont() {
 }
 
 QGroupBox* Frame(QWidget* container, const char* name, const QString& caption, Place place) {
-    return Make(new QGroupBox(caption, container), name, place, ControlFont());
+    return Make(new FrameBox(caption, container), name, place, ControlFont());
+}
+
+void FrameBox::paintEvent(QPaintEvent*) {
+    // On a desktop the style draws a frame's caption in the platform's title font, regular, whatever
+    // the frame's own font; the caption is drawn here in the frame's font instead.
+    QStylePainter painter(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QRect label = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+    option.subControls &= ~QStyle::SC_GroupBoxLabel;
+    painter.drawComplexControl(QStyle::CC_GroupBox, option);
+    painter.setFont(font());
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    const QRect text(label.topLeft(), QSize(std::max(label.width(), fontMetrics().horizontalAdvance(title()) + 2),
+                                            std::max(label.height(), fontMetrics().height())));
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title());
 }
 
 QLabel* Label(QWidget* container, const char* name, const QString& caption, Place place) {

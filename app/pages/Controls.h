@@ -3,9 +3,9 @@
 // relative to the container and a font.
 
 #include <QFont>
+#include <QGroupBox>
 #include <QString>
 
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -22,6 +22,16 @@ QFont Arial(double points, bool bold);
 // The two fonts the pages use besides their own: Arial 9 bold and Arial 11.25 bold for buttons.
 QFont ControlFont();
 QFont ButtonFont();
+
+// A frame whose caption shows in the frame's own font on every platform.
+class FrameBox : public QGroupBox {
+    Q_OBJECT
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 struct Place {
     int left, top, width, height; // twips
