@@ -24,14 +24,24 @@ bool hasColumn(const std::vector<StoreColumn>& columns, const std::string& name)
 
 } // namespace
 
-std::string Executor::changeableTable(const std::string& name) {
+Executor::TableShape& Executor::changeableTable(const std::string& name) {
+    if (auto known = shapes_.find(name); known != shapes_.end()) return known->second;
     std::string table = store_.tableName(name);
     if (store_.isSystemTable(table)) throw noPermission(table);
-    return table;
+    TableShape shape{table, store_.columns(table), {}};
+    return shapes_.emplace(name, std::move(shape)).first->second;
+}
+
+std::size_t Executor::position(TableShape& t, const std::string& column) {
+    if (auto known = t.positions.find(column); known != t.positions.end()) return known->second;
+    const std::size_t i = columnIndex(t.columns, column, t.exact);
+    t.positions.emplace(column, i);
+    return i;
 }
 
 void Executor::run(const sql::AddColumn& s) {
-    const std::string table = changeableTable(s.table);
+    const std::string table = changeableTable(s.table).exact;
+    shapes_.clear();
     if (hasColumn(store_.columns(table), s.column))
         throw Error(ErrorNumber::FieldExists,
                     "Field '" + s.column + "' already exists in table '" + table + "'.");
@@ -39,7 +49,8 @@ void Executor::run(const sql::AddColumn& s) {
 }
 
 void Executor::run(const sql::DropColumn& s) {
-    const std::string table = changeableTable(s.table);
+    const std::string table = changeableTable(s.table).exact;
+    shapes_.clear();
     const auto columns = store_.columns(table);
     if (!hasColumn(columns, s.column))
         throw Error(ErrorNumber::Unspecified,
@@ -68,41 +79,48 @@ void Executor::forget(const std::string& table, const std::string& column) {
 }
 
 std::size_t Executor::run(const sql::Update& s) {
-    const std::string table = changeableTable(s.table);
-    const auto columns = store_.columns(table);
+    TableShape& shape = changeableTable(s.table);
+    const std::string& table = shape.exact;
+    const std::vector<StoreColumn>& columns = shape.columns;
 
     // Everything is checked before the first row changes.
     std::vector<std::pair<std::size_t, Variant>> values;
+    values.reserve(s.assignments.size());
     for (const auto& a : s.assignments) {
-        const std::size_t i = columnIndex(columns, a.column, table);
+        const std::size_t i = position(shape, a.column);
         values.emplace_back(i, assignedValue(columns[i], a.value));
     }
 
-    std::vector<RowKey> rows;
+    static const std::vector<RowKey> none;
+    const std::vector<RowKey>* rows = &none;
+    std::vector<RowKey> all;
     if (s.where) {
-        const std::size_t w = columnIndex(columns, s.where->column, table);
+        const std::size_t w = position(shape, s.where->column);
         const auto key = keyOfLiteral(domainOf(columns[w].adoType), s.where->value);
         if (key) {
             const Index& index = indexOf(table, w, columns[w]);
-            if (auto hit = index.find(*key); hit != index.end()) rows = hit->second;
+            if (auto hit = index.find(*key); hit != index.end()) rows = &hit->second;
         }
     } else {
-        store_.scan(table, 0, [&](RowKey row, const Variant&) { rows.push_back(row); });
+        store_.scan(table, 0, [&](RowKey row, const Variant&) { all.push_back(row); });
+        rows = &all;
     }
 
-    // The assigned columns' indexes go stale with the first row written, even if a later one fails.
+    // The assigned columns' indexes go stale with the first row written, even if a later one fails
+    // (the rows are those of an index that is not among them until then).
     struct Forget {
         Executor& self;
         const std::string& table;
         const std::vector<StoreColumn>& columns;
         const std::vector<std::pair<std::size_t, Variant>>& values;
         ~Forget() {
+            if (self.indexes_.empty()) return;
             for (const auto& v : values)
                 self.forget(table, columns[v.first].name);
         }
     } forgetAfterwards{*this, table, columns, values};
-    store_.updateRows(table, rows, values);
-    return rows.size();
+    store_.updateRows(table, *rows, values);
+    return rows->size();
 }
 
 } // namespace db

@@ -29,13 +29,24 @@ public:
     std::size_t indexesBuilt() const { return built_; }
 
 private:
-    // The catalog's spelling of a table a statement may change; a system table is refused.
-    std::string changeableTable(const std::string& name);
+    // What a statement needs of a table it changes, kept by the table's name as statements write
+    // it (they name the same table and columns again and again): the catalog's spelling, the
+    // columns, and the positions of the column names seen so far. Dropped whenever a column is
+    // added or dropped.
+    struct TableShape {
+        std::string exact;
+        std::vector<StoreColumn> columns;
+        std::unordered_map<std::string, std::size_t> positions;
+    };
+    // The table a statement may change (a system table is refused).
+    TableShape& changeableTable(const std::string& name);
+    std::size_t position(TableShape& t, const std::string& column);
     using Index = std::unordered_map<std::string, std::vector<RowKey>>;
     const Index& indexOf(const std::string& table, std::size_t column, const StoreColumn& info);
     void forget(const std::string& table, const std::string& column);
 
     TableStore& store_;
+    std::unordered_map<std::string, TableShape> shapes_;
     std::map<std::pair<std::string, std::string>, Index>
         indexes_; // (table, column) as the catalog spells them
     std::size_t built_ = 0;

@@ -146,9 +146,19 @@ void Session::update(const std::string& name, RowKey row,
 
 void Session::updateRows(const std::string& name, const std::vector<RowKey>& rows,
                          const std::vector<std::pair<std::size_t, Variant>>& values) {
-    // The rows join the session's lasting batch, written at the next checkpoint.
-    for (RowKey row : rows)
-        update(name, row, values);
+    if (rows.empty()) return;
+    // The values are made once for every row; the rows join the session's lasting batch, written
+    // at the next checkpoint.
+    jet::DatabaseWriter& w = writer();
+    const auto def = translatingErrors([&] { return w.table(name); });
+    std::vector<std::pair<std::size_t, jet::Value>> changes;
+    changes.reserve(values.size());
+    for (const auto& [i, v] : values)
+        changes.emplace_back(i, toJetValue(v, def->columns.at(i)));
+    translatingErrors([&] {
+        for (RowKey row : rows)
+            w.update(name, row, changes);
+    });
 }
 
 void Session::addTextColumn(const std::string& name, const std::string& column, int size) {

@@ -30,7 +30,12 @@ public:
     Token take() { return tokens_[pos_ < tokens_.size() - 1 ? pos_++ : pos_]; }
 
     bool atWord(std::string_view keyword) const {
-        return peek().kind == Token::Kind::Word && asciiLower(peek().text) == asciiLower(keyword);
+        if (peek().kind != Token::Kind::Word || peek().text.size() != keyword.size()) return false;
+        for (std::size_t i = 0; i < keyword.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(peek().text[i])) !=
+                std::tolower(static_cast<unsigned char>(keyword[i])))
+                return false;
+        return true;
     }
     bool acceptWord(std::string_view keyword) {
         if (!atWord(keyword)) return false;

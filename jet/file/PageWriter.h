@@ -87,6 +87,8 @@ public:
     // would outgrow its format.
     std::uint32_t append();
     bool appended(std::uint32_t n) const { return n >= fileCount_; }
+    // The first page appended in the write set (pages from here on are new in it).
+    std::uint32_t firstAppended() const { return fileCount_; }
 
     // "Page `later` reaches the disk after page `earlier`", and in stage `atLeast` or later (a
     // page written last of all is given a late stage at once, so that what it follows can still

@@ -246,7 +246,8 @@ void RowUpdater::placeElsewhere(const Location& at, const Move& move, ByteView r
 
 std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std::uint32_t current) {
     const Format& f = w_.format();
-    for (auto it = room_.begin(); it != room_.end();) {
+    // Within a batch the pages new in it come last: the others need not be looked at.
+    for (auto it = inBatch_ ? room_.lower_bound(w_.firstAppended()) : room_.begin(); it != room_.end();) {
         std::uint32_t page = it->first;
         // Within a batch only pages new in it take moved rows: any other page may hold rows that
         // move later, or copies to release, and would then have to be written both before and
@@ -276,6 +277,11 @@ void RowUpdater::noteRoom(std::uint32_t page) {
     }
     room_[page] = free;
     if (room_.size() > kRoomHints) {
+        // A page in the file takes no moved row while a batch lasts: such a page goes first.
+        if (inBatch_ && !w_.appended(room_.begin()->first)) {
+            room_.erase(room_.begin());
+            return;
+        }
         auto least = room_.begin();
         for (auto it = room_.begin(); it != room_.end(); ++it)
             if (it->second < least->second) least = it;
