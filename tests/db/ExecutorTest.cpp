@@ -68,6 +68,19 @@ std::size_t update(db::Executor& x, const std::string& sql) {
     return x.run(std::get<db::sql::Update>(db::sql::parse(sql)));
 }
 
+// Runs an ALTER TABLE ... ADD COLUMN or DROP.
+void alter(db::Executor& x, const std::string& sql) {
+    std::visit(
+        [&](const auto& st) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(st)>, db::sql::AddColumn> ||
+                          std::is_same_v<std::decay_t<decltype(st)>, db::sql::DropColumn>)
+                x.run(st);
+            else
+                FAIL() << "not an ALTER TABLE: " << sql;
+        },
+        db::sql::parse(sql));
+}
+
 std::string errorOf(db::Executor& x, const std::string& sql) {
     try {
         update(x, sql);
@@ -167,21 +180,19 @@ TEST(Executor, RefusesBeforeChangingAnything) {
 TEST(Executor, AddsAndDropsColumns) {
     MemoryStore s = people();
     db::Executor x(s);
-    auto add = [&](const std::string& sql) { x.run(std::get<db::sql::AddColumn>(db::sql::parse(sql))); };
-    auto drop = [&](const std::string& sql) { x.run(std::get<db::sql::DropColumn>(db::sql::parse(sql))); };
-    add("ALTER TABLE [People] ADD COLUMN [SPLITCOLUMN1] VARCHAR");
+    alter(x, "ALTER TABLE [People] ADD COLUMN [SPLITCOLUMN1] VARCHAR");
     EXPECT_EQ(s.cols.back().maxLength, 255);
     try {
-        add("ALTER TABLE [People] ADD COLUMN [splitcolumn1] VARCHAR");
+        alter(x, "ALTER TABLE [People] ADD COLUMN [splitcolumn1] VARCHAR");
         FAIL();
     } catch (const db::Error& e) {
         EXPECT_EQ(e.description(), "Field 'splitcolumn1' already exists in table 'People'.");
     }
     update(x, "UPDATE `People` SET SPLITCOLUMN1='x' WHERE `Name` = 'Ada Lovelace'");
-    drop("ALTER TABLE [People] DROP [SPLITCOLUMN1]");
-    EXPECT_THROW(drop("ALTER TABLE [People] DROP [SPLITCOLUMN1]"), db::Error);
-    EXPECT_THROW(add("ALTER TABLE [Nobody] ADD COLUMN [A] VARCHAR"), db::Error);
-    add("ALTER TABLE [People] ADD COLUMN [SPLITCOLUMN1] VARCHAR");
+    alter(x, "ALTER TABLE [People] DROP [SPLITCOLUMN1]");
+    EXPECT_THROW(alter(x, "ALTER TABLE [People] DROP [SPLITCOLUMN1]"), db::Error);
+    EXPECT_THROW(alter(x, "ALTER TABLE [Nobody] ADD COLUMN [A] VARCHAR"), db::Error);
+    alter(x, "ALTER TABLE [People] ADD COLUMN [SPLITCOLUMN1] VARCHAR");
     EXPECT_TRUE(s.rows[0].back().isNull()); // made anew, empty
 }
 
@@ -310,14 +321,12 @@ TEST(Executor, ADroppedColumnsIndexGoesWithIt) {
     // the old one must not answer for it.
     MemoryStore s = people();
     db::Executor x(s);
-    auto add = [&](const std::string& sql) { x.run(std::get<db::sql::AddColumn>(db::sql::parse(sql))); };
-    auto drop = [&](const std::string& sql) { x.run(std::get<db::sql::DropColumn>(db::sql::parse(sql))); };
-    add("ALTER TABLE [People] ADD COLUMN [S1] VARCHAR");
-    add("ALTER TABLE [People] ADD COLUMN [S2] VARCHAR");
+    alter(x, "ALTER TABLE [People] ADD COLUMN [S1] VARCHAR");
+    alter(x, "ALTER TABLE [People] ADD COLUMN [S2] VARCHAR");
     EXPECT_EQ(update(x, "UPDATE `People` SET S1='x'"), 4u);
     EXPECT_EQ(update(x, "UPDATE `People` SET S2='seen' WHERE `S1` = 'x'"), 4u);
-    drop("ALTER TABLE [People] DROP [S1]");
-    add("ALTER TABLE [People] ADD COLUMN [S1] VARCHAR");
+    alter(x, "ALTER TABLE [People] DROP [S1]");
+    alter(x, "ALTER TABLE [People] ADD COLUMN [S1] VARCHAR");
     EXPECT_EQ(update(x, "UPDATE `People` SET S2='again' WHERE `S1` = 'x'"), 0u);
     for (const auto& row : s.rows)
         EXPECT_EQ(row[6], db::Variant("seen")); // S2, now before the new S1
@@ -333,4 +342,23 @@ TEST(Executor, NegativeZeroIsZero) {
     EXPECT_EQ(update(x, "UPDATE `People` SET S1='neg' WHERE `Score` = -0"), 2u);
     EXPECT_EQ(s.rows[0][6], db::Variant("neg"));
     EXPECT_EQ(s.rows[1][6], db::Variant("neg"));
+}
+
+TEST(Executor, ColumnsFoundAgainAfterTheTableChanges) {
+    // The executor keeps what it found of a table between statements; after a column is dropped
+    // or added, the columns behind it have moved and a new one must be found.
+    MemoryStore s = people();
+    db::Executor x(s);
+    alter(x, "ALTER TABLE [People] ADD COLUMN [S1] VARCHAR");
+    alter(x, "ALTER TABLE [People] ADD COLUMN [S2] VARCHAR");
+    EXPECT_EQ(update(x, "UPDATE `People` SET S2='a' WHERE `Name` = 'O''Brien'"), 1u);
+    EXPECT_EQ(s.rows[3][7], db::Variant("a"));
+    alter(x, "ALTER TABLE [people] DROP [S1]"); // the same table, spelled otherwise
+    EXPECT_EQ(update(x, "UPDATE `People` SET S2='b' WHERE `Name` = 'O''Brien'"), 1u);
+    ASSERT_EQ(s.rows[3].size(), 7u);
+    EXPECT_EQ(s.rows[3][6], db::Variant("b"));
+    EXPECT_NE(errorOf(x, "UPDATE `People` SET S1='c'"), "");
+    alter(x, "ALTER TABLE [People] ADD COLUMN [S3] VARCHAR");
+    EXPECT_EQ(update(x, "UPDATE `People` SET S3='d' WHERE `Name` = 'O''Brien'"), 1u);
+    EXPECT_EQ(s.rows[3][7], db::Variant("d"));
 }
