@@ -1,6 +1,10 @@
 #include "jet/file/PageCodec.h"
 
+#include "jet/base/Bytes.h"
+#include "jet/crypt/OfficeEncryption.h"
 #include "jet/crypt/Rc4.h"
+#include "jet/format/Format.h"
+#include "jet/format/TextEncoder.h"
 
 namespace jet {
 
@@ -15,6 +19,8 @@ public:
     void encode(std::uint32_t number, std::uint8_t* page, std::size_t length) const override {
         apply(number, page, length);
     }
+    std::unique_ptr<PageCodec> clone() const override { return std::make_unique<JetRc4Codec>(key_); }
+    std::string describe() const override { return "Jet RC4 page encoding"; }
 
 private:
     void apply(std::uint32_t number, std::uint8_t* page, std::size_t length) const {
@@ -27,10 +33,43 @@ private:
     std::uint32_t key_;
 };
 
+// Page n is keyed by the database key XOR n, as four little-endian bytes.
+class OfficeCodec final : public PageCodec {
+public:
+    OfficeCodec(std::uint32_t key, std::shared_ptr<const PageCipher> cipher) : key_(key), cipher_(std::move(cipher)) {}
+    void decode(std::uint32_t number, std::uint8_t* page, std::size_t length) const override {
+        cipher_->decrypt(key_ ^ number, page, length);
+    }
+    void encode(std::uint32_t number, std::uint8_t* page, std::size_t length) const override {
+        cipher_->encrypt(key_ ^ number, page, length);
+    }
+    std::unique_ptr<PageCodec> clone() const override { return std::make_unique<OfficeCodec>(key_, cipher_); }
+    std::string describe() const override { return "Office encryption (" + cipher_->describe() + ")"; }
+
+private:
+    std::uint32_t key_;
+    std::shared_ptr<const PageCipher> cipher_;
+};
+
 } // namespace
 
 std::unique_ptr<PageCodec> makeJetRc4Codec(std::uint32_t databaseKey) {
     return std::make_unique<JetRc4Codec>(databaseKey);
+}
+
+std::unique_ptr<PageCodec> makeOfficeCodec(const std::vector<std::uint8_t>& page0, std::uint32_t databaseKey,
+                                           const std::string& password) {
+    ByteView page(page0.data(), page0.size());
+    if (!page.contains(header::OfficeCryptoInfo, 2)) corrupt("the encryption header lies outside page 0");
+    const std::uint16_t length = page.u16(header::OfficeCryptoInfo);
+    if (!page.contains(header::OfficeCryptoInfo + 2, length))
+        corrupt("the encryption header is damaged: its " + std::to_string(length) + " bytes run past page 0");
+    ByteView info = page.sub(header::OfficeCryptoInfo + 2, length);
+    return makeOfficeCodec(databaseKey, openOfficeEncryption(info, utf16FromUtf8(password)));
+}
+
+std::unique_ptr<PageCodec> makeOfficeCodec(std::uint32_t databaseKey, std::shared_ptr<const PageCipher> cipher) {
+    return std::make_unique<OfficeCodec>(databaseKey, std::move(cipher));
 }
 
 } // namespace jet

@@ -27,8 +27,10 @@ void rethrowNamingFile(const std::string& path) {
     }
 }
 
-Database::Database(std::string path, Header header, std::unique_ptr<Pager> pager)
-    : path_(std::move(path)), header_(std::move(header)), pager_(std::move(pager)) {}
+Database::Database(std::string path, Header header, std::unique_ptr<Pager> pager, std::unique_ptr<PageCodec> codec)
+    : path_(std::move(path)), header_(std::move(header)), pager_(std::move(pager)), codec_(std::move(codec)) {}
+
+std::unique_ptr<PageCodec> Database::pageCodec() const { return codec_ ? codec_->clone() : nullptr; }
 
 std::unique_ptr<Database> Database::open(const std::string& path, const OpenOptions& options) {
     return open(std::make_unique<PageFile>(path), options);
@@ -46,18 +48,26 @@ std::unique_ptr<Database> Database::open(std::unique_ptr<PageFile> file, const O
         page0.resize(f.pageSize);
         applyHeaderMask(page0, f);
         Header h = parseHeader(page0, f);
-        if (h.officeEncrypted)
-            throw Unsupported("the file is encrypted with Office encryption (version " +
-                              std::to_string(h.officeCryptoMajor) + "." +
-                              std::to_string(h.officeCryptoMinor) + "), which this program cannot read yet");
-        // As with Access's own engine, a database without a password opens whatever password is
-        // given; one with a password opens only with that password.
-        if (!h.password.empty() && h.password != options.password)
-            throw BadPassword(path + ": Not a valid password.");
         std::unique_ptr<PageCodec> codec;
-        if (h.databaseKey != 0) codec = makeJetRc4Codec(h.databaseKey);
+        if (h.officeEncrypted) {
+            // The password is the key: it is checked against the file's verifier, and the keys of
+            // every page follow from it here, once.
+            try {
+                codec = makeOfficeCodec(page0, h.databaseKey, options.password);
+            } catch (const BadPassword&) {
+                throw BadPassword(path + ": Not a valid password.");
+            }
+        } else {
+            // As with Access's own engine, a database without a password opens whatever password
+            // is given; one with a password opens only with that password.
+            if (!h.password.empty() && h.password != options.password)
+                throw BadPassword(path + ": Not a valid password.");
+            if (h.databaseKey != 0) codec = makeJetRc4Codec(h.databaseKey);
+        }
+        std::unique_ptr<PageCodec> writerCodec = codec ? codec->clone() : nullptr;
         auto pager = std::make_unique<Pager>(std::move(file), f, std::move(codec), options.cachePages);
-        return std::unique_ptr<Database>(new Database(path, std::move(h), std::move(pager)));
+        return std::unique_ptr<Database>(
+            new Database(path, std::move(h), std::move(pager), std::move(writerCodec)));
     } catch (...) {
         rethrowNamingFile(path);
     }

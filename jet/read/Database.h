@@ -42,8 +42,9 @@ private:
 class Database {
 public:
     // Opens the file read-only. Throws BadPassword ("Not a valid password.") when the database has a
-    // password and the one given differs (a database without one opens with any), Unsupported for
-    // Office-encrypted files, Corrupt for damaged or foreign files.
+    // password and the one given differs (a database without one opens with any; an Office-encrypted
+    // one opens only with the password its verifier accepts), Unsupported for encryption of a kind
+    // not read, Corrupt for damaged or foreign files (a damaged encryption header among them).
     static std::unique_ptr<Database> open(const std::string& path, const OpenOptions& options = {});
     static std::unique_ptr<Database> open(std::unique_ptr<PageFile> file, const OpenOptions& options = {});
 
@@ -51,6 +52,8 @@ public:
     const Header& header() const { return header_; }
     const Format& format() const { return pager_->format(); }
     Pager& pager() { return *pager_; }
+    // A codec with the keys the pages are read with (null for a plain file), for a writer.
+    std::unique_ptr<PageCodec> pageCodec() const;
     unsigned codePage() const { return jet3CodePage(header_.codePage, header_.sortOrder); }
 
     // Table-like objects in catalog order (read once, on first use).
@@ -67,13 +70,14 @@ public:
     template <class F> auto guarded(F&& f) -> decltype(f());
 
 private:
-    Database(std::string path, Header header, std::unique_ptr<Pager> pager);
+    Database(std::string path, Header header, std::unique_ptr<Pager> pager, std::unique_ptr<PageCodec> codec);
     // Gives each calculated column the type of its stored result, from the table's properties.
     void applyResultTypes(TableDef& def, std::int32_t id);
 
     std::string path_;
     Header header_;
     std::unique_ptr<Pager> pager_;
+    std::unique_ptr<PageCodec> codec_;
     std::optional<std::vector<CatalogEntry>> catalog_;
 };
 

@@ -1,4 +1,4 @@
-// Opening databases: the format from page 0, the Jet4 password, Office encryption refused, errors
+// Opening databases: the format from page 0, the Jet4 password, a damaged encryption header, errors
 // naming the file; and, on the real fixtures when present, how few pages a task reads.
 
 #include <gtest/gtest.h>
@@ -90,18 +90,17 @@ TEST(Open, FormatComesFromTheVersionByte) {
     EXPECT_NE(errorOf(makeFile(9, u"")).find("unknown Access file version 9"), std::string::npos);
 }
 
-TEST(Open, OfficeEncryptionIsRefusedAndJetEncodingIsNot) {
+TEST(Open, ADamagedOfficeEncryptionHeaderIsRefusedAndJetEncodingIsNot) {
     Bytes ace = makeFile(3, u"", 0x12345678);
     ace[0x299] = 8; // EncryptionInfo length
-    ace[0x29B] = 4; // version 4.4
+    ace[0x29B] = 4; // version 4.4, but no descriptor
     ace[0x29D] = 4;
     try {
         openBytes(ace);
-        ADD_FAILURE() << "opened an Office-encrypted file";
-    } catch (const jet::Unsupported& e) {
-        EXPECT_NE(
-            std::string(e.what()).find("mem.mdb: the file is encrypted with Office encryption (version 4.4)"),
-            std::string::npos)
+        ADD_FAILURE() << "opened a file with a damaged encryption header";
+    } catch (const jet::Corrupt& e) {
+        EXPECT_NE(std::string(e.what()).find("mem.mdb: damaged or not an Access database: the encryption header is damaged"),
+                  std::string::npos)
             << e.what();
     }
     // A Jet4 file with a database key is RC4-encoded, which is read transparently.
