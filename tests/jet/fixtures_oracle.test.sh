@@ -32,8 +32,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # Passwords of the fixtures that have one (from the manifest).
 password_of() {
     case $(basename "$1") in
-    jet4-2003-password.mdb | ace14-2010-agile-password.accdb | ace14-2010-rc4cryptoapi-password.accdb |
-        ace14-2010-cryptoapi-aes-nonstandard-password.accdb) echo password ;;
+    jet4-2003-password.mdb | ace14-2010-agile-password.accdb | ace14-2010-rc4cryptoapi-password.accdb) echo password ;;
+    ace14-2010-cryptoapi-aes-nonstandard-password.accdb) echo password ;;
     ace12-2007-rc4cryptoapi40-password.accdb) echo Test123 ;;
     *) echo "" ;;
     esac
