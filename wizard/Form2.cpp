@@ -1,14 +1,39 @@
 #include "wizard/Form2.h"
 
+#include "app/Globals.h"
+#include "app/errors/Failure.h"
+#include "app/grid/DataSource.h"
+#include "app/helpers/RemoveMatchingItems.h"
 #include "app/pages/Controls.h"
+#include "app/pages/ListIndex.h"
+#include "app/ui/DataObjects.h"
+#include "app/ui/MessageBox.h"
+#include "app/ui/Runtime.h"
+#include "db/Access.h"
+#include "db/CreateObject.h"
+#include "db/RecordSet.h"
 #include "wizard/Form1.h"
+#include "wizard/Form3.h"
 #include "wizard/Wizard.h"
 
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
+
+#include <memory>
 
 namespace wizard {
+
+namespace {
+
+// An object that was never made, as the statements after a failed creation meet it.
+template <class T> T& Made(const std::unique_ptr<T>& object) {
+    if (!object) throw app::Failure(QStringLiteral("Object variable or With block variable not set"));
+    return *object;
+}
+
+} // namespace
 
 Form2::Form2(Wizard& wizard) : Page(QStringLiteral("Form2"), 8040, 2610), wizard_(wizard) {
     using app::Place;
@@ -41,8 +66,53 @@ void Form2::PushButton2_Click() {
     trap.Line(102, [&] { Hide(); });
 }
 
-// Next: records the chosen table, prepares page 3 from it and moves there. The move comes with
-// the data layer; until then the button does nothing.
-void Form2::PushButton3_Click() {}
+// Next: records the chosen table and prepares page 3 from it: its field list, its buttons and the
+// read-only preview of the whole table, which reads its rows only as the grid shows them.
+void Form2::PushButton3_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
+    std::unique_ptr<ADODB::Connection> connection;
+    std::unique_ptr<ADODB::RecordSet> records;
+    trap.Line(100, [&] { connection = app::CreateConnection("ADODB.Connection"); });
+    trap.Line(102, [&] { records = db::CreateRecordSet("ADODB.RecordSet"); });
+    if (trap.If(106, [&] { return app::ListIndex(*List1) == -1; })) {
+        trap.Line(172, [&] { app::MsgBox(QStringLiteral("Please select a table")); });
+        return;
+    }
+    trap.Line(108, [&] { SetMousePointer(app::vbHourglass); });
+    trap.Line(110, [&] { Made(connection).Mode = ADODB::adModeReadWrite; });
+    trap.Line(112, [&] { Made(connection).Open(Access::BuildConnectionString()); });
+    if (trap.If(114, [&] { return Globals::SelectedTable != List1->item(app::ListIndex(*List1))->text(); }))
+        trap.Line(116, [&] { wizard_.Form3().List2->clear(); });
+    trap.Line(118, [&] { Globals::SelectedTable = List1->item(app::ListIndex(*List1))->text(); });
+    trap.Line(120, [&] { wizard_.Form3().Show(); });
+    trap.Line(122, [&] { wizard_.Form3().List1->clear(); });
+    trap.Line(124, [&] { app::SetDataSource(*wizard_.Form3().DataGrid1, nullptr); });
+    trap.Line(126, [&] { Made(connection).CursorLocation = ADODB::adUseClient; });
+    trap.Line(128, [&] {
+        Made(records).Open("SELECT * FROM [" + Globals::SelectedTable.toStdString() + "];", Made(connection),
+                           ADODB::adOpenUnspecified, ADODB::adLockReadOnly);
+    });
+    trap.Line(130, [&] { app::SetDataSource(*wizard_.Form3().DataGrid1, Made(records).DataSource()); });
+    int count = 0;
+    trap.Line(132, [&] { count = Made(records).Fields().count(); });
+    for (int i = 0; i < count; ++i) {
+        trap.Line(134, [&] { app::DoEvents(); });
+        trap.Line(136, [&] {
+            wizard_.Form3().List1->addItem(QString::fromStdString(Made(records).Fields()(i).Name()));
+        });
+    }
+    trap.Line(146, [&] { wizard_.Form3().PushButton5->setEnabled(wizard_.Form3().List1->count() > 0); });
+    trap.Line(152, [&] {
+        const bool chosen = wizard_.Form3().List2->count() > 0;
+        wizard_.Form3().PushButton7->setEnabled(chosen);
+        wizard_.Form3().PushButton3->setEnabled(chosen);
+    });
+    if (trap.If(162, [&] { return wizard_.Form3().List1->count() > 0; }))
+        trap.Line(162, [&] { app::SetListIndex(*wizard_.Form3().List1, 0); });
+    trap.Line(164, [&] { wizard_.Form3().DataGrid1->setFocus(); });
+    trap.Line(166, [&] { app::RemoveMatchingItems(*wizard_.Form3().List1, *wizard_.Form3().List2); });
+    trap.Line(168, [&] { Hide(); });
+    trap.Line(170, [&] { SetMousePointer(app::vbDefault); });
+}
 
 } // namespace wizard

@@ -1,5 +1,6 @@
 #include "app/pages/Controls.h"
 
+#include "app/grid/RecordSetModel.h"
 #include "app/pages/Twips.h"
 
 #include <QGroupBox>
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 #include <algorithm>
@@ -25,6 +27,18 @@ template <class Control> Control* Make(Control* control, const char* name, Place
     control->setFont(font);
     return control;
 }
+
+// A value's line breaks show as blanks, so that every row of a grid is one line high.
+class OneLineCells final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale& locale) const override {
+        QString text = QStyledItemDelegate::displayText(value, locale);
+        for (QChar& c : text)
+            if (c == QChar('\r') || c == QChar('\n') || c == QChar::LineSeparator) c = QChar(' ');
+        return text;
+    }
+};
 
 } // namespace
 
@@ -88,6 +102,15 @@ QRadioButton* OptionButton(QWidget* container, const char* name, const QString& 
 QTableView* DataGrid(QWidget* container, const char* name, Place place) {
     auto* grid = Make(new QTableView(container), name, place, container->font());
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setModel(new RecordSetModel(grid));
+    // One line to a row, however long or many-lined a value is.
+    grid->setWordWrap(false);
+    grid->setItemDelegate(new OneLineCells(grid));
+    grid->setTextElideMode(Qt::ElideRight);
+    QHeaderView* rows = grid->verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(QFontMetrics(grid->font()).height() + 4);
     return grid;
 }
 
