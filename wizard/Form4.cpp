@@ -1,10 +1,17 @@
 #include "wizard/Form4.h"
 
+#include "app/Globals.h"
+#include "app/grid/DataSource.h"
 #include "app/pages/Controls.h"
 #include "app/pages/ProgressBar.h"
 #include "app/pages/Twips.h"
+#include "app/ui/MessageBox.h"
+#include "app/ui/Runtime.h"
+#include "db/Access.h"
 #include "wizard/Form2.h"
 #include "wizard/Wizard.h"
+
+#include <QElapsedTimer>
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -13,6 +20,59 @@
 #include <QTableView>
 
 namespace wizard {
+
+// The split's observer on page 4. Yielding to the window system and repainting the progress bar
+// cost far more than a statement, so the run's yields reach the window system only every few
+// milliseconds, and the progress bar shows the latest value and statement then.
+class FinishObserver final : public split::Observer {
+public:
+    explicit FinishObserver(Form4& page) : page_(page) {}
+
+    void onProgress(const split::Progress& progress) override {
+        value_ = progress.value;
+        changed_ = true;
+    }
+    void onStatement(const std::string& text) override {
+        statement_.assign(text);
+        changed_ = true;
+    }
+    void onFailure(const split::Failure& failure) override {
+        Show();
+        app::MsgBox(app::ErrorMessageText(QString::fromStdString(failure.description),
+                                          app::LocationText(page_.FormName(), QStringLiteral("PushButton4_Click")),
+                                          failure.line),
+                    app::vbExclamation | app::vbOKOnly, QStringLiteral("Application Error"));
+    }
+    bool onYield() override {
+        if (page_.endAfterRun_) return false;
+        // The clock is read once in a while: most yields cost a count only.
+        if (++yields_ % CheckEvery != 1) return true;
+        if (clock_.isValid() && clock_.elapsed() < YieldEveryMs) return true;
+        Show();
+        app::DoEvents();
+        clock_.start();
+        return !page_.endAfterRun_;
+    }
+    void onEnd(const split::Result&) override { Show(); }
+
+private:
+    static constexpr long CheckEvery = 32;
+    static constexpr qint64 YieldEveryMs = 15;
+
+    void Show() {
+        if (!changed_) return;
+        changed_ = false;
+        page_.ProgressBar1->setValue(value_);
+        page_.ProgressBar1->SetText(QString::fromStdString(statement_));
+    }
+
+    Form4& page_;
+    QElapsedTimer clock_;
+    long yields_ = 0;
+    int value_ = 0;
+    std::string statement_;
+    bool changed_ = false;
+};
 
 Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 4725), wizard_(wizard) {
     using app::Place;
@@ -67,8 +127,69 @@ void Form4::PushButton2_Click() {
     trap.Line(112, [&] { Hide(); });
 }
 
-// Finish: runs the split, after which the button reads "Exit" and ends the program. The split
-// comes with its engine; until then the button does nothing.
-void Form4::PushButton4_Click() {}
+// Finish: the split runs with this page as its observer, the page showing the hourglass, its
+// controls held. A completed run turns the button into "Exit", which ends the program; after a run
+// that was refused or could not read the table, the button stays "Finish" for another try.
+void Form4::PushButton4_Click() {
+    app::ErrorTrap trap = Trap(QStringLiteral("PushButton4_Click"));
+    if (trap.If(108, [&] { return PushButton4->text() == QStringLiteral("Exit"); })) {
+        trap.Line(110, [&] { app::End(); });
+        return;
+    }
+    split::Inputs inputs;
+    trap.Line(112, [&] { SetMousePointer(app::vbHourglass); });
+    trap.Line(114, [&] {
+        inputs.connectionString = Access::BuildConnectionString();
+        inputs.table = Globals::SelectedTable.toStdString();
+        inputs.fieldReference = Globals::SelectedFields.toStdString();
+        inputs.separator = ChosenSeparator();
+        inputs.label = Text2->text().toStdString();
+    });
+    HoldControls(true);
+    FinishObserver observer(*this);
+    const split::Result result = split::Run(inputs, observer);
+    HoldControls(false);
+    if (endAfterRun_) {
+        app::End();
+        return;
+    }
+    if (result.table) trap.Line(254, [&] { app::SetDataSource(*DataGrid1, result.table); });
+    if (result.outcome == split::Outcome::Completed)
+        trap.Line(256, [&] { PushButton4->setText(QStringLiteral("Exit")); });
+    trap.Line(258, [&] {
+        if (windowState() & Qt::WindowMinimized) setWindowState(windowState() & ~Qt::WindowMinimized);
+    });
+    trap.Line(260, [&] { SetMousePointer(app::vbDefault); });
+    trap.Line(262, [&] {
+        ProgressBar1->setValue(0);
+        ProgressBar1->SetText(QStringLiteral("Progress Bar"));
+    });
+}
+
+split::Separator Form4::ChosenSeparator() const {
+    split::Separator separator;
+    separator.option1 = Option1->isChecked();
+    separator.option2 = Option2->isChecked();
+    separator.option3 = Option3->isChecked();
+    separator.option4 = Option4->isChecked();
+    separator.option5 = Option5->isChecked();
+    separator.otherText = Text1->text().toStdString();
+    return separator;
+}
+
+void Form4::HoldControls(bool hold) {
+    running_ = hold;
+    for (QWidget* control : std::initializer_list<QWidget*>{PushButton2, PushButton4, Option1, Option2, Option3,
+                                                            Option4, Option5, Text1, Text2})
+        control->setEnabled(!hold);
+}
+
+void Form4::Form_Unload() {
+    if (running_) {
+        endAfterRun_ = true;
+        return;
+    }
+    Page::Form_Unload();
+}
 
 } // namespace wizard

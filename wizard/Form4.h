@@ -2,6 +2,7 @@
 // Page 4, the split options: the separator, the label of the new fields, and Finish.
 
 #include "app/pages/Page.h"
+#include "split/Run.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -39,11 +40,25 @@ public:
     void PushButton2_Click(); // "< Back"
     void PushButton4_Click(); // "Finish", later "Exit"
 
+    // True while Finish runs the split.
+    bool SplitRunning() const { return running_; }
+
 protected:
     void Form_Load() override;
+    // Closing the page ends the program; during a split it first lets the statement in hand finish,
+    // so that everything executed is in the file.
+    void Form_Unload() override;
 
 private:
+    friend class FinishObserver;
+    // The separator as the option buttons and the "Other:" box give it.
+    split::Separator ChosenSeparator() const;
+    // Holds the page's controls while the split runs.
+    void HoldControls(bool hold);
+
     Wizard& wizard_;
+    bool running_ = false;
+    bool endAfterRun_ = false;
 };
 
 } // namespace wizard

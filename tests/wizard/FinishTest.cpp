@@ -1,0 +1,177 @@
+// The whole wizard on a database the engine makes: page 4's Finish runs the split, and the file is
+// read back through the data layer and through mdb-reader.
+#include "Databases.h"
+#include "WizardFixture.h"
+
+#include "app/pages/ProgressBar.h"
+#include "split/SplitSupport.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+
+namespace wizard {
+namespace {
+
+class FinishTest : public WizardTest {
+protected:
+    void SetUp() override {
+        WizardTest::SetUp();
+        ASSERT_TRUE(data.isValid());
+        wizard->Start();
+    }
+    // Pages 1 to 3 as a user goes through them: the database, the table at `row`, the field.
+    Form4& ToPage4(const QString& path, int row, const QString& field) {
+        wizard->Form1().Text1->setText(path);
+        wizard->Form1().PushButton3->click();
+        wizard->Form2().List1->setCurrentRow(row);
+        wizard->Form2().PushButton3->click();
+        Form3& page3 = wizard->Form3();
+        const auto found = page3.List1->findItems(field, Qt::MatchExactly);
+        if (!found.isEmpty()) {
+            page3.List1->setCurrentItem(found[0]);
+            page3.PushButton5->click();
+        }
+        page3.PushButton3->click();
+        return wizard->Form4();
+    }
+    // Places(Place): 3000 values of four words, the last one of seven.
+    QString Places() {
+        std::vector<std::vector<jet::Value>> rows;
+        for (int i = 0; i < 3000; ++i)
+            rows.push_back({wizardtest::text("street " + std::to_string(i) + " town " + std::to_string(i % 7))});
+        return wizardtest::MakeDatabase(data.path(), "places.mdb",
+                                        {{"Places", {{"Place", jet::ColumnType::Text, 80}}, rows}});
+    }
+    std::vector<std::string> Column(const QString& path, const std::string& table, const std::string& name) {
+        return splittest::column(splittest::readTable(path.toStdString(), table), name);
+    }
+    QTemporaryDir data;
+};
+
+TEST_F(FinishTest, TheTypicalRunSplitsTheFieldAndTheButtonThenEndsTheProgram) {
+    const QString shop = wizardtest::MakeShop(data.path());
+    Form4& page = ToPage4(shop, 0, "Address");
+    ASSERT_TRUE(page.isVisible());
+    EXPECT_EQ(Globals::SelectedFields, "`Address`");
+    page.Option2->setChecked(true); // Comma
+    page.PushButton4->click();
+
+    EXPECT_TRUE(platform.messages.shown.isEmpty()) << Messages().join("\n").toStdString();
+    EXPECT_EQ(page.PushButton4->text(), "Exit");
+    EXPECT_EQ(page.ProgressBar1->value(), 0);
+    EXPECT_EQ(page.ProgressBar1->Text(), "Progress Bar");
+    EXPECT_EQ(page.MousePointer(), app::vbDefault);
+    EXPECT_TRUE(page.PushButton2->isEnabled() && page.Option1->isEnabled() && page.Text2->isEnabled());
+    EXPECT_EQ(page.DataGrid1->model()->columnCount(), 6);
+
+    const std::string path = shop.toStdString();
+    EXPECT_EQ(Column(shop, "People", "SPLITCOLUMN1"), (std::vector<std::string>{"1 High Street", "2 Low Road", "Nowhere"}));
+    EXPECT_EQ(Column(shop, "People", "SPLITCOLUMN2"), (std::vector<std::string>{"Leeds", "York", "<null>"}));
+    EXPECT_EQ(Column(shop, "People", "SPLITCOLUMN3"), (std::vector<std::string>{"LS1 1AA", "<null>", "<null>"}));
+    EXPECT_ORACLE_AGREES(path, "People");
+
+    page.PushButton4->click();
+    EXPECT_EQ(platform.runtime.ends, 1);
+}
+
+TEST_F(FinishTest, DuringTheRunThePageHoldsItsControlsAndShowsTheStatements) {
+    const QString path = Places();
+    Form4& page = ToPage4(path, 0, "Place");
+    int held = 0, free = 0;
+    QStringList texts;
+    QList<int> values;
+    platform.runtime.onYield = [&] {
+        const bool isHeld = !page.PushButton4->isEnabled() && !page.PushButton2->isEnabled() &&
+                            !page.Option4->isEnabled() && !page.Text1->isEnabled() && !page.Text2->isEnabled() &&
+                            page.MousePointer() == app::vbHourglass;
+        ++(isHeld ? held : free);
+        texts << page.ProgressBar1->Text();
+        values << page.ProgressBar1->value();
+    };
+    page.PushButton4->click();
+    EXPECT_TRUE(platform.messages.shown.isEmpty()) << Messages().join("\n").toStdString();
+    EXPECT_GT(held, 0);
+    EXPECT_EQ(free, 0);
+    // The window system is reached every few milliseconds, not once for each of the thousands of
+    // yields of the run.
+    EXPECT_LT(platform.runtime.yields, 3000);
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const QString& t) {
+        return t.startsWith("UPDATE `Places` SET SPLITCOLUMN");
+    })) << texts.join("\n").toStdString();
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_EQ(page.PushButton4->text(), "Exit");
+    EXPECT_EQ(Column(path, "Places", "SPLITCOLUMN4")[2999], "3");
+}
+
+TEST_F(FinishTest, ClosingThePageDuringTheRunEndsTheProgramWithTheStatementsMadeInTheFile) {
+    const QString path = Places();
+    Form4& page = ToPage4(path, 0, "Place");
+    // Closed while the updates are under way.
+    platform.runtime.onYield = [&] {
+        if (page.ProgressBar1->value() > 0) page.close();
+    };
+    page.PushButton4->click();
+    EXPECT_EQ(platform.runtime.ends, 1);
+    EXPECT_NE(page.PushButton4->text(), "Exit");
+    const std::vector<std::string> first = Column(path, "Places", "SPLITCOLUMN1");
+    ASSERT_EQ(first.size(), 3000u);
+    EXPECT_EQ(first[0], "street");
+    EXPECT_EQ(first[2999], "<null>") << "the run stopped before the last record";
+    EXPECT_ORACLE_AGREES(path.toStdString(), "Places");
+}
+
+TEST_F(FinishTest, ARefusedLabelGivesOneBoxAndLeavesTheFileAsItWas) {
+    const QString shop = wizardtest::MakeShop(data.path());
+    const std::string before = splittest::fileBytes(shop.toStdString());
+    Form4& page = ToPage4(shop, 0, "Address");
+    page.Text2->setText("SPLIT COLUMN");
+    page.PushButton4->click();
+    ASSERT_EQ(platform.messages.shown.size(), 1) << Messages().join("\n").toStdString();
+    EXPECT_EQ(platform.messages.shown[0].title, "Application Error");
+    EXPECT_TRUE(Messages()[0].contains("\r\nin Tolvane2021/08/31.Form4.PushButton4_Click at line 186\r\r"));
+    EXPECT_EQ(splittest::fileBytes(shop.toStdString()), before);
+    EXPECT_EQ(page.PushButton4->text(), "Finish");
+    EXPECT_EQ(page.MousePointer(), app::vbDefault);
+
+    // Mended, the label goes through.
+    platform.messages.shown.clear();
+    page.Text2->setText("Part");
+    page.Option4->setChecked(true);
+    page.Text1->setText(",");
+    page.PushButton4->click();
+    EXPECT_TRUE(platform.messages.shown.isEmpty()) << Messages().join("\n").toStdString();
+    EXPECT_EQ(Column(shop, "People", "Part2"), (std::vector<std::string>{"Leeds", "York", "<null>"}));
+}
+
+TEST_F(FinishTest, BackLeadsToPage2KeepingTheFieldForTheSameTableOnly) {
+    const QString shop = wizardtest::MakeShop(data.path());
+    Form4& page = ToPage4(shop, 0, "Name");
+    page.PushButton4->click();
+    ASSERT_EQ(page.PushButton4->text(), "Exit");
+
+    page.PushButton2->click();
+    EXPECT_TRUE(wizard->Form2().isVisible());
+    EXPECT_FALSE(wizard->Form3().isVisible());
+    EXPECT_EQ(page.PushButton4->text(), "Finish");
+    EXPECT_EQ(page.ProgressBar1->Text(), "ProgressBar");
+
+    wizard->Form2().PushButton3->click(); // People again: Name stays chosen
+    Form3& page3 = wizard->Form3();
+    ASSERT_EQ(page3.List2->count(), 1);
+    EXPECT_EQ(page3.List2->item(0)->text(), "Name");
+    EXPECT_TRUE(page3.List1->findItems("Name", Qt::MatchExactly).isEmpty());
+    EXPECT_FALSE(page3.List1->findItems("SPLITCOLUMN1", Qt::MatchExactly).isEmpty()); // the table read afresh
+    page3.PushButton3->click();
+    page.PushButton2->click();
+
+    wizard->Form2().List1->setCurrentRow(1); // Orders: the field is forgotten
+    wizard->Form2().PushButton3->click();
+    EXPECT_EQ(page3.List2->count(), 0);
+    EXPECT_FALSE(page3.PushButton3->isEnabled());
+}
+
+} // namespace
+} // namespace wizard
