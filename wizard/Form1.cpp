@@ -1,5 +1,6 @@
 #include "wizard/Form1.h"
 
+#include "app/ODBCProvider.h"
 #include "app/ProductTitle.h"
 #include "app/ProgramIcon.h"
 #include "app/helpers/ApplySkin.h"
@@ -78,8 +79,12 @@ void Form1::Form_Load() {
     LoadHandPointer(trap, 124, 126);
     trap.Line(128, [&] { Text1->setText(app::GetSetting(QStringLiteral("Database"))); });
     trap.Line(130, [&] { Text2->setText(app::GetSetting(QStringLiteral("Password"))); });
-    // Line 136, the database engine check, comes here once the data layer is in: a false result
-    // ends the program.
+    bool engine = true;
+    trap.Line(136, [&] { engine = app::CheckDatabaseEngine(); });
+    if (!engine) {
+        app::End();
+        return;
+    }
     if (trap.If(132, [&] { return app::FileExists(Text1->text()); }))
         trap.Line(134, [&] { PushButton3_Click(); });
 }

@@ -1,16 +1,11 @@
 #include "app/errors/ErrorTrap.h"
 
+#include "app/SupportAddress.h"
 #include "app/ui/MessageBox.h"
 
 #include <exception>
 
 namespace app {
-
-namespace {
-
-const QString SupportAddress = QStringLiteral("support@marquell.example");
-
-} // namespace
 
 QString LocationText(const QString& form, const QString& handler) {
     return QStringLiteral("in Tolvane2021/08/31.") + form + QChar('.') + handler + QChar(' ');

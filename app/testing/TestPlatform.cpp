@@ -1,5 +1,7 @@
 #include "app/testing/TestPlatform.h"
 
+#include "db/Error.h"
+
 #include <QApplication>
 
 namespace app {
@@ -28,12 +30,19 @@ QString FakeFileDialogs::ShowOpen(const OpenFileRequest& request) {
     return chosen;
 }
 
+std::unique_ptr<ADODB::Connection> FakeDataObjects::CreateConnection(const std::string& progId) {
+    created << QString::fromStdString(progId);
+    if (failure) throw db::Error(failure->number, failure->description);
+    return db::CreateConnection(progId);
+}
+
 TestPlatform::TestPlatform() {
     EnsureApplication();
     MessageBoxes::Replace(&messages);
     FileDialogs::Replace(&files);
     WebPages::Replace(&web);
     Runtime::Replace(&runtime);
+    DataObjects::Replace(&data);
 }
 
 TestPlatform::~TestPlatform() {
@@ -41,6 +50,7 @@ TestPlatform::~TestPlatform() {
     FileDialogs::Replace(nullptr);
     WebPages::Replace(nullptr);
     Runtime::Replace(nullptr);
+    DataObjects::Replace(nullptr);
 }
 
 } // namespace app

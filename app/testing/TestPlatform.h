@@ -5,6 +5,7 @@
 // chooses. It also makes sure a QApplication exists.
 
 #include "app/ui/CommonDialog.h"
+#include "app/ui/DataObjects.h"
 #include "app/ui/MessageBox.h"
 #include "app/ui/Runtime.h"
 #include "app/ui/WebPages.h"
@@ -14,6 +15,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 namespace app {
 
@@ -61,6 +63,19 @@ public:
     QString folder;
 };
 
+// The data layer's objects, or the failure the test wants their creation to raise.
+class FakeDataObjects final : public DataObjects {
+public:
+    std::unique_ptr<ADODB::Connection> CreateConnection(const std::string& progId) override;
+
+    struct Failure {
+        long number = 0;
+        std::string description;
+    };
+    std::optional<Failure> failure;
+    QStringList created; // the names asked for
+};
+
 class TestPlatform {
 public:
     TestPlatform();
@@ -72,6 +87,7 @@ public:
     FakeFileDialogs files;
     FakeWebPages web;
     FakeRuntime runtime;
+    FakeDataObjects data;
 };
 
 } // namespace app
