@@ -5,6 +5,8 @@
 #include <chrono>
 
 #include "jet/create/SystemCatalog.h"
+#include "jet/crypt/OfficeEncryption.h"
+#include "jet/format/TextEncoder.h"
 #include "jet/encode/HeaderWriter.h"
 #include "jet/encode/PropertyWriter.h"
 #include "jet/encode/UsageMapWriter.h"
@@ -71,8 +73,24 @@ DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& o
     header_.sortOrder = GeneralSortOrder;
     header_.creationDate = options.creationDate != 0 ? options.creationDate : currentDateTime();
     header_.password = options.password;
+    std::unique_ptr<PageCodec> codec;
+    if (options.version != Version::Jet4 && !options.password.empty()) {
+        // An .accdb password is encryption: a fresh agile key, and a random non-zero database key
+        // that, XORed with each page's number, keys the page.
+        NewOfficeEncryption enc = makeAgileEncryption(utf16FromUtf8(options.password), options.spinCount);
+        while (header_.databaseKey == 0) {
+            std::uint8_t key[4];
+            crypto::randomBytes(key, sizeof key);
+            header_.databaseKey = key[0] | key[1] << 8 | static_cast<std::uint32_t>(key[2]) << 16 |
+                                  static_cast<std::uint32_t>(key[3]) << 24;
+        }
+        header_.officeCryptoInfo = std::move(enc.info);
+        header_.password.clear();
+        codec = makeOfficeCodec(header_.databaseKey, std::move(enc.cipher));
+    }
     encodeHeader(header_); // refuses a bad password before anything is created
     file_ = std::make_unique<NewFile>(path, f_.pageSize);
+    file_->setCodec(std::move(codec));
     alloc_.allocate(); // page 0: the header
     alloc_.allocate(); // page 1: the global usage map
     for (const SystemTable& t : systemTables(options.version)) {

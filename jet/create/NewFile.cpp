@@ -29,9 +29,15 @@ NewFile::~NewFile() {
     if (!committed_) ::unlink(path_.c_str());
 }
 
-void NewFile::writePage(std::uint32_t number, const Bytes& bytes) {
-    if (bytes.size() != pageSize_)
+void NewFile::writePage(std::uint32_t number, const Bytes& plain) {
+    if (plain.size() != pageSize_)
         throw Error(path_ + ": internal error: page " + std::to_string(number) + " has the wrong size");
+    Bytes encoded;
+    if (codec_ && number != 0) {
+        encoded = plain;
+        codec_->encode(number, encoded.data(), encoded.size());
+    }
+    const Bytes& bytes = encoded.empty() ? plain : encoded;
     auto offset = static_cast<off_t>(std::uint64_t{number} * pageSize_);
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -55,6 +61,7 @@ Bytes NewFile::readPage(std::uint32_t number) const {
         if (n <= 0) throw Error(path_ + ": cannot read back page " + std::to_string(number));
         done += static_cast<std::size_t>(n);
     }
+    if (codec_ && number != 0) codec_->decode(number, out.data(), out.size());
     return out;
 }
 

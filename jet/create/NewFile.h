@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include <memory>
+
 #include "jet/encode/PageAllocator.h"
+#include "jet/file/PageCodec.h"
 
 namespace jet {
 
@@ -21,6 +24,9 @@ public:
     const std::string& path() const { return path_; }
     std::size_t pageSize() const { return pageSize_; }
 
+    // Pages after 0 are encoded with `codec` from now on (an encrypted file).
+    void setCodec(std::unique_ptr<PageCodec> codec) { codec_ = std::move(codec); }
+
     // Writes one whole page (bytes.size() == pageSize).
     void writePage(std::uint32_t number, const Bytes& bytes) override;
     // Reads a page written earlier.
@@ -33,6 +39,7 @@ private:
     std::size_t pageSize_;
     int fd_ = -1;
     bool committed_ = false;
+    std::unique_ptr<PageCodec> codec_;
 };
 
 } // namespace jet

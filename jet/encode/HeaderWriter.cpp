@@ -52,6 +52,16 @@ Bytes encodeHeader(const Header& h) {
     std::memcpy(p.data() + header::MaskStart, kObservedAt0x18, sizeof kObservedAt0x18);
     putU16(p, header::CodePage, h.codePage);
     putU32(p, header::DatabaseKey, 0);
+    if (!h.officeCryptoInfo.empty()) {
+        if (h.version == Version::Jet4 || h.databaseKey == 0 || !h.password.empty())
+            throw Error("internal error: Office encryption is for .accdb files, with a key and no stored password");
+        // It must end before the table at 0xE00.
+        if (header::OfficeCryptoInfo + 2 + h.officeCryptoInfo.size() > kObservedTable)
+            throw Error("internal error: the encryption header does not fit in page 0");
+        putU32(p, header::DatabaseKey, h.databaseKey);
+        putU16(p, header::OfficeCryptoInfo, static_cast<std::uint16_t>(h.officeCryptoInfo.size()));
+        std::copy(h.officeCryptoInfo.begin(), h.officeCryptoInfo.end(), p.begin() + header::OfficeCryptoInfo + 2);
+    }
 
     std::u16string pw = utf16FromUtf8(h.password);
     if (!pw.empty() && h.version != Version::Jet4)

@@ -1,6 +1,7 @@
 #pragma once
 // Page 0 of a new database: engine name and version, code page, sort order, creation date and the
-// database password, masked as Access masks them. The inverse of parseHeader.
+// database password, masked as Access masks them; for an encrypted .accdb, the database key and
+// the EncryptionInfo. The inverse of parseHeader.
 
 #include <string>
 

@@ -20,6 +20,9 @@ struct Header {
     std::string password;         // UTF-8; empty when the database has none
     bool officeEncrypted = false; // ACE file with Office encryption
     std::uint16_t officeCryptoMajor = 0, officeCryptoMinor = 0;
+    // For a writer of a new encrypted .accdb: the EncryptionInfo to store at 0x299 (the database
+    // key is then non-zero and the password field empty).
+    std::vector<std::uint8_t> officeCryptoInfo;
 };
 
 // Tells the format from the first bytes of page 0; throws Corrupt when they are not an Access header.

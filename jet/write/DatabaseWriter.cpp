@@ -25,8 +25,6 @@ DatabaseWriter::DatabaseWriter(const std::string& path, const OpenOptions& optio
     if (db_->format().jet3)
         throw Unsupported(
             path + ": this is an Access 97 (Jet 3) database, which Fendrel can read but not change yet");
-    if (db_->header().officeEncrypted)
-        throw Unsupported(path + ": the file is encrypted with Office encryption, which Fendrel can read but not change yet");
     // Pages are written with the reader's keys: an encrypted file stays encrypted, pages added to it
     // included.
     pages_ = std::make_unique<PageWriter>(db_->pager(), lock_->descriptor(), db_->pageCodec(), path);

@@ -133,7 +133,7 @@ TEST(CreateDatabase, Jet4WithPasswordHoldsEveryTypeAndListsExactlyItsTables) {
     EXPECT_EQ(db->table("Every")->rowCount, 2u);
 }
 
-TEST(CreateDatabase, Ace12HasTheTablesAccess2007AddsAndNoPassword) {
+TEST(CreateDatabase, Ace12HasTheTablesAccess2007AddsAndIsEncryptedByAPassword) {
     TempPath file("every.accdb");
     {
         jet::CreateOptions o;
@@ -151,12 +151,23 @@ TEST(CreateDatabase, Ace12HasTheTablesAccess2007AddsAndNoPassword) {
     EXPECT_EQ(names.back(), "Every");
     expectEveryType(*db);
 
-    TempPath refused("refused.accdb");
-    jet::CreateOptions withPassword;
-    withPassword.version = jet::Version::Ace12;
-    withPassword.password = "x";
-    EXPECT_THROW(jet::DatabaseCreator(refused.path, withPassword), jet::Error);
-    EXPECT_FALSE(std::filesystem::exists(refused.path));
+    // With a password the file is encrypted, and opens only with it.
+    TempPath encrypted("encrypted.accdb");
+    {
+        jet::CreateOptions o;
+        o.version = jet::Version::Ace12;
+        o.password = "x";
+        o.spinCount = 10;
+        jet::DatabaseCreator c(encrypted.path, o);
+        fillEveryType(c.addTable("Every", kEveryType));
+        c.finish();
+    }
+    EXPECT_THROW(jet::Database::open(encrypted.path), jet::BadPassword);
+    jet::OpenOptions x;
+    x.password = "x";
+    auto enc = jet::Database::open(encrypted.path, x);
+    EXPECT_TRUE(enc->header().officeEncrypted);
+    expectEveryType(*enc);
 }
 
 TEST(CreateDatabase, MemosOfEveryLengthAndTextThatDoesOrDoesNotCompress) {

@@ -1,6 +1,7 @@
 // Office-encrypted .accdb files: every kind Access writes read as the same rows as unencrypted
 // twins, the password checked against the verifier, damaged encryption headers refused cleanly,
-// and the agile encryption made here checked against itself.
+// the agile encryption made here checked against itself, and files created or changed here
+// encrypted throughout.
 
 #include <gtest/gtest.h>
 
@@ -8,10 +9,13 @@
 #include <fstream>
 #include <map>
 
+#include "jet/create/DatabaseCreator.h"
 #include "jet/crypt/OfficeEncryption.h"
 #include "jet/file/Header.h"
 #include "jet/read/Database.h"
+#include "jet/write/DatabaseWriter.h"
 #include "support/Fixtures.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -226,6 +230,102 @@ TEST(OfficeEncryption, AgileEncryptionMadeHereChecksItsPasswordAndKeysEachPage) 
     opened->decrypt(1, one.data(), one.size());
     EXPECT_EQ(one, page); // the key recovered through the password is the key made
     EXPECT_THROW(jet::makeAgileEncryption(u""), jet::Error);
+}
+
+bool contains(const Bytes& hay, const std::string& needle) {
+    return std::search(hay.begin(), hay.end(), needle.begin(), needle.end()) != hay.end();
+}
+std::string utf16(const std::string& ascii) {
+    std::string out;
+    for (char c : ascii) {
+        out.push_back(c);
+        out.push_back('\0');
+    }
+    return out;
+}
+jet::Value text(const std::string& s) {
+    jet::Value v;
+    v.kind = jet::Value::Kind::Text;
+    v.text = s;
+    return v;
+}
+
+// An encrypted .accdb of `rows` rows (ID, Name), made here with few hash rounds.
+void makeEncrypted(const std::string& path, int rows) {
+    jet::CreateOptions o;
+    o.version = jet::Version::Ace12;
+    o.password = "Kennwort ü";
+    o.spinCount = 1000;
+    jet::DatabaseCreator c(path, o);
+    auto& t = c.addTable("People", {{"ID", jet::ColumnType::Long}, {"Name", jet::ColumnType::Text, 100}});
+    for (int i = 0; i < rows; ++i) {
+        jet::Value id;
+        id.kind = jet::Value::Kind::Integer;
+        id.integer = i;
+        t.append({id, text("Wombat " + std::to_string(i))});
+    }
+    c.finish();
+}
+
+TEST(OfficeEncryption, AFileCreatedWithAPasswordIsEncryptedThroughout) {
+    testsupport::TempDir dir;
+    const std::string path = dir.file("made.accdb");
+    makeEncrypted(path, 500);
+    const Bytes disk = readFile(path);
+    EXPECT_FALSE(contains(disk, "Wombat"));
+    EXPECT_FALSE(contains(disk, utf16("Wombat")));
+    EXPECT_FALSE(contains(disk, utf16("MSysObjects")));
+    EXPECT_THROW(jet::Database::open(path), jet::BadPassword);
+    jet::OpenOptions o;
+    o.password = "Kennwort ü";
+    auto db = jet::Database::open(path, o);
+    EXPECT_EQ(db->pageCodec()->describe(), "Office encryption (agile AES-256, SHA-512)");
+    std::vector<jet::Value> values;
+    auto rows = db->rows("People");
+    int n = 0;
+    while (rows.next(values)) {
+        EXPECT_EQ(values[1].text, "Wombat " + std::to_string(values[0].integer));
+        ++n;
+    }
+    EXPECT_EQ(n, 500);
+}
+
+TEST(OfficeEncryption, ChangesToAnEncryptedFileAreEncryptedPagesAddedIncluded) {
+    testsupport::TempDir dir;
+    const std::string path = dir.file("changed.accdb");
+    makeEncrypted(path, 300);
+    const Bytes before = readFile(path);
+    // A wrong password changes nothing.
+    jet::OpenOptions wrong;
+    wrong.password = "kennwort ü";
+    EXPECT_THROW(jet::DatabaseWriter w(path, wrong), jet::BadPassword);
+    EXPECT_EQ(readFile(path), before);
+
+    jet::OpenOptions o;
+    o.password = "Kennwort ü";
+    {
+        jet::DatabaseWriter w(path, o);
+        w.addTextColumn("People", "Piece", 255);
+        std::vector<jet::RowKey> keys;
+        w.scan("People", 0, [&](jet::RowKey k, const jet::Value&) { keys.push_back(k); });
+        // Long values move rows onto pages the writer adds.
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            w.update("People", keys[i], {{2, text("Quokka " + std::string(150, 'q') + std::to_string(i))}});
+    }
+    const Bytes after = readFile(path);
+    EXPECT_GT(after.size(), before.size());
+    EXPECT_FALSE(contains(after, "Quokka"));
+    EXPECT_FALSE(contains(after, utf16("Quokka")));
+    auto db = jet::Database::open(path, o);
+    std::vector<jet::Value> values;
+    auto rows = db->rows("People");
+    int n = 0;
+    while (rows.next(values)) {
+        ASSERT_EQ(values.size(), 3u);
+        EXPECT_EQ(values[2].text.substr(0, 7), "Quokka ");
+        ++n;
+    }
+    EXPECT_EQ(n, 300);
 }
 
 } // namespace
