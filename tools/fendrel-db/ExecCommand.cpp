@@ -98,6 +98,16 @@ int execFile(const std::string& file, const std::string& script, const std::stri
     return 0;
 }
 
+// Runs a command, its data-layer errors printed to stderr with exit status 1.
+template <class F> int guarded(F run) {
+    try {
+        return run();
+    } catch (const db::Error& e) {
+        std::cerr << "fendrel-db: " << e.description() << "\n";
+        return 1;
+    }
+}
+
 } // namespace
 
 std::string scriptRefusal(const std::string& path) {
@@ -107,23 +117,12 @@ std::string scriptRefusal(const std::string& path) {
     return path + " is not a regular file, so it is not read as a script";
 }
 
-bool isExecCommand(const std::string& command) {
-    return command == "exec" || command == "exec-file";
+int runExec(const std::string& file, const std::string& sql, const std::string& password) {
+    return guarded([&] { return execOne(file, sql, password); });
 }
 
-int runExecCommand(const std::string& command, const std::string& file, const std::vector<std::string>& args,
-                   const std::string& password) {
-    if (args.size() != 1) {
-        std::cerr << "fendrel-db: " << command << " needs exactly one "
-                  << (command == "exec" ? "statement" : "script") << "\n";
-        return 2;
-    }
-    try {
-        return command == "exec" ? execOne(file, args[0], password) : execFile(file, args[0], password);
-    } catch (const db::Error& e) {
-        std::cerr << "fendrel-db: " << e.description() << "\n";
-        return 1;
-    }
+int runExecFile(const std::string& file, const std::string& script, const std::string& password) {
+    return guarded([&] { return execFile(file, script, password); });
 }
 
 } // namespace fendrel_db

@@ -6,16 +6,15 @@
 //                            then prints how many ran and how long they took
 
 #include <string>
-#include <vector>
 
 namespace fendrel_db {
 
-bool isExecCommand(const std::string& command);
 // Why `path` cannot be read as a script of statements (it is a directory, a FIFO, a device...), or
 // "" when it may: only a regular file is opened, so nothing waits on a FIFO or reads without end.
 std::string scriptRefusal(const std::string& path);
-// `args` are the command's own arguments (the statement, or the script's name).
-int runExecCommand(const std::string& command, const std::string& file, const std::vector<std::string>& args,
-                   const std::string& password);
+
+// Each returns the exit status (0 done, 1 error); errors are printed to stderr.
+int runExec(const std::string& file, const std::string& sql, const std::string& password);
+int runExecFile(const std::string& file, const std::string& script, const std::string& password);
 
 } // namespace fendrel_db

@@ -24,7 +24,8 @@ void appendJsonString(std::string& out, const std::string& s) {
         return;
     }
     // Bytes that are not UTF-8 (the engine makes none) become U+FFFD rather than failing the row.
-    const std::string quoted = nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    const std::string quoted =
+        nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     // Backspace and form feed keep the \u forms this program has always printed, not \b and \f.
     for (std::size_t i = 0; i < quoted.size(); ++i) {
         if (quoted[i] != '\\') {

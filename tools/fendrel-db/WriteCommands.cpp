@@ -112,52 +112,65 @@ int runScript(jet::DatabaseWriter& w, std::istream& in) {
 
 } // namespace
 
-bool isWriteCommand(const std::string& command) {
-    return command == "add-column" || command == "drop-column" || command == "keys" || command == "apply";
-}
+namespace {
 
-int runWriteCommand(const std::string& file, const std::vector<std::string>& args,
-                    const std::string& password) {
-    const std::string& command = args[0];
-    const std::size_t n = args.size();
-    bool ok = (command == "add-column" && (n == 3 || n == 4)) || (command == "drop-column" && n == 3) ||
-              (command == "keys" && n == 2) || (command == "apply" && n == 2);
-    if (!ok) {
-        std::cerr << "fendrel-db: wrong arguments for " << command << "\n";
-        return 2;
-    }
+// Runs a command, its errors printed to stderr with exit status 1.
+template <class F> int guarded(F run) {
     try {
-        jet::OpenOptions options;
-        options.password = password;
-        if (command == "keys") {
-            auto db = jet::Database::open(file, options);
-            jet::RowReader reader = db->rows(args[1]);
-            std::vector<jet::FieldBytes> fields;
-            jet::RowId id;
-            std::string out;
-            while (reader.nextFields(fields, &id))
-                out += std::to_string(jet::rowKeyOf(id)) + "\n";
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            return std::fflush(stdout) == 0 ? 0 : 1;
-        }
-        jet::DatabaseWriter w(file, options);
-        if (command == "add-column") {
-            w.addTextColumn(args[1], args[2], n == 4 ? sizeArg(args[3]) : 255);
-        } else if (command == "drop-column") {
-            w.dropColumn(args[1], args[2]);
-        } else if (args[1] == "-") {
-            return runScript(w, std::cin);
-        } else {
-            if (const std::string why = scriptRefusal(args[1]); !why.empty()) throw jet::Error(why);
-            std::ifstream in(args[1]);
-            if (!in) throw jet::Error(args[1] + ": cannot open the script");
-            return runScript(w, in);
-        }
-        return 0;
+        return run();
     } catch (const std::exception& e) {
         std::cerr << "fendrel-db: " << e.what() << "\n";
         return 1;
     }
+}
+
+jet::OpenOptions withPassword(const std::string& password) {
+    jet::OpenOptions options;
+    options.password = password;
+    return options;
+}
+
+} // namespace
+
+int runKeys(const std::string& file, const std::string& table, const std::string& password) {
+    return guarded([&] {
+        auto db = jet::Database::open(file, withPassword(password));
+        jet::RowReader reader = db->rows(table);
+        std::vector<jet::FieldBytes> fields;
+        jet::RowId id;
+        std::string out;
+        while (reader.nextFields(fields, &id))
+            out += std::to_string(jet::rowKeyOf(id)) + "\n";
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    });
+}
+
+int runAddColumn(const std::string& file, const std::string& table, const std::string& name, unsigned size,
+                 const std::string& password) {
+    return guarded([&] {
+        jet::DatabaseWriter(file, withPassword(password)).addTextColumn(table, name, size);
+        return 0;
+    });
+}
+
+int runDropColumn(const std::string& file, const std::string& table, const std::string& name,
+                  const std::string& password) {
+    return guarded([&] {
+        jet::DatabaseWriter(file, withPassword(password)).dropColumn(table, name);
+        return 0;
+    });
+}
+
+int runApply(const std::string& file, const std::string& script, const std::string& password) {
+    return guarded([&] {
+        jet::DatabaseWriter w(file, withPassword(password));
+        if (script == "-") return runScript(w, std::cin);
+        if (const std::string why = scriptRefusal(script); !why.empty()) throw jet::Error(why);
+        std::ifstream in(script);
+        if (!in) throw jet::Error(script + ": cannot open the script");
+        return runScript(w, in);
+    });
 }
 
 } // namespace fendrel_db

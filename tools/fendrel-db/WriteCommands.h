@@ -15,13 +15,15 @@
 //   batch / commit                      gathers the updates between them into one write
 
 #include <string>
-#include <vector>
 
 namespace fendrel_db {
 
-// Whether `command` is one of these; runs it and returns the exit status (0 done, 1 error, 2 usage).
-bool isWriteCommand(const std::string& command);
-int runWriteCommand(const std::string& file, const std::vector<std::string>& args,
-                    const std::string& password);
+// Each returns the exit status (0 done, 1 error); errors are printed to stderr.
+int runKeys(const std::string& file, const std::string& table, const std::string& password);
+int runAddColumn(const std::string& file, const std::string& table, const std::string& name, unsigned size,
+                 const std::string& password);
+int runDropColumn(const std::string& file, const std::string& table, const std::string& name,
+                  const std::string& password);
+int runApply(const std::string& file, const std::string& script, const std::string& password);
 
 } // namespace fendrel_db

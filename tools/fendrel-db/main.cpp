@@ -1,8 +1,6 @@
-// fendrel-db: looks inside an Access database with Fendrel's own engine.
-//
-//   fendrel-db [--password PW] FILE tables          NAME<TAB>TABLE_TYPE per catalog object
-//   fendrel-db [--password PW] FILE columns TABLE   NAME<TAB>TYPE<TAB>SIZE per column
-//   fendrel-db [--password PW] FILE rows TABLE      one JSON object per row
+// fendrel-db: looks inside an Access database with Fendrel's own engine, creates one from a JSON
+// description, and changes one in place. `fendrel-db --help` lists the commands, and
+// `fendrel-db COMMAND --help` tells one's arguments.
 //
 // Errors go to stderr with exit status 1; usage errors exit with 2.
 
@@ -11,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "CreateCommand.h"
 #include "ExecCommand.h"
 #include "Json.h"
@@ -18,16 +18,6 @@
 #include "jet/read/Database.h"
 
 namespace {
-
-const char* kUsage =
-    "usage: fendrel-db [--password PW] FILE tables|columns TABLE|rows TABLE|create SPEC.json|keys TABLE|\n"
-    "       add-column TABLE NAME [SIZE]|drop-column TABLE NAME|apply SCRIPT|\n"
-    "       exec \"SQL\"|exec-file SCRIPT\n";
-
-int usage(const std::string& why) {
-    std::cerr << "fendrel-db: " << why << "\n" << kUsage;
-    return 2;
-}
 
 // A column's size: the most characters for Text, 0 for Memo, OLE and Complex (and Yes/No, which
 // takes no bytes in a row), the stored size in bytes otherwise.
@@ -45,54 +35,25 @@ void flush(std::string& buf, bool force) {
     }
 }
 
-} // namespace
+enum class Look { Tables, Columns, Rows };
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    jet::OpenOptions options;
-    if (!args.empty() && args[0] == "--password") {
-        if (args.size() < 2) return usage("--password needs a value");
-        options.password = args[1];
-        args.erase(args.begin(), args.begin() + 2);
-    } else if (!args.empty() && args[0].rfind("--password=", 0) == 0) {
-        options.password = args[0].substr(11);
-        args.erase(args.begin());
-    }
-    if (args.size() < 2) return usage("missing arguments");
-    const std::string& file = args[0];
-    const std::string& command = args[1];
-    if (command == "tables") {
-        if (args.size() != 2) return usage("tables takes no further arguments");
-    } else if (command == "create") {
-        if (args.size() != 3) return usage("create needs exactly one SPEC.json (or - for stdin)");
-        return fendrel_db::runCreate(file, args[2], options.password);
-    } else if (fendrel_db::isExecCommand(command)) {
-        return fendrel_db::runExecCommand(
-            command, file, std::vector<std::string>(args.begin() + 2, args.end()), options.password);
-    } else if (fendrel_db::isWriteCommand(command)) {
-        return fendrel_db::runWriteCommand(file, std::vector<std::string>(args.begin() + 1, args.end()),
-                                           options.password);
-    } else if (command == "columns" || command == "rows") {
-        if (args.size() != 3) return usage(command + " needs exactly one TABLE");
-    } else {
-        return usage("unknown command \"" + command + "\"");
-    }
-
+// `tables`, `columns TABLE` and `rows TABLE`.
+int look(Look what, const std::string& file, const std::string& table, const std::string& password) {
     try {
+        jet::OpenOptions options;
+        options.password = password;
         auto db = jet::Database::open(file, options);
         std::string out;
-        if (command == "tables") {
+        if (what == Look::Tables) {
             for (const auto& e : db->catalog())
                 out += e.name + "\t" + e.tableType + "\n";
-            flush(out, true);
-        } else if (command == "columns") {
-            auto def = db->table(args[2]);
+        } else if (what == Look::Columns) {
+            const auto def = db->table(table); // held: the loop runs over its columns
             for (const auto& c : def->columns)
                 out += c.name + "\t" + jet::columnTypeName(c.type) + "\t" +
                        std::to_string(displaySize(*db, c)) + "\n";
-            flush(out, true);
         } else {
-            jet::RowReader reader = db->rows(args[2]);
+            jet::RowReader reader = db->rows(table);
             const auto& cols = reader.def().columns;
             std::vector<std::string> keys;
             for (const auto& c : cols) {
@@ -111,8 +72,8 @@ int main(int argc, char** argv) {
                 out += "}\n";
                 flush(out, false);
             }
-            flush(out, true);
         }
+        flush(out, true);
         if (std::fflush(stdout) != 0) {
             std::cerr << "fendrel-db: cannot write the output\n";
             return 1;
@@ -123,4 +84,81 @@ int main(int argc, char** argv) {
         std::cerr << "fendrel-db: " << e.what() << "\n";
         return 1;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "Looks inside an Access database (.mdb or .accdb) with Fendrel's own engine, creates one, or "
+        "changes one in place.",
+        "fendrel-db"};
+    app.require_subcommand(1);
+    app.fallthrough(); // --password may also come after the command
+    std::string password, file;
+    app.add_option("--password", password, "the database password");
+    app.add_option("FILE", file, "the database file")->required();
+
+    // Each run parses one command, so the commands share these.
+    std::string table, name, path, sql;
+    unsigned size = 255;
+    auto needsTable = [&](CLI::App* c) { c->add_option("TABLE", table, "the table")->required(); };
+
+    CLI::App* tables = app.add_subcommand("tables", "NAME<TAB>TABLE_TYPE for each object of the catalog");
+    CLI::App* columns = app.add_subcommand("columns", "NAME<TAB>TYPE<TAB>SIZE for each column of TABLE");
+    needsTable(columns);
+    CLI::App* rows = app.add_subcommand("rows", "one JSON object a row of TABLE, in storage order");
+    needsTable(rows);
+    CLI::App* keys = app.add_subcommand("keys", "each row's key, one a line, in storage order");
+    needsTable(keys);
+    CLI::App* create = app.add_subcommand(
+        "create",
+        "creates FILE (never overwritten) from a JSON description of its format, password and tables");
+    create->add_option("SPEC", path, "the description (SPEC.json), or - for stdin")->required();
+    CLI::App* addColumn = app.add_subcommand("add-column", "adds a Text column of SIZE characters to TABLE");
+    needsTable(addColumn);
+    addColumn->add_option("NAME", name, "the new column's name")->required();
+    addColumn->add_option("SIZE", size, "the most characters it holds (default 255)");
+    CLI::App* dropColumn = app.add_subcommand("drop-column", "removes column NAME from TABLE");
+    needsTable(dropColumn);
+    dropColumn->add_option("NAME", name, "the column's name")->required();
+    CLI::App* apply = app.add_subcommand(
+        "apply", "runs one change a line (update, add-column, drop-column, fill, batch, commit) and prints "
+                 "\"ok N\" once change N is in the file");
+    apply->add_option("SCRIPT", path, "the changes, or - for stdin")->required();
+    CLI::App* exec =
+        app.add_subcommand("exec", "runs one SQL statement; a SELECT prints its rows as rows does");
+    exec->add_option("SQL", sql, "the statement")->required();
+    CLI::App* execFile = app.add_subcommand(
+        "exec-file",
+        "runs one SQL statement a line on one connection, then prints how many ran and how long they "
+        "took");
+    execFile->add_option("SCRIPT", path, "the statements, or - for stdin")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::printf("%s", app.help().c_str());
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        // A word after FILE that is no command is left over rather than named by the parser.
+        const std::vector<std::string> left = app.remaining();
+        const std::string why = app.get_subcommands().empty() && !file.empty() && !left.empty()
+                                    ? "unknown command \"" + left.front() + "\""
+                                    : e.what();
+        std::fprintf(stderr, "fendrel-db: %s\nRun with --help for more information.\n", why.c_str());
+        return 2;
+    }
+
+    using namespace fendrel_db;
+    if (*tables) return look(Look::Tables, file, "", password);
+    if (*columns) return look(Look::Columns, file, table, password);
+    if (*rows) return look(Look::Rows, file, table, password);
+    if (*keys) return runKeys(file, table, password);
+    if (*create) return runCreate(file, path, password);
+    if (*addColumn) return runAddColumn(file, table, name, size, password);
+    if (*dropColumn) return runDropColumn(file, table, name, password);
+    if (*apply) return runApply(file, path, password);
+    if (*exec) return runExec(file, sql, password);
+    return runExecFile(file, path, password);
 }
