@@ -10,6 +10,7 @@
 #include "jet/encode/HeaderWriter.h"
 #include "jet/encode/PropertyWriter.h"
 #include "jet/encode/UsageMapWriter.h"
+#include "jet/format/CodePage.h"
 
 namespace jet {
 
@@ -19,9 +20,9 @@ constexpr std::uint32_t kGlobalMapPage = 1;
 constexpr std::size_t kLvPropColumn = 14; // MSysObjects.LvProp
 
 const Format& creatableFormat(Version v) {
-    if (v != Version::Jet4 && v != Version::Ace12)
+    if (v != Version::Jet3 && v != Version::Jet4 && v != Version::Ace12)
         throw Unsupported(std::string("creating ") + versionName(v) +
-                          " databases is not supported (Jet4 and ACE12 are)");
+                          " databases is not supported (Jet3, Jet4 and ACE12 are)");
     return formatFor(v);
 }
 
@@ -71,6 +72,14 @@ DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& o
     header_.version = options.version;
     header_.codePage = 1252;
     header_.sortOrder = GeneralSortOrder;
+    if (f_.jet3) {
+        if (!codePageKnown(options.codePage))
+            throw Unsupported("code page " + std::to_string(options.codePage) + " is not known here");
+        header_.codePage = static_cast<std::uint16_t>(options.codePage);
+        header_.sortOrder = sortOrderOfCodePage(options.codePage);
+    } else if (options.codePage != 1252) {
+        throw Error("only Access 97 databases keep their text in a code page");
+    }
     header_.creationDate = options.creationDate != 0 ? options.creationDate : currentDateTime();
     header_.password = options.password;
     std::unique_ptr<PageCodec> codec;
@@ -95,8 +104,9 @@ DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& o
     alloc_.allocate(); // page 1: the global usage map
     for (const SystemTable& t : systemTables(options.version)) {
         std::uint32_t page = alloc_.allocate();
-        system_.push_back(std::make_unique<TableFiller>(
-            f_, t.name, layoutTable(f_, t.name, t.columns, t.tableType), page, alloc_, *file_));
+        TableDef def = layoutTable(f_, t.name, t.columns, t.tableType);
+        def.codePage = header_.codePage;
+        system_.push_back(std::make_unique<TableFiller>(f_, t.name, std::move(def), page, alloc_, *file_));
         system_.back()->setEngineTable(t.engineLayout);
     }
 }
@@ -112,6 +122,7 @@ TableFiller& DatabaseCreator::addTable(const std::string& name, const std::vecto
         for (const auto& t : tables_)
             if (lower(t->name()) == lower(name)) throw Error("a table of that name exists already");
         TableDef def = layoutTable(f_, name, columns);
+        def.codePage = header_.codePage;
         tables_.push_back(
             std::make_unique<TableFiller>(f_, name, std::move(def), alloc_.allocate(), alloc_, *file_));
         return *tables_.back();
@@ -153,7 +164,8 @@ void DatabaseCreator::finish() {
     const std::vector<CatalogObject> standard = standardObjects();
     for (const CatalogObject& o : standard) {
         if (o.flags != object_flag::System) continue;
-        if (o.id == object_id::DatabaseDocument)
+        // Jet3's property blobs ("KKD") are not written: a new Access 97 database carries none.
+        if (o.id == object_id::DatabaseDocument && !f_.jet3)
             addObject(o, AdminOwner, true, encodeProperties(databaseProperties()));
         else
             addObject(o, EngineOwner, true);
@@ -182,7 +194,7 @@ void DatabaseCreator::finish() {
     // Page 1 holds the global map and, in every file Access makes, a second, empty map row.
     DataPageWriter page1(f_, kGlobalMapPage);
     page1.add(globalMap);
-    page1.add(Bytes(usage_map_layout::RowSize, 0));
+    page1.add(Bytes(usage_map_layout::rowSize(f_), 0));
     file_->writePage(kGlobalMapPage, page1.bytes());
     file_->writePage(0, encodeHeader(header_));
     file_->commit();

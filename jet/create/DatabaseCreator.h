@@ -17,11 +17,12 @@
 namespace jet {
 
 struct CreateOptions {
-    Version version = Version::Jet4; // Jet4 (.mdb, Access 2002-2003) or Ace12 (.accdb, Access 2007)
-    // Jet4: the database password stored in the header. Ace12: the file is encrypted with it
-    // (agile, AES-256 and SHA-512, as Access 2010 and later encrypt). Empty for none.
+    Version version = Version::Jet4; // Jet3 (.mdb, Access 97), Jet4 (.mdb, Access 2002-2003) or Ace12
+    // Jet3 and Jet4: the database password stored in the header. Ace12: the file is encrypted with
+    // it (agile, AES-256 and SHA-512, as Access 2010 and later encrypt). Empty for none.
     std::string password;
     std::uint32_t spinCount = 100000; // the agile hash rounds; fewer only for tests
+    unsigned codePage = 1252;         // Jet3: the code page of its text, with the sort order Windows pairs with it
     double creationDate = 0;         // days since 1899-12-30; 0 means now
 };
 

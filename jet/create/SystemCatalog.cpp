@@ -42,26 +42,37 @@ ColumnSpec value(ColumnType type, unsigned size = 0) {
 
 std::vector<SystemTable> systemTables(Version v) {
     using T = ColumnType;
+    // Jet3 binary columns hold at most 255 bytes, and its MSysQueries has no LvExtra.
+    const bool jet3 = v == Version::Jet3;
+    auto bytes = [&](const char* name) {
+        ColumnSpec c = binary(name);
+        if (jet3) c.size = 255;
+        return c;
+    };
     std::vector<SystemTable> out;
-    out.push_back(
-        {"MSysObjects",
-         {col("Id", T::Long), col("ParentId", T::Long), text("Name"), col("Type", T::Integer),
-          col("DateCreate", T::DateTime), col("DateUpdate", T::DateTime), binary("Owner"),
-          col("Flags", T::Long), col("Database", T::Memo), col("Connect", T::Memo), text("ForeignName"),
-          col("RmtInfoShort", T::Binary, kSystemColumn, 510), col("RmtInfoLong", T::Ole), col("Lv", T::Ole),
-          col("LvProp", T::Ole), col("LvModule", T::Ole), col("LvExtra", T::Ole)}});
+    out.push_back({"MSysObjects",
+                   {col("Id", T::Long), col("ParentId", T::Long), text("Name"), col("Type", T::Integer),
+                    col("DateCreate", T::DateTime), col("DateUpdate", T::DateTime), bytes("Owner"),
+                    col("Flags", T::Long), col("Database", T::Memo), col("Connect", T::Memo), text("ForeignName"),
+                    col("RmtInfoShort", T::Binary, kSystemColumn, jet3 ? 255 : 510), col("RmtInfoLong", T::Ole),
+                    col("Lv", T::Ole), col("LvProp", T::Ole), col("LvModule", T::Ole), col("LvExtra", T::Ole)}});
     out.push_back(
         {"MSysACEs",
-         {col("ObjectId", T::Long), binary("SID"), col("ACM", T::Long), col("FInheritable", T::Boolean)}});
-    out.push_back({"MSysQueries",
-                   {col("ObjectId", T::Long), col("Attribute", T::Byte),
-                    col("Order", T::Binary, kSystemColumn, 510), text("Name1"), text("Name2"),
-                    col("Expression", T::Memo), col("Flag", T::Integer), col("LvExtra", T::Long)}});
+         {col("ObjectId", T::Long), bytes("SID"), col("ACM", T::Long), col("FInheritable", T::Boolean)}});
+    std::vector<ColumnSpec> queries{col("ObjectId", T::Long),
+                                    col("Attribute", T::Byte),
+                                    col("Order", T::Binary, kSystemColumn, jet3 ? 255 : 510),
+                                    text("Name1"),
+                                    text("Name2"),
+                                    col("Expression", T::Memo),
+                                    col("Flag", T::Integer)};
+    if (!jet3) queries.push_back(col("LvExtra", T::Long));
+    out.push_back({"MSysQueries", queries});
     out.push_back(
         {"MSysRelationships",
          {text("szRelationship"), col("grbit", T::Long), col("ccolumn", T::Long), col("icolumn", T::Long),
           text("szObject"), text("szColumn"), text("szReferencedObject"), text("szReferencedColumn")}});
-    if (v == Version::Jet4) return out;
+    if (v == Version::Jet4 || jet3) return out;
 
     SystemTable complexColumns{"MSysComplexColumns",
                                {text("ColumnName"), col("ComplexTypeObjectID", T::Long),

@@ -9,7 +9,6 @@ namespace jet {
 
 DataPageWriter::DataPageWriter(const Format& f, std::uint32_t owner)
     : f_(f), owner_(owner), top_(f.pageSize) {
-    if (f.jet3) throw Unsupported("writing Access 97 (Jet 3) files is not supported");
     clear();
 }
 

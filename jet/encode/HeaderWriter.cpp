@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "jet/base/Error.h"
+#include "jet/format/CodePage.h"
 #include "jet/format/TextEncoder.h"
 
 namespace jet {
@@ -19,6 +20,36 @@ constexpr std::size_t kEngineBuild = 0x98;    // u32 0x654, then the text "4.0"
 // A table of 256 u16 at 0xE00: two counters, then 00 01 in every slot. Nothing reads it; the
 // counters get the lowest values seen in Access's files.
 constexpr std::size_t kObservedTable = 0xE00;
+// Jet3: u16 1 at 0x38, u16 0x251E at 0x56 (both masked), and the table at 0x600, starting 01 01,
+// 14 01.
+constexpr std::size_t kJet3ObservedAt0x38 = 0x38;
+constexpr std::size_t kJet3ObservedAt0x56 = 0x56;
+constexpr std::size_t kJet3ObservedTable = 0x600;
+
+// Jet3 text: 20 single-byte characters in the code page, NUL-padded, under the header mask only.
+Bytes encodeJet3Header(const Header& h, const Format& f) {
+    Bytes p(f.pageSize, 0);
+    p[0] = page_type::Header;
+    p[1] = 0x01;
+    std::memcpy(p.data() + header::EngineName, "Standard Jet DB", header::EngineNameLen);
+    p[header::VersionByte] = 0;
+    std::memcpy(p.data() + header::MaskStart, kObservedAt0x18, sizeof kObservedAt0x18);
+    putU16(p, kJet3ObservedAt0x38, 1);
+    putU16(p, header::Jet3SortOrder, static_cast<std::uint16_t>(h.sortOrder));
+    putU16(p, header::CodePage, h.codePage);
+    putU32(p, header::DatabaseKey, 0);
+    std::vector<std::uint8_t> pw = encodeCodePage(h.password, h.codePage);
+    if (pw.size() > f.passwordLength) throw Error("a database password has at most 20 characters");
+    std::copy(pw.begin(), pw.end(), p.begin() + header::Password);
+    putU16(p, kJet3ObservedAt0x56, 0x251E);
+    for (std::size_t at = kJet3ObservedTable; at + 1 < p.size(); at += 2)
+        putU16(p, at, 0x0100);
+    putU16(p, kJet3ObservedTable, 0x0101);
+    putU16(p, kJet3ObservedTable + 2, 0x0114);
+    std::vector<std::uint8_t> masked(p.begin(), p.end());
+    applyHeaderMask(masked, f);
+    return Bytes(masked.begin(), masked.end());
+}
 
 std::uint8_t versionByte(Version v) {
     switch (v) {
@@ -42,7 +73,7 @@ std::uint8_t versionByte(Version v) {
 
 Bytes encodeHeader(const Header& h) {
     const Format& f = formatFor(h.version);
-    if (f.jet3) throw Unsupported("creating Access 97 (Jet 3) databases is not supported");
+    if (f.jet3) return encodeJet3Header(h, f);
     Bytes p(f.pageSize, 0);
     p[0] = page_type::Header;
     p[1] = 0x01;

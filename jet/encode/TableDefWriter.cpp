@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "jet/base/Error.h"
+#include "jet/format/CodePage.h"
 #include "jet/format/TextEncoder.h"
 
 namespace jet {
@@ -21,16 +22,18 @@ std::uint32_t pointerValue(RowPointer p) {
 
 Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<LongValueMaps>& longValueMaps,
                      bool engineTable) {
-    if (f.jet3) throw Unsupported("writing Access 97 (Jet 3) table definitions is not supported");
     if (!def.realIndexes.empty() || !def.indexes.empty())
         throw Unsupported("writing table definitions with indexes is not supported yet");
     Bytes b(f.tdefBlocksStart, 0);
     b[0] = page_type::TableDef;
     b[1] = 0x01;
-    putU32(b, 0x0C, kTableMagic);
+    const unsigned codePage = def.codePage ? def.codePage : 1252;
+    if (!f.jet3) {
+        putU32(b, 0x0C, kTableMagic);
+        b[0x18] = 0x01;
+    }
     putU32(b, f.tdefRowCount, def.rowCount);
     putU32(b, f.tdefAutoNumber, def.nextAutoNumber);
-    b[0x18] = 0x01;
     b[f.tdefTableType] = def.tableType;
     putU16(b, f.tdefMaxCols, def.maxColumns);
     putU16(b, f.tdefVarCols, def.varColumns);
@@ -43,7 +46,8 @@ Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<Lon
     std::vector<const Column*> order;
     for (const Column& c : def.columns)
         order.push_back(&c);
-    if (engineTable)
+    // Jet3 keeps the engine's tables in column order too.
+    if (engineTable && !f.jet3)
         std::stable_sort(order.begin(), order.end(), [](const Column* x, const Column* y) {
             return std::lexicographical_compare(x->name.begin(), x->name.end(), y->name.begin(),
                                                 y->name.end(), [](char p, char q) {
@@ -55,23 +59,35 @@ Bytes encodeTableDef(const Format& f, const TableDef& def, const std::vector<Lon
         const Column& c = *column;
         Bytes col(f.columnEntry, 0);
         col[f.colType] = static_cast<std::uint8_t>(c.type);
-        putU32(col, 1, kTableMagic);
+        if (!f.jet3) putU32(col, 1, kTableMagic);
         putU16(col, f.colNumber, c.number);
         putU16(col, f.colVarIndex, c.varIndex);
         if (!engineTable) putU16(col, f.colVarIndex + 2, c.number);
-        if (c.type == ColumnType::Decimal) {
+        if (f.jet3) {
+            // Every Jet3 column carries the sort order and code page, numbers too; then a 1 at 7.
+            putU16(col, f.colVarIndex + 4, 1);
+            putU16(col, f.colSortOrder, static_cast<std::uint16_t>(c.sortOrder ? c.sortOrder : 0x0409));
+            putU16(col, f.colCodePage, static_cast<std::uint16_t>(c.codePage ? c.codePage : codePage));
+        } else if (c.type == ColumnType::Decimal) {
             col[f.colPrecision] = c.precision;
             col[f.colPrecision + 1] = c.scale;
         } else {
             putU32(col, f.colSortOrder, c.sortOrder);
         }
         col[f.colFlags] = c.flags;
-        col[f.colExtFlags] = c.extFlags;
+        if (f.colExtFlags) col[f.colExtFlags] = c.extFlags;
         putU16(col, f.colFixedOffset, c.fixedOffset);
         putU16(col, f.colLength, c.length);
         b.insert(b.end(), col.begin(), col.end());
     }
     for (const Column* c : order) {
+        if (f.jet3) {
+            std::vector<std::uint8_t> name = encodeCodePage(c->name, codePage);
+            if (name.size() > 0xFF) throw Error("column name \"" + c->name + "\" is too long");
+            b.push_back(static_cast<std::uint8_t>(name.size()));
+            b.insert(b.end(), name.begin(), name.end());
+            continue;
+        }
         Bytes name = encodeUcs2(utf16FromUtf8(c->name));
         appendU16(b, static_cast<std::uint16_t>(name.size()));
         b.insert(b.end(), name.begin(), name.end());
@@ -123,7 +139,12 @@ std::vector<Bytes> tableDefPages(const Format& f, const Bytes& block,
             used = 8 + n;
         }
         at += i == 0 ? used : used - 8;
-        putU16(p, 2, static_cast<std::uint16_t>(f.pageSize > used + 8 ? f.pageSize - used - 8 : 0));
+        if (f.jet3) {
+            p[2] = 'V'; // Jet3 keeps these two letters where Jet4 keeps the free space
+            p[3] = 'C';
+        } else {
+            putU16(p, 2, static_cast<std::uint16_t>(f.pageSize > used + 8 ? f.pageSize - used - 8 : 0));
+        }
         putU32(p, 4, i + 1 < pageNumbers.size() ? pageNumbers[i + 1] : 0);
         pages.push_back(std::move(p));
     }

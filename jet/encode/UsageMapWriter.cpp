@@ -29,8 +29,8 @@ Bytes bitmapPage(const Format& f) {
 Bytes UsageMapWriter::ownedPages(const std::vector<std::uint32_t>& pages, PageAllocator& alloc,
                                  PageSink& sink, const std::vector<std::uint32_t>& reuse) {
     bitmapPages_.clear();
-    Bytes row(layout::RowSize, 0);
-    const std::uint64_t window = layout::InlineBitmap * 8;
+    Bytes row(layout::rowSize(f_), 0);
+    const std::uint64_t window = layout::inlineBitmap(f_) * 8;
     // The start page of an inline map is kept a multiple of 8, as Access keeps it.
     std::uint32_t start = pages.empty() ? 0 : pages.front() / 8 * 8;
     if (pages.empty() || pages.back() - start < window) {
@@ -45,7 +45,7 @@ Bytes UsageMapWriter::ownedPages(const std::vector<std::uint32_t>& pages, PageAl
     std::size_t i = 0;
     while (i < pages.size()) {
         std::uint64_t slot = pages[i] / per;
-        if (slot >= layout::ReferencePointers)
+        if (slot >= layout::referencePointers(f_))
             throw Error("a usage map cannot describe page " + std::to_string(pages[i]));
         Bytes bitmap = bitmapPage(f_);
         for (; i < pages.size() && pages[i] / per == slot; ++i)
@@ -60,8 +60,8 @@ Bytes UsageMapWriter::ownedPages(const std::vector<std::uint32_t>& pages, PageAl
 
 Bytes UsageMapWriter::freePages(PageAllocator& alloc, PageSink& sink) {
     bitmapPages_.clear();
-    Bytes row(layout::RowSize, 0);
-    const std::uint64_t window = layout::InlineBitmap * 8;
+    Bytes row(layout::rowSize(f_), 0);
+    const std::uint64_t window = layout::inlineBitmap(f_) * 8;
     if (alloc.pageCount() <= window) {
         row[0] = usage_map::Inline;
         putU32(row, 1, 0);
@@ -74,7 +74,7 @@ Bytes UsageMapWriter::freePages(PageAllocator& alloc, PageSink& sink) {
     while (std::uint64_t{bitmapPages_.size()} * per < alloc.pageCount())
         bitmapPages_.push_back(alloc.allocate());
     const std::size_t need = bitmapPages_.size();
-    if (need > layout::ReferencePointers)
+    if (need > layout::referencePointers(f_))
         throw Error("the global usage map cannot describe " + std::to_string(alloc.pageCount()) + " pages");
     row[0] = usage_map::Reference;
     const std::uint64_t used = alloc.pageCount();

@@ -15,11 +15,19 @@
 namespace jet {
 
 namespace usage_map_layout {
-// Bytes of the bitmap of an inline map row Access makes (the row is 5 bytes longer).
-inline constexpr std::size_t InlineBitmap = 64;
+// Bytes of the bitmap of an inline map row Access makes (the row is 5 bytes longer): 64, or 128
+// in Jet3 files.
+inline std::size_t inlineBitmap(const Format& f) {
+    return f.jet3 ? 128 : 64;
+}
+// Bytes of a map row; both kinds take the same.
+inline std::size_t rowSize(const Format& f) {
+    return 1 + 4 + inlineBitmap(f);
+}
 // Pointers of a reference map row (the row is 1 + 4 * this).
-inline constexpr std::size_t ReferencePointers = 17;
-inline constexpr std::size_t RowSize = 1 + 4 + InlineBitmap; // both kinds take 69 bytes
+inline std::size_t referencePointers(const Format& f) {
+    return (rowSize(f) - 1) / 4;
+}
 } // namespace usage_map_layout
 
 // Pages one bitmap page of a reference map covers.

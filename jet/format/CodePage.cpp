@@ -204,6 +204,24 @@ unsigned codePageOfSortOrder(unsigned sortOrder) {
     }
 }
 
+unsigned sortOrderOfCodePage(unsigned codePage) {
+    switch (codePage) {
+    case 874: return 0x041E;
+    case 932: return 0x0411;
+    case 936: return 0x0804;
+    case 949: return 0x0412;
+    case 950: return 0x0404;
+    case 1250: return 0x0405;
+    case 1251: return 0x0419;
+    case 1253: return 0x0408;
+    case 1254: return 0x041F;
+    case 1255: return 0x040D;
+    case 1256: return 0x0401;
+    case 1257: return 0x0425;
+    default: return 0x0409;
+    }
+}
+
 unsigned jet3CodePage(unsigned headerCodePage, unsigned sortOrder) {
     if (headerCodePage != 0) return headerCodePage;
     unsigned fromOrder = codePageOfSortOrder(sortOrder);

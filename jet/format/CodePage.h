@@ -28,6 +28,10 @@ private:
 // Polish, ..., 936 for Chinese (PRC). 0 for an order this engine does not know.
 unsigned codePageOfSortOrder(unsigned sortOrder);
 
+// The sort order a new Jet3 database with text in this code page gets: General (0x0409) for 1252
+// and the code pages without an order of their own, else the order of its language.
+unsigned sortOrderOfCodePage(unsigned codePage);
+
 // The code page a Jet3 file's text is in: the one the header names, else the one its sort order
 // implies, else 1252.
 unsigned jet3CodePage(unsigned headerCodePage, unsigned sortOrder);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "jet/encode/RowEncoder.h"
 #include "jet/read/RowLayout.h"
 
 namespace {
@@ -137,6 +138,73 @@ TEST(RowLayout, RowsWhoseTablesDoNotFitAreCorrupt) {
     // A fixed column that would reach into the variable data.
     t.columns[0].fixedOffset = 2;
     EXPECT_THROW(split(jet4Row(0xFF)), jet::Corrupt);
+}
+
+// Jet3 rows as the encoder writes them split back to their values at every length: the jump table
+// gains an entry at each 256 bytes the row reaches, and the last pads when only the trailer
+// crosses the boundary.
+TEST(RowLayout, Jet3RowsOfEveryLengthSplitBackToTheirValues) {
+    const jet::Format& f = jet::formatFor(jet::Version::Jet3);
+    for (std::uint16_t vars = 1; vars <= 4; ++vars) {
+        jet::TableDef t;
+        t.maxColumns = static_cast<std::uint16_t>(vars + 2);
+        t.varColumns = vars;
+        t.columns.push_back(column("id", jet::ColumnType::Long, 0, true, 0, 0, 4));
+        for (std::uint16_t k = 0; k < vars; ++k)
+            t.columns.push_back(column("v", jet::ColumnType::Text, static_cast<std::uint16_t>(k + 1), false, k));
+        t.columns.push_back(column("yes", jet::ColumnType::Boolean, static_cast<std::uint16_t>(vars + 1), true));
+        for (std::size_t total = 0; total <= 1500; total += 7) {
+            std::vector<jet::FieldValue> values(t.columns.size());
+            values[0].null = false;
+            values[0].bytes = {1, 2, 3, 4};
+            for (std::uint16_t k = 0; k < vars; ++k) {
+                jet::FieldValue& v = values[k + 1u];
+                // Uneven pieces, one of them null, so that offsets fall on both sides of boundaries.
+                v.null = k == 1 && total % 3 == 0;
+                if (!v.null) v.bytes.assign(total / vars + k * 13 % 29, static_cast<std::uint8_t>('a' + k));
+            }
+            values.back().null = false;
+            values.back().bit = total % 2 == 0;
+            const Bytes row = jet::encodeRow(f, t, values);
+            std::vector<jet::FieldBytes> fields;
+            std::vector<std::size_t> offsets;
+            jet::splitRow(f, t, jet::ByteView(row.data(), row.size()), fields, offsets);
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                SCOPED_TRACE("vars " + std::to_string(vars) + ", row of " + std::to_string(row.size()) +
+                             " bytes, column " + std::to_string(i));
+                EXPECT_EQ(fields[i].null, values[i].null && i + 1 < values.size());
+                if (i + 1 == values.size()) {
+                    EXPECT_EQ(fields[i].bit, values[i].bit);
+                } else if (!values[i].null) {
+                    EXPECT_EQ(Bytes(fields[i].bytes.data(), fields[i].bytes.data() + fields[i].bytes.size()),
+                              values[i].bytes);
+                }
+            }
+        }
+    }
+}
+
+TEST(RowLayout, Jet3EncoderWritesTheRowAccessWrites) {
+    // The row of Jet3JumpTableLiftsOffsetsPast256, byte for byte.
+    const jet::Format& f = jet::formatFor(jet::Version::Jet3);
+    jet::TableDef t;
+    t.maxColumns = 2;
+    t.varColumns = 2;
+    t.columns = {column("a", jet::ColumnType::Text, 0, false, 0), column("b", jet::ColumnType::Text, 1, false, 1)};
+    std::vector<jet::FieldValue> values(2);
+    values[0].null = values[1].null = false;
+    values[0].bytes.assign(200, 'a');
+    values[1].bytes.assign(100, 'b');
+    Bytes expected{2};
+    expected.insert(expected.end(), 200, 'a');
+    expected.insert(expected.end(), 100, 'b');
+    expected.insert(expected.end(), {301 & 0xFF, 201, 1, 2, 2, 0b11});
+    EXPECT_EQ(jet::encodeRow(f, t, values), expected);
+    // Data ending just short of 256 with a trailer that crosses it: one jump entry, padding.
+    values[1].bytes.assign(52, 'b'); // data ends at 253
+    const Bytes padded = jet::encodeRow(f, t, values);
+    ASSERT_EQ(padded.size(), 259u);
+    EXPECT_EQ(padded[padded.size() - 3], 0xFF);
 }
 
 } // namespace

@@ -57,6 +57,18 @@ for i, n in enumerate([0, 1, 2000, 10000, 100000]):
 json.dump({"format": "accdb", "tables": [{"name": "Memos", "columns": [
     {"name": "N", "type": "Long"}, {"name": "Latin", "type": "Memo"}, {"name": "Greek", "type": "Memo"},
     {"name": "Short", "type": "Text", "size": 255}], "rows": memo_rows}]}, open(f"{tmp}/memos.json", "w"))
+# Access 97: no Decimal, text in Windows-1252 (so no Greek or Cyrillic), 2 KB pages.
+every97 = [c for c in every if c["type"] != "Decimal"]
+rows97 = [r[:11] for r in rows]
+rows97[2][1], rows97[2][2] = "Zoë Ærø façade", "naïve café, 50 € – “quoted”"
+json.dump({"format": "mdb97", "tables": [{"name": "People", "columns": every97, "rows": rows97},
+                                         {"name": "Nothing", "columns": [{"name": "X", "type": "Text", "size": 5}]}]},
+          open(f"{tmp}/every97.json", "w"))
+memo97 = [[i, "plain, text " * (n // 12) + "x" * (n % 12), "Zoë ÿ€ " * (n // 7) + "ä" * (n % 7),
+           ("Zoë " * 60)[: min(n, 255)]] for i, n in enumerate([0, 1, 2000, 10000, 100000])]
+json.dump({"format": "mdb97", "tables": [{"name": "Memos", "columns": [
+    {"name": "N", "type": "Long"}, {"name": "Latin", "type": "Memo"}, {"name": "Accents", "type": "Memo"},
+    {"name": "Short", "type": "Text", "size": 255}], "rows": memo97}]}, open(f"{tmp}/memos97.json", "w"))
 # A definition over several pages, a table over more pages than one inline map describes, and one
 # whose pages all lie far from page 0.
 wide = [{"name": f"Column {i} with a rather long name to fill the definition pages"[:64],
@@ -66,6 +78,9 @@ json.dump({"format": "mdb", "tables": [
     {"name": "First", "columns": [{"name": "T", "type": "Text", "size": 255}], "rows": [["x" * 200]] * 12000},
     {"name": "Second", "columns": [{"name": "N", "type": "Long"}], "rows": [[i] for i in range(1000)]}]},
     open(f"{tmp}/pages.json", "w"))
+pages97 = json.load(open(f"{tmp}/pages.json"))
+pages97["format"] = "mdb97"
+json.dump(pages97, open(f"{tmp}/pages97.json", "w"))
 PY
 
 # Compares our rows (JSON lines) with mdb-export's CSV of the same table, value for value.
@@ -163,6 +178,14 @@ fi
 "$bin" "$tmp/pages.mdb" create "$tmp/pages.json" || fail "create pages.mdb"
 for t in Wide First Second; do check "$tmp/pages.mdb" "$t" "" "Wide First Second"; done
 
+"$bin" "$tmp/every97.mdb" create "$tmp/every97.json" || fail "create every97.mdb"
+check "$tmp/every97.mdb" People "" "People Nothing"
+"$bin" "$tmp/memos97.mdb" create "$tmp/memos97.json" || fail "create memos97.mdb"
+check "$tmp/memos97.mdb" Memos "" "Memos"
+"$bin" "$tmp/pages97.mdb" create "$tmp/pages97.json" || fail "create pages97.mdb"
+for t in Wide First Second; do check "$tmp/pages97.mdb" "$t" "" "Wide First Second"; done
+[[ $(od -An -tu1 -j20 -N1 "$tmp/every97.mdb" | tr -d ' ') == 0 ]] || fail "every97.mdb is not a Jet3 file"
+
 # Refusals.
 cp "$tmp/every.json" "$tmp/again.json"
 before=$(md5sum <"$tmp/every.mdb")
@@ -191,6 +214,8 @@ bad '{"format":"mdb","tables":[{"name":"T","columns":[{"name":"A","type":"Long"}
 bad '{"format":"xls","tables":[]}' 'format'
 bad '{"format":"accdb","password":"'"$(printf 'p%.0s' {1..256})"'","tables":[]}' '255 characters'
 bad '{"format":"mdb","tables":[' 'JSON'
+bad '{"format":"mdb97","tables":[{"name":"T","columns":[{"name":"A","type":"Text","size":9}],"rows":[["Жанна"]]}]}' 'row 1' 'column "A"' 'U+0416' '1252'
+bad '{"format":"mdb97","tables":[{"name":"T","columns":[{"name":"P","type":"Decimal"}]}]}' 'column "P"' 'Access 97'
 
 # The AutoNumber gave the row without an ID the next number.
 "$bin" --password "Zoë's pass" "$tmp/every.mdb" rows People | tail -1 | grep -q '^{"ID":4,' || fail "no AutoNumber 4 in the last row"

@@ -172,17 +172,24 @@ std::string readSpec(const std::string& path) {
 void create(const std::string& file, const JsonValue& spec, const std::string& password) {
     if (spec.kind != Kind::Object) fail("the description must be a JSON object");
     for (const auto& m : spec.members)
-        if (m.first != "format" && m.first != "password" && m.first != "tables")
+        if (m.first != "format" && m.first != "password" && m.first != "tables" && m.first != "codePage")
             fail("unknown member " + inQuotes(m.first));
     jet::CreateOptions options;
     const std::string& format = stringMember(spec, "format", "the description");
     if (format == "mdb")
         options.version = jet::Version::Jet4;
+    else if (format == "mdb97")
+        options.version = jet::Version::Jet3;
     else if (format == "accdb")
         options.version = jet::Version::Ace12;
     else
-        fail("\"format\" is \"mdb\" or \"accdb\", not " + inQuotes(format));
+        fail("\"format\" is \"mdb\", \"mdb97\" or \"accdb\", not " + inQuotes(format));
     options.password = password;
+    if (const JsonValue* cp = spec.find("codePage")) {
+        if (cp->kind != Kind::Number || options.version != jet::Version::Jet3)
+            fail("\"codePage\" is a number, for \"mdb97\" only");
+        options.codePage = static_cast<unsigned>(cp->number());
+    }
     if (const JsonValue* pw = spec.find("password")) {
         if (pw->kind != Kind::String) fail("\"password\" must be a string");
         options.password = pw->text;

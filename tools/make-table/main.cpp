@@ -4,7 +4,7 @@
 // their input; the same seed gives the same rows. With --shared K, K of the rows, spread evenly,
 // hold one and the same Address (the others as before).
 //
-//   fendrel-make-table [--format mdb|accdb] [--seed N] [--shared K] FILE ROWS
+//   fendrel-make-table [--format mdb|mdb97|accdb] [--seed N] [--shared K] FILE ROWS
 
 #include <chrono>
 #include <cstdio>
@@ -56,7 +56,7 @@ jet::Value real(double d, jet::Value::Kind k = jet::Value::Kind::Double) {
 }
 
 int usage() {
-    std::cerr << "usage: fendrel-make-table [--format mdb|accdb] [--seed N] [--shared K] FILE ROWS\n";
+    std::cerr << "usage: fendrel-make-table [--format mdb|mdb97|accdb] [--seed N] [--shared K] FILE ROWS\n";
     return 2;
 }
 
@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
     while (args.size() > 2 && args[0].rfind("--", 0) == 0) {
         if (args[0] == "--format" && args[1] == "mdb")
             options.version = jet::Version::Jet4;
+        else if (args[0] == "--format" && args[1] == "mdb97")
+            options.version = jet::Version::Jet3;
         else if (args[0] == "--format" && args[1] == "accdb")
             options.version = jet::Version::Ace12;
         else if (args[0] == "--seed")
