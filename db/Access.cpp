@@ -1,8 +1,11 @@
 #include "db/Access.h"
 
 #include "db/Connection.h"
+#include "db/ConnectionString.h"
 #include "db/Error.h"
 #include "db/TextCase.h"
+#include "jet/format/CodePage.h"
+#include "jet/read/Database.h"
 
 #include <filesystem>
 
@@ -86,6 +89,27 @@ bool ColumnExists(const std::string& table, const std::string& column, const std
         return true;
     } catch (...) {
         return false;
+    }
+}
+
+TextStorageTest TextStorageTestFor(const std::string& connectionString) {
+    try {
+        const db::ConnectionSettings settings = db::parseConnectionString(connectionString);
+        jet::OpenOptions options;
+        options.password = settings.databasePassword;
+        auto database = jet::Database::open(settings.dataSource, options);
+        if (!database->format().jet3) return {};
+        const unsigned codePage = database->codePage();
+        return [codePage](std::string_view text) -> std::optional<std::string> {
+            try {
+                jet::encodeCodePage(std::string(text), codePage);
+            } catch (const jet::Error& e) {
+                return std::string(e.what());
+            }
+            return std::nullopt;
+        };
+    } catch (...) {
+        return {};
     }
 }
 

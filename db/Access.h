@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Access {
@@ -43,5 +44,12 @@ void FillTableList(ListBox& list, const std::string& path, const std::string& pa
 bool ColumnExists(const std::string& table, const std::string& column);
 // The same test on the database a given connection string names.
 bool ColumnExists(const std::string& table, const std::string& column, const std::string& connectionString);
+
+// A test of the text the database a connection string names can store: for an Access 97 file, whose
+// text is in a code page, it gives why a text cannot be stored ("the character ... cannot be stored
+// in code page 1252 (Western European)"), nullopt when it can. Empty (no test needed) for the
+// later formats, which store every character, and when the database cannot be read.
+using TextStorageTest = std::function<std::optional<std::string>(std::string_view)>;
+TextStorageTest TextStorageTestFor(const std::string& connectionString);
 
 } // namespace Access

@@ -20,7 +20,7 @@ class Session : public TableStore, public std::enable_shared_from_this<Session> 
 public:
     // Opens the file the settings name. Throws db::Error: a missing file, a wrong password, a
     // damaged or foreign file, an ACE file through the Jet provider; for changing, also a
-    // read-only file, one another program holds, an Access 97 file.
+    // read-only file, one another program holds.
     static std::shared_ptr<Session> open(const ConnectionSettings& settings, bool forWriting);
     ~Session() override;
 

@@ -37,7 +37,8 @@ struct Value {
     std::string_view text;  // the key of its entry in the value table
     std::int64_t first = 0; // the first record holding it: its statements are sent there
     std::size_t pieces = 0;
-    bool tooLong = false; // a piece longer than a text column holds
+    bool tooLong = false;    // a piece longer than a text column holds
+    bool unstorable = false; // a character the database's code page lacks (Access 97)
 };
 
 std::string fieldNameOf(const std::string& reference) {
@@ -244,6 +245,28 @@ private:
             refuse("The field '" + field_ +
                    "' holds binary data (an OLE object or bytes), which cannot be cut into text. Nothing was "
                    "changed.");
+        // Access 97 keeps text in a code page: a new field's name or a piece with a character it
+        // lacks would fail half-way, so the split is refused here, naming the records.
+        if (const Access::TextStorageTest storable = Access::TextStorageTestFor(in_.connectionString)) {
+            for (int j = 1; j <= columns; ++j)
+                if (auto why = storable(ColumnName(in_.label, j))) {
+                    refuse("The label '" + in_.label + "' cannot name a field of this Access 97 database: " + *why +
+                           ". Please choose another label. Nothing was changed.");
+                    break;
+                }
+            std::optional<std::string> first;
+            for (Value& v : values_) {
+                yield();
+                if (v.pieces == 0) continue;
+                if (auto why = storable(v.text)) {
+                    v.unstorable = true;
+                    if (!first) first = why;
+                }
+            }
+            if (first)
+                refuse("The split would write text that this Access 97 database cannot hold (" + *first + "), in " +
+                       recordsWhere([](const Value& v) { return v.unstorable; }) + ". Nothing was changed.");
+        }
         if (std::any_of(values_.begin(), values_.end(), [](const Value& v) { return v.tooLong; }))
             refuse("The split would make pieces longer than the " + std::to_string(MaxTextLength) +
                    " characters a text field holds, in " +

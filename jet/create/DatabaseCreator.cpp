@@ -83,7 +83,7 @@ DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& o
     header_.creationDate = options.creationDate != 0 ? options.creationDate : currentDateTime();
     header_.password = options.password;
     std::unique_ptr<PageCodec> codec;
-    if (options.version != Version::Jet4 && !options.password.empty()) {
+    if (options.version == Version::Ace12 && !options.password.empty()) {
         // An .accdb password is encryption: a fresh agile key, and a random non-zero database key
         // that, XORed with each page's number, keys the page.
         NewOfficeEncryption enc = makeAgileEncryption(utf16FromUtf8(options.password), options.spinCount);

@@ -57,14 +57,18 @@ void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, 
     for (const Column& other : def.columns)
         if (other.type == ColumnType::Text || other.type == ColumnType::Memo) {
             sortOrder = other.sortOrder;
+            c.codePage = other.codePage;
             break;
         }
     if (sortOrder) c.sortOrder = sortOrder;
+    // Jet3 names and text are in the database's code page: a name it cannot hold is refused here.
+    one.codePage = def.codePage;
     Bytes encoded = encodeTableDef(f, one, {});
     const auto blockAt = encoded.begin() + static_cast<std::ptrdiff_t>(f.tdefBlocksStart);
     const auto nameAt = blockAt + static_cast<std::ptrdiff_t>(f.columnEntry);
-    const std::size_t nameBytes =
-        2 + ByteView(encoded.data(), encoded.size()).u16(f.tdefBlocksStart + f.columnEntry);
+    const ByteView ev(encoded.data(), encoded.size());
+    const std::size_t lengthAt = f.tdefBlocksStart + f.columnEntry;
+    const std::size_t nameBytes = f.nameLengthSize == 1 ? 1 + ev.u8(lengthAt) : 2 + ev.u16(lengthAt);
 
     if (!hasVariableColumns(def)) {
         TableDef wider = def;

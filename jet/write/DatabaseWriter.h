@@ -34,7 +34,7 @@ inline RowId rowIdOf(RowKey key) {
 class DatabaseWriter {
 public:
     // Opens `path` for changing. Throws Error when the file is read-only, another writer holds it
-    // or Access has it open; Unsupported for Access 97 files and Office-encrypted ones;
+    // or Access has it open; Unsupported for Office-encrypted files;
     // BadPassword when the password does not match.
     explicit DatabaseWriter(const std::string& path, const OpenOptions& options = {});
     // Commits what is still pending; an error then can only be printed (to stderr), so callers

@@ -149,7 +149,7 @@ Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::si
         } catch (const Unsupported&) {
             throw;
         } catch (const Unencodable& e) {
-            throw Unencodable("column " + c.name + ": " + e.what(), e.character());
+            throw Unencodable(describe(at.home) + ", column " + c.name + ": " + e.what(), e.character());
         } catch (const Error& e) {
             throw Error("column " + c.name + ": " + e.what());
         }

@@ -11,7 +11,7 @@ namespace jet {
 
 std::size_t TableDefBytes::nameSize(std::size_t at) const {
     ByteView v(block.data(), block.size());
-    return 2 + v.u16(at);
+    return nameLengthSize == 1 ? 1 + v.u8(at) : 2 + v.u16(at);
 }
 
 std::size_t TableDefBytes::nameAt(std::size_t index) const {
@@ -23,8 +23,8 @@ std::size_t TableDefBytes::nameAt(std::size_t index) const {
 
 TableDefBytes readTableDefBytes(PageWriter& w, std::uint32_t firstPage) {
     const Format& f = w.format();
-    if (f.jet3) throw Unsupported("changing Access 97 (Jet 3) table definitions is not supported");
     TableDefBytes t;
+    t.nameLengthSize = f.nameLengthSize;
     std::unordered_set<std::uint32_t> seen;
     for (std::uint32_t n = firstPage; n != 0;) {
         if (!seen.insert(n).second)
@@ -58,7 +58,7 @@ TableDefBytes readTableDefBytes(PageWriter& w, std::uint32_t firstPage) {
     t.namesAt = t.columnsAt + t.columnCount * f.columnEntry;
     std::size_t at = t.namesAt;
     for (std::size_t i = 0; i < t.columnCount; ++i) {
-        need(at, 2);
+        need(at, t.nameLengthSize);
         need(at, t.nameSize(at));
         at += t.nameSize(at);
     }
@@ -66,7 +66,7 @@ TableDefBytes readTableDefBytes(PageWriter& w, std::uint32_t firstPage) {
     need(at, real * f.realIndexColumns + logical * f.logicalIndexEntry);
     at += real * f.realIndexColumns + logical * f.logicalIndexEntry;
     for (std::size_t i = 0; i < logical; ++i) {
-        need(at, 2);
+        need(at, t.nameLengthSize);
         need(at, t.nameSize(at));
         at += t.nameSize(at);
     }

@@ -20,6 +20,7 @@ struct TableDefBytes {
     std::size_t namesAt = 0;       // first column name
     std::size_t namesEnd = 0;      // after the last column name
     std::size_t indexNamesEnd = 0; // after the last index name: the long-value map list follows
+    std::size_t nameLengthSize = 2; // bytes of a name's length: 1 in Jet3, 2 in Jet4
 
     // Offset of the name of the column whose block is the `index`th.
     std::size_t nameAt(std::size_t index) const;

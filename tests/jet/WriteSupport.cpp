@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <unistd.h>
 
+#include "jet/base/Error.h"
 #include "jet/read/Database.h"
 
 namespace writetest {
@@ -36,6 +38,20 @@ std::string show(const jet::Value& v) {
     default:
         return "'" + v.text;
     }
+}
+
+std::string errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const jet::Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+std::vector<char> bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
 }
 
 void makePeople(const std::string& path, std::size_t rows, jet::Version version, std::size_t nameLength) {

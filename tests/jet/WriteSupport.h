@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ std::map<jet::RowKey, std::vector<std::string>> readTable(const std::string& pat
 // Every data page of the file whose free-space field disagrees with its row table (the room
 // between the table and the lowest row), as text; "" when all agree.
 std::string dataPageProblems(const std::string& path);
+
+// The message of the jet::Error `f` throws; "" when it throws none.
+std::string errorOf(const std::function<void()>& f);
+// The bytes of a file.
+std::vector<char> bytesOf(const std::string& path);
 
 // Whether the fixtures, node with mdb-reader, mdbtools and python are here.
 std::string fixture(const std::string& name); // "" when absent

@@ -16,7 +16,9 @@ write is left out in turn from the stage it was synced with: a stage's pages may
 any order, so every such state must be as good as a kill's. A sync missing between two stages
 shows here, where killing the process cannot see it (the page cache keeps what was written).
 
-  crash_exhaustive.py [--short] [--format mdb|accdb] [--workload NAME]... [--list]
+  crash_exhaustive.py [--short] [--format mdb|mdb97|accdb] [--workload NAME]... [--list]
+
+mdb97 is an Access 97 (Jet 3) file: 2 KB pages, a 1,024-page window for inline maps.
 
 Needs FENDREL_BIN (fendrel-db), a C compiler for the shim, mdb-export and mdb-count;
 FENDREL_ORACLE_DIR with node_modules (mdb-reader) is used when present. Prints one line per
@@ -29,7 +31,14 @@ BIN = os.environ.get("FENDREL_BIN", "")
 ORACLE = os.environ.get("FENDREL_ORACLE_DIR", "")
 DB_TOOL = os.path.join(BIN, "fendrel-db")
 SPLIT_TOOL = os.path.join(BIN, "fendrel-split")
-PAGE = 4096
+
+
+def page_size(fmt):
+    return 2048 if fmt == "mdb97" else 4096
+
+
+def extension(fmt):
+    return "mdb" if fmt == "mdb97" else fmt
 
 
 def run(args, env=None, check=True):
@@ -205,9 +214,9 @@ def workloads():
     wide = {"name": "Wide", "columns": wide_cols,
             "rows": [[i] + [f"v{i}-{k}" if (i + k) % 5 else None for k in range(1, 181)] for i in range(1, 31)]}
     return [
-        Workload("move-new-batch", "T", [people_spec(300)], ops_move_new_batch, ("Name", "healed"), short=("mdb", "accdb")),
+        Workload("move-new-batch", "T", [people_spec(300)], ops_move_new_batch, ("Name", "healed"), short=("mdb", "mdb97", "accdb")),
         Workload("add-column-fixed", "Fixed", [fixed], ops_fixed_add, ("A", "7"), short=("mdb",)),
-        Workload("drop-column-wide", "Wide", [wide], ops_drop_wide, ("C1", "healed"), short=("accdb",)),
+        Workload("drop-column-wide", "Wide", [wide], ops_drop_wide, ("C1", "healed"), short=("accdb", "mdb97")),
         Workload("grow-in-place", "T", [people_spec(200)], ops_grow_in_place, ("Name", "healed"), prep=empty_notes),
         Workload("move-existing", "T", [people_spec(300)], ops_move_existing, ("Name", "healed"), prep=shrink_first_page),
         Workload("move-again", "T", [people_spec(300)], ops_move_again, ("Name", "healed")),
@@ -216,7 +225,7 @@ def workloads():
         Workload("owned-map-promoted", "T", [people_spec(150), filler_spec(8600)], ops_grow_far, ("Name", "healed")),
         # A file of fewer than 512 pages with the table at its end: the global map's inline window
         # ends before the new pages, and it becomes a reference map.
-        Workload("global-map-window", "T", lambda fmt: [filler_spec(7950 if fmt == "mdb" else 7620), people_spec(150)], ops_grow_far, ("Name", "healed")),
+        Workload("global-map-window", "T", lambda fmt: [filler_spec({"mdb": 7950, "accdb": 7620, "mdb97": 7000}[fmt]), people_spec(150)], ops_grow_far, ("Name", "healed")),
         # Rows grow in place and move to new pages, many statements to a checkpoint.
         SplitWorkload("split", "T", [addresses_spec(150)], "Address", short=("mdb", "accdb")),
     ]
@@ -472,7 +481,9 @@ def durable_since(lines, done):
 def run_workload(w, fmt, work, shim, reorder):
     d = os.path.join(work, f"{w.name}-{fmt}")
     os.makedirs(d)
-    base = os.path.join(d, "base." + fmt)
+    PAGE = page_size(fmt)
+    ext = extension(fmt)
+    base = os.path.join(d, "base." + ext)
     spec = os.path.join(d, "spec.json")
     with open(spec, "w") as f:
         json.dump({"format": fmt, "tables": w.spec(fmt) if callable(w.spec) else w.spec}, f)
@@ -511,7 +522,7 @@ def run_workload(w, fmt, work, shim, reorder):
     model = Model({r: by_id(rows) for r, (rows, _) in base_listings.items()}, effects)
 
     # The uninterrupted run, its writes and syncs recorded.
-    full = os.path.join(d, "full." + fmt)
+    full = os.path.join(d, "full." + ext)
     log = os.path.join(d, "log")
     shutil.copy(base, full)
     r = run(command(full), env=shim_env(shim, full, log=log), check=False)
@@ -531,7 +542,7 @@ def run_workload(w, fmt, work, shim, reorder):
     failures = []
     states = []  # (label, db, since, healed db or None)
     for n in range(1, len(writes) + 1):
-        db = os.path.join(d, f"kill{n}." + fmt)
+        db = os.path.join(d, f"kill{n}." + ext)
         shutil.copy(base, db)
         r = run(command(db), env=shim_env(shim, db, kill=n), check=False)
         if r.returncode != -9:
@@ -539,7 +550,7 @@ def run_workload(w, fmt, work, shim, reorder):
                             "the writes differ from run to run")
             continue
         done = sum(1 for l in r.stdout.decode().split("\n") if l.startswith("ok "))
-        healed = os.path.join(d, f"heal{n}." + fmt)
+        healed = os.path.join(d, f"heal{n}." + ext)
         shutil.copy(db, healed)
         h = run(heal_command(healed), check=False)
         # The split reports nothing done before it ends: any of its changes may be missing.
@@ -559,7 +570,7 @@ def run_workload(w, fmt, work, shim, reorder):
         for g, group in enumerate(groups):
             if len(group) > 1:
                 for j in range(len(group)):
-                    db = os.path.join(d, f"stage{g}-{j}." + fmt)
+                    db = os.path.join(d, f"stage{g}-{j}." + ext)
                     apply_writes(base, db, before + group[:j] + group[j + 1:])
                     page = group[j][1] // PAGE
                     states.append((f"stage {g + 1} of {len(groups)} written without page {page}", db, 0, None, None))
@@ -595,7 +606,7 @@ def main():
     args = sys.argv[1:]
     short = "--short" in args
     reorder = "--no-reorder" not in args
-    formats = [args[args.index("--format") + 1]] if "--format" in args else ["mdb", "accdb"]
+    formats = [args[args.index("--format") + 1]] if "--format" in args else ["mdb", "mdb97", "accdb"]
     names = [args[i + 1] for i, a in enumerate(args) if a == "--workload"]
     every = workloads()
     if "--list" in args:

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every page write of a few workloads killed in turn, on .mdb and .accdb, and every stage of their
+# Every page write of a few workloads killed in turn, on .mdb (Jet 4 and Access 97) and .accdb, and every stage of their
 # writes reordered: each state must read in every reader with every value as it must be, and the
 # next write must heal it (tests/jet/crash_exhaustive.py). bench/crash runs every workload. Without
 # mdb-reader the run counts as skipped.

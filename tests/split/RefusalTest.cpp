@@ -2,8 +2,11 @@
 // be opened or read, and runs that are stopped, started twice or only tried (the dry run).
 
 #include "SplitSupport.h"
+#include "jet/format/CodePage.h"
+#include "jet/read/Database.h"
 #include "split/Label.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace splittest;
@@ -68,6 +71,49 @@ TEST(SplitRefusal, LabelsThatCannotNameTheColumns) {
     EXPECT_EQ(runSplit(path, "T", "Value", option(1), r, std::string(63, 'L')).outcome,
               split::Outcome::Completed)
         << r.failureTexts();
+}
+
+// Access 97 keeps text in a code page: a label it cannot spell, or a value holding a character it
+// lacks (here a byte GBK does not define, read as U+FFFD), is refused before anything changes;
+// text it can hold splits, also in a code page of two bytes a character.
+TEST(SplitRefusal, TextAnAccess97DatabaseCannotHold) {
+    TempDir dir;
+    const std::string path = makeValues(dir, {"a b", "Zoë Ärger"}, jet::Version::Jet3);
+    const std::string label = onlyFailure(refused(path, "T", "Value", option(1), "Часть"));
+    EXPECT_TRUE(has(label, "U+0427") && has(label, "1252") && has(label, "Nothing was changed.")) << label;
+
+    if (!jet::codePageKnown(936)) GTEST_SKIP() << "the C library has no converter for code page 936";
+    const std::string gbk = dir.file("gbk.mdb");
+    {
+        jet::CreateOptions options;
+        options.version = jet::Version::Jet3;
+        options.codePage = 936;
+        jet::DatabaseCreator creator(gbk, options);
+        auto& t = creator.addTable("T", {{"Value", jet::ColumnType::Text, 20}});
+        for (const char* v : {"中文 甲乙", "好 人", "坏 字"})
+            t.append({text(v)});
+        creator.finish();
+    }
+    std::string bytes = fileBytes(gbk);
+    const std::size_t bad = bytes.find("\xBB\xB5 "); // 坏, the third record's first character
+    ASSERT_NE(bad, std::string::npos);
+    bytes[bad] = '\xFF';
+    std::ofstream(gbk, std::ios::binary) << bytes;
+    const std::string why = onlyFailure(refused(gbk, "T", "Value", option(1), "Part"));
+    EXPECT_TRUE(has(why, "U+FFFD") && has(why, "936") && has(why, "1 record: record 3")) << why;
+
+    bytes[bad] = '\xBB';
+    std::ofstream(gbk, std::ios::binary) << bytes;
+    Recorder r;
+    EXPECT_EQ(runSplit(gbk, "T", "Value", option(1), r, "Part").outcome, split::Outcome::Completed)
+        << r.failureTexts();
+    auto db = jet::Database::open(gbk);
+    auto rows = db->rows("T");
+    std::vector<std::string> seen;
+    std::vector<jet::Value> values;
+    while (rows.next(values))
+        seen.push_back(values.at(1).text + "|" + values.at(2).text);
+    EXPECT_EQ(seen, (Strings{"中文|甲乙", "好|人", "坏|字"}));
 }
 
 TEST(SplitRefusal, ALabelThatWouldDropTheFieldBeingSplit) {

@@ -37,7 +37,8 @@ inline std::string makeTable(const TempDir& dir, const std::string& table,
                              const std::vector<std::vector<jet::Value>>& rows,
                              jet::Version version = jet::Version::Jet4, const std::string& file = "") {
     const std::string path = dir.file(!file.empty()                   ? file
-                                      : version == jet::Version::Jet4 ? "split.mdb"
+                                      : version == jet::Version::Jet4 || version == jet::Version::Jet3
+                                          ? "split.mdb"
                                                                       : "split.accdb");
     jet::CreateOptions options;
     options.version = version;

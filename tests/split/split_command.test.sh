@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # fendrel-split's command line: help, usage errors (exit 2, naming the bad argument), a dry run that
 # leaves the file byte for byte as it was, a refusal (exit 1, the file unchanged), a real split read
-# back by mdb-reader, and, when the real Access files are at hand, an Access 97 file and an
-# Office-encrypted one refused before anything changes. Without mdb-reader the check counts as
+# back by mdb-reader, the same split in an Access 97 (Jet 3) file made here, and, when the real
+# Access files are at hand, a split of the Access 97 fixture read back by mdb-reader and mdbtools,
+# and an Office-encrypted file refused before anything changes. Without mdb-reader the check counts as
 # skipped (exit 77) once the rest has held.
 set -uo pipefail
 split="${FENDREL_BIN:-}/fendrel-split"
@@ -62,13 +63,37 @@ else
     oracle_missing=1
 fi
 
+have_oracle() { [ -d "${FENDREL_ORACLE_DIR:-}/node_modules/mdb-reader" ] && command -v node >/dev/null; }
+
+# Access 97: the same split in a Jet 3 file.
+sed 's/"format": "mdb"/"format": "mdb97"/' "$tmp/spec.json" >"$tmp/spec97.json"
+"$db" "$tmp/people97.mdb" create "$tmp/spec97.json" >/dev/null || fail "fendrel-db create (mdb97)"
+expect 0 "into Part1 to Part3: 4 records" -- "$split" "$tmp/people97.mdb" People Name --separator other:" " --label Part
+rows=$("$db" "$tmp/people97.mdb" rows People)
+[[ "$rows" == *'"Part1":"Ada","Part2":"King","Part3":"Lovelace"'* ]] || fail "Access 97: the pieces are not in the file: $rows"
+if have_oracle; then
+    "$db" "$tmp/people97.mdb" rows People | node "$FENDREL_ORACLE_DIR/oracle.mjs" compare "$tmp/people97.mdb" People - ||
+        fail "mdb-reader reads the split Access 97 table otherwise"
+fi
+
 fixtures="${FENDREL_FIXTURES:-${FENDREL_FIXTURES_DEFAULT:-../shared/fixtures}}/access"
 if [ -f "$fixtures/jet3-97-basic.mdb" ]; then
     cp "$fixtures/jet3-97-basic.mdb" "$fixtures/ace14-2010-agile-password.accdb" "$tmp/"
     chmod u+w "$tmp/jet3-97-basic.mdb" "$tmp/ace14-2010-agile-password.accdb" # the originals are read-only
-    expect 1 "Access 97 (Jet 3)" -- "$split" "$tmp/jet3-97-basic.mdb" Table1 A
-    expect 1 "Access 97 (Jet 3)" -- "$split" "$tmp/jet3-97-basic.mdb" Table1 A --dry-run
-    cmp -s "$tmp/jet3-97-basic.mdb" "$fixtures/jet3-97-basic.mdb" || fail "the Access 97 file changed"
+    expect 0 "SPLITCOLUMN2" -- "$split" "$tmp/jet3-97-basic.mdb" Table1 B --separator other:k --dry-run
+    cmp -s "$tmp/jet3-97-basic.mdb" "$fixtures/jet3-97-basic.mdb" || fail "the dry run changed the Access 97 file"
+    expect 0 "into Part1 to Part2: 2 records" -- "$split" "$tmp/jet3-97-basic.mdb" Table1 B --separator other:k --label Part
+    rows=$("$db" "$tmp/jet3-97-basic.mdb" rows Table1)
+    [[ "$rows" == *'"B":"hijklmnop","C":2,"D":222,"E":333333333,"F":444.555,"G":"1974-09-21 00:00:00","H":"3.5000","I":true,"Part1":"hij","Part2":"lmnop"'* ]] ||
+        fail "Access 97 fixture: the pieces or the other values are not right: $rows"
+    if have_oracle; then
+        echo "$rows" | node "$FENDREL_ORACLE_DIR/oracle.mjs" compare "$tmp/jet3-97-basic.mdb" Table1 - ||
+            fail "mdb-reader reads the split Access 97 fixture otherwise"
+    fi
+    if command -v mdb-export >/dev/null; then
+        [[ $(mdb-export "$tmp/jet3-97-basic.mdb" Table1 | tail -1) == '"abcdefg","hijklmnop",2,222,333333333,444.555,"09/21/74 00:00:00",3.5000,1,"hij","lmnop"' ]] ||
+            fail "mdb-export reads the split Access 97 fixture otherwise: $(mdb-export "$tmp/jet3-97-basic.mdb" Table1)"
+    fi
     enc="$tmp/ace14-2010-agile-password.accdb"
     expect 1 "Not a valid password." -- "$split" --password Password "$enc" Table1 Data --separator other:o
     cmp -s "$enc" "$fixtures/ace14-2010-agile-password.accdb" || fail "a refused password changed the encrypted file"
@@ -81,7 +106,7 @@ if [ -f "$fixtures/jet3-97-basic.mdb" ]; then
             fail "mdb-reader reads the split encrypted file differently"
     fi
 else
-    echo "the real Access files are absent ($fixtures): Access 97 and encrypted files not tried"
+    echo "the real Access files are absent ($fixtures): the Access 97 fixture and encrypted files not tried"
 fi
 
 # A split on an encrypted .accdb leaves it encrypted: no piece in the file, in UTF-16 or in
