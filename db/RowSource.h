@@ -4,6 +4,7 @@
 
 #include "db/Variant.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,19 @@ public:
     virtual const std::vector<FieldInfo>& fields() const = 0;
     // The next row, one value per field; false at the end. Throws db::Error.
     virtual bool next(std::vector<Variant>& row) = 0;
+
+    // A source that can come back to a place it passed: a record set over it then holds only some
+    // of its rows and reads the others again when they are asked for. One that cannot is held whole.
+    using Mark = std::uint64_t;
+    virtual bool canSeek() const { return false; }
+    // Where the next row is looked for; seek returns there.
+    virtual Mark mark() const { return 0; }
+    virtual void seek(Mark) {}
+    // Passes over the next row without making its values; false at the end.
+    virtual bool skip() {
+        std::vector<Variant> row;
+        return next(row);
+    }
 };
 
 // Rows held in memory (the schema record set, tests).

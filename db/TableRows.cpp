@@ -42,4 +42,19 @@ bool TableRows::next(std::vector<Variant>& row) {
     });
 }
 
+RowSource::Mark TableRows::mark() const {
+    const jet::ScanMark m = reader_->mark();
+    return Mark{m.page} << 32 | m.slot;
+}
+
+void TableRows::seek(Mark mark) {
+    translatingErrors([&] {
+        reader_->seek({static_cast<std::uint32_t>(mark >> 32), static_cast<unsigned>(mark & 0xffffffffu)});
+    });
+}
+
+bool TableRows::skip() {
+    return translatingErrors([&] { return reader_->nextFields(fieldBytes_); });
+}
+
 } // namespace db

@@ -17,6 +17,10 @@ public:
 
     const std::vector<FieldInfo>& fields() const override { return fields_; }
     bool next(std::vector<Variant>& row) override;
+    bool canSeek() const override { return true; }
+    Mark mark() const override;
+    void seek(Mark mark) override;
+    bool skip() override;
 
 private:
     std::shared_ptr<Session> session_; // kept open while rows are read
@@ -24,6 +28,7 @@ private:
     std::vector<std::size_t> chosen_; // positions in the table's columns
     std::vector<FieldInfo> fields_;
     std::vector<jet::Value> values_;
+    std::vector<jet::FieldBytes> fieldBytes_;
 };
 
 } // namespace db

@@ -34,9 +34,14 @@ QString RecordSetModel::cellText(const db::Variant& value) {
 
 QVariant RecordSetModel::data(const QModelIndex& index, int role) const {
     if (!rows_ || !index.isValid() || index.row() >= shown_ || role != Qt::DisplayRole) return {};
-    const auto& row = rows_->row(static_cast<std::size_t>(index.row()));
-    const auto column = static_cast<std::size_t>(index.column());
-    return column < row.size() ? QVariant(cellText(row[column])) : QVariant();
+    try {
+        // A row let go is read again, and the file may have changed or broken meanwhile.
+        const auto& row = rows_->row(static_cast<std::size_t>(index.row()));
+        const auto column = static_cast<std::size_t>(index.column());
+        return column < row.size() ? QVariant(cellText(row[column])) : QVariant();
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const {

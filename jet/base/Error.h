@@ -32,6 +32,13 @@ public:
     using Error::Error;
 };
 
+// What was read does not hold together because another program is changing the file meanwhile;
+// the file itself need not be damaged.
+class Changing : public Error {
+public:
+    using Error::Error;
+};
+
 [[noreturn]] void corrupt(const std::string& what);
 
 } // namespace jet

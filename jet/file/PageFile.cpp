@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,10 @@
 namespace jet {
 
 namespace {
+
+std::int64_t changeTime(const struct stat& st) {
+    return std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
+}
 
 const char* kindOf(mode_t mode) {
     if (S_ISDIR(mode)) return "a directory";
@@ -39,7 +44,21 @@ PageFile::PageFile(const std::string& path) : path_(path) {
         fd_ = -1;
         throw Error(refusal);
     }
-    size_ = static_cast<std::uint64_t>(st.st_size);
+    size_ = openedSize_ = static_cast<std::uint64_t>(st.st_size);
+    openedChange_ = changeTime(st);
+}
+
+bool PageFile::changedElsewhere() const {
+    if (fd_ < 0) return false;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return false;
+    if (static_cast<std::uint64_t>(st.st_size) != openedSize_ || changeTime(st) != openedChange_) return true;
+    // The writer's lock is an exclusive flock on the file: a shared one is refused while it is held.
+    const int probe = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (probe < 0) return false;
+    const bool held = ::flock(probe, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(probe);
+    return held;
 }
 
 PageFile::PageFile(std::string name, std::vector<std::uint8_t> bytes)

@@ -27,6 +27,10 @@ public:
     // changed.
     bool refreshSize();
 
+    // Whether another program may be changing the file: it is not as it was when opened (its size
+    // or its time of change differ), or a writer holds the lock on it.
+    bool changedElsewhere() const;
+
     // Reads up to length bytes at offset; returns how many were there.
     std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length);
 
@@ -37,6 +41,8 @@ private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
     std::uint64_t bytesRead_ = 0;
+    std::uint64_t openedSize_ = 0;
+    std::int64_t openedChange_ = 0; // nanoseconds
     std::vector<std::uint8_t> memory_;
 };
 

@@ -27,6 +27,19 @@ void rethrowNamingFile(const std::string& path) {
     }
 }
 
+void Database::rethrowSeeingChanges() {
+    try {
+        throw;
+    } catch (const Corrupt&) {
+        if (!writtenHere_ && pager_->file().changedElsewhere())
+            throw Changing(path_ + ": the file is being changed by another program while it is read, so what "
+                                   "was read does not hold together; read it again when that program is done");
+        rethrowNamingFile(path_);
+    } catch (...) {
+        rethrowNamingFile(path_);
+    }
+}
+
 Database::Database(std::string path, Header header, std::unique_ptr<Pager> pager, std::unique_ptr<PageCodec> codec)
     : path_(std::move(path)), header_(std::move(header)), pager_(std::move(pager)), codec_(std::move(codec)) {}
 
@@ -136,6 +149,10 @@ bool RowReader::next(std::vector<Value>& values) {
 
 bool RowReader::nextFields(std::vector<FieldBytes>& fields, RowId* id) {
     return db_.guarded([&] { return scan_->nextFields(fields, id); });
+}
+
+void RowReader::seek(ScanMark mark) {
+    db_.guarded([&] { scan_->seek(mark); });
 }
 
 } // namespace jet

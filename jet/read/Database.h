@@ -30,6 +30,8 @@ public:
     const TableDef& def() const { return *def_; }
     bool next(std::vector<Value>& values);
     bool nextFields(std::vector<FieldBytes>& fields, RowId* id = nullptr);
+    ScanMark mark() const { return scan_->mark(); }
+    void seek(ScanMark mark);
 
 private:
     friend class Database;
@@ -68,17 +70,23 @@ public:
 
     // Runs f and gives any engine error that escapes it this file's name.
     template <class F> auto guarded(F&& f) -> decltype(f());
+    // This process's writer changes the file through this database: errors are then never put down
+    // to another program changing it.
+    void setWrittenHere() { writtenHere_ = true; }
 
 private:
     Database(std::string path, Header header, std::unique_ptr<Pager> pager, std::unique_ptr<PageCodec> codec);
     // Gives each calculated column the type of its stored result, from the table's properties.
     void applyResultTypes(TableDef& def, std::int32_t id);
+    // What a reader sees as damage while another program writes the file is said to be that.
+    [[noreturn]] void rethrowSeeingChanges();
 
     std::string path_;
     Header header_;
     std::unique_ptr<Pager> pager_;
     std::unique_ptr<PageCodec> codec_;
     std::optional<std::vector<CatalogEntry>> catalog_;
+    bool writtenHere_ = false;
 };
 
 [[noreturn]] void rethrowNamingFile(const std::string& path);
@@ -87,7 +95,7 @@ template <class F> auto Database::guarded(F&& f) -> decltype(f()) {
     try {
         return f();
     } catch (...) {
-        rethrowNamingFile(path_);
+        rethrowSeeingChanges();
     }
 }
 

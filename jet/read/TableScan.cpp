@@ -5,7 +5,9 @@
 namespace jet {
 
 TableScan::TableScan(Pager& pager, const TableDef& def, unsigned dbCodePage)
-    : pager_(pager), def_(def), codePage_(dbCodePage), pages_(pager, def.ownedPages) {}
+    : pager_(pager), def_(def), codePage_(dbCodePage) {
+    pages_.emplace(pager, def.ownedPages);
+}
 
 bool TableScan::nextFields(std::vector<FieldBytes>& fields, RowId* id) {
     const Format& f = pager_.format();
@@ -41,14 +43,40 @@ bool TableScan::nextFields(std::vector<FieldBytes>& fields, RowId* id) {
             return true;
         }
         page_.reset();
-        std::optional<std::uint32_t> n = pages_.next();
+        std::optional<std::uint32_t> n = pages_->next();
         if (!n) return false;
-        PageRef p = pager_.page(*n);
-        // The owned map may list pages that are no longer this table's: skip them.
-        if (p->type() != page_type::Data || p->view().u32(f.dataTdefPage) != def_.page) continue;
-        page_ = p;
-        slot_ = 0;
-        slots_ = dataPageRowCount(f, p->view());
+        enter(*n, 0);
+    }
+}
+
+void TableScan::enter(std::uint32_t n, unsigned slot) {
+    const Format& f = pager_.format();
+    lastPage_ = n;
+    PageRef p = pager_.page(n);
+    // The owned map may list pages that are no longer this table's: skip them.
+    if (p->type() != page_type::Data || p->view().u32(f.dataTdefPage) != def_.page) return;
+    page_ = p;
+    slot_ = slot;
+    slots_ = dataPageRowCount(f, p->view());
+}
+
+ScanMark TableScan::mark() const {
+    if (page_) return {page_->number(), slot_};
+    // Between pages: every slot of the last page given is behind.
+    return {lastPage_, lastPage_ ? ~0u : 0u};
+}
+
+void TableScan::seek(ScanMark mark) {
+    pages_.emplace(pager_, def_.ownedPages);
+    page_.reset();
+    target_.reset();
+    lastPage_ = 0;
+    slot_ = slots_ = 0;
+    if (mark.page == 0) return;
+    while (std::optional<std::uint32_t> n = pages_->next()) {
+        if (*n < mark.page) continue;
+        enter(*n, *n == mark.page ? mark.slot : 0);
+        return;
     }
 }
 

@@ -20,6 +20,13 @@ struct RowId {
     std::uint8_t row = 0;
 };
 
+// A place in a scan to come back to: the next row is the first live one at or after `slot` on
+// `page`, or on the pages after it. Page 0 (the header, in no table's map) means the start.
+struct ScanMark {
+    std::uint32_t page = 0;
+    unsigned slot = 0;
+};
+
 class TableScan {
 public:
     TableScan(Pager& pager, const TableDef& def, unsigned dbCodePage);
@@ -29,19 +36,27 @@ public:
     // Reads and decodes the next row; false at the end.
     bool next(std::vector<Value>& values);
 
+    // Where the next row is looked for, and going back (or on) to such a place. A seek walks the
+    // owned-pages map from its start but reads only the one data page it lands on.
+    ScanMark mark() const;
+    void seek(ScanMark mark);
+
     // Longest chain of moved-row pointers followed.
     static constexpr int MaxMoves = 8;
 
 private:
     ByteView locate(std::uint32_t pageNo, unsigned slot);
+    // Takes page n as the current page when it is one of this table's data pages.
+    void enter(std::uint32_t n, unsigned slot);
 
     Pager& pager_;
     const TableDef& def_;
     unsigned codePage_;
-    UsageMapCursor pages_;
+    std::optional<UsageMapCursor> pages_;
     PageRef page_;   // current data page
     PageRef target_; // page a moved row lives on
     unsigned slot_ = 0, slots_ = 0;
+    std::uint32_t lastPage_ = 0; // the last page the map gave, 0 before the first
     std::vector<FieldBytes> fields_;
     std::vector<std::size_t> offsets_;
 };

@@ -22,6 +22,7 @@ template <class F> auto DatabaseWriter::guarded(F&& f) -> decltype(f()) {
 DatabaseWriter::DatabaseWriter(const std::string& path, const OpenOptions& options) {
     lock_ = std::make_unique<FileLock>(path);
     db_ = Database::open(path, options);
+    db_->setWrittenHere();
     // Pages are written with the reader's keys: an encrypted file stays encrypted, pages added to it
     // included.
     pages_ = std::make_unique<PageWriter>(db_->pager(), lock_->descriptor(), db_->pageCodec(), path);

@@ -12,9 +12,12 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -126,4 +129,49 @@ TEST(FileKinds, PagesAnotherHandleAddsAreReadNotCalledDamage) {
         EXPECT_EQ(values[2].text, std::string(100, 'c'));
     }
     EXPECT_EQ(rows, 300u);
+}
+
+TEST(FileKinds, AReaderWhileAnotherProcessWritesNeverCallsTheFileDamaged) {
+    TempDir dir;
+    const std::string db = dir.file("busy.mdb");
+    writetest::makePeople(db, 1500);
+    // Statements that lengthen rows, so that they move to pages added at the end of the file.
+    const std::string script = dir.file("grow.sql");
+    {
+        std::ofstream out(script);
+        for (int round = 0; round < 3; ++round)
+            for (int id = 0; id < 1500; id += 2)
+                out << "UPDATE People SET City='" << std::string(20 + 30 * round + id % 13, 'a' + round)
+                    << "' WHERE ID = " << id << "\n";
+    }
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        ::execl(FENDREL_DB_TOOL, FENDREL_DB_TOOL, db.c_str(), "exec-file", script.c_str(), nullptr);
+        ::_exit(127);
+    }
+    int whole = 0, changing = 0, status = 0;
+    std::vector<std::string> wrong;
+    for (;;) {
+        const bool done = ::waitpid(writer, &status, WNOHANG) == writer;
+        try {
+            auto reader = jet::Database::open(db);
+            jet::RowReader rows = reader->rows("People");
+            std::vector<jet::Value> values;
+            while (rows.next(values)) {
+            }
+            ++whole;
+        } catch (const jet::Changing& e) {
+            ++changing;
+            EXPECT_NE(std::string(e.what()).find("being changed by another program"), std::string::npos);
+        } catch (const std::exception& e) {
+            wrong.push_back(e.what());
+        }
+        if (done) break;
+    }
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the writer failed";
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " reads failed otherwise, the first: " << wrong.front();
+    EXPECT_GE(whole, 1); // the last read, after the writer is done, reads the whole file
+    std::cout << "reads: " << whole << " whole, " << changing << " found the file changing\n";
 }
