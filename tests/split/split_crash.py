@@ -2,7 +2,8 @@
 """Kills fendrel-split at several moments of a split (reading, making the columns, writing the
 pieces, and during a second run that drops and makes the columns again) and checks what each kill
 leaves: Fendrel's reader (fendrel-db), mdb-export and mdb-reader each list every row once with every
-original value; the new columns are absent, or present with each cell either empty or its piece;
+original value (mdbtools and mdb-reader may list the one row whose move was under way twice, each
+listing whole, until the next run's first write releases the stray copy); the new columns are absent, or present with each cell either empty or its piece;
 and running the same split again completes it. An interrupt (SIGINT) is checked the same way: the
 run stops after the statement in hand and says so.
 
@@ -55,7 +56,14 @@ def pieces(value):
     return [] if not value else value.split(SEPARATOR)
 
 
-def check(db, original, complete):
+def twice_allowed(reader, rows, killed):
+    """Right after a kill, mdbtools and mdb-reader (which do not follow moved-row pointers) may list
+    the one row whose move was under way twice, each listing whole; the next write heals it."""
+    doubled = [k for k, v in rows.items() if len(v) != 1]
+    return killed and reader != "fendrel-db" and len(doubled) <= 1 and all(len(rows[k]) == 2 for k in doubled)
+
+
+def check(db, original, complete, killed=False):
     """What every reader sees; a list of faults (empty when all held)."""
     faults = []
     widest = max(len(pieces(r[FIELD])) for r in original.values())
@@ -64,33 +72,37 @@ def check(db, original, complete):
         if set(rows) != set(original):
             faults.append("%s: rows %s missing, %s extra" % (reader, sorted(set(original) - set(rows))[:5],
                                                                sorted(set(rows) - set(original))[:5]))
-        for key, found in rows.items():
-            if len(found) != 1:
-                faults.append("%s: row %s listed %d times" % (reader, key, len(found)))
+        allowed = twice_allowed(reader, rows, killed)
+        for key, listings in rows.items():
+            if len(listings) != 1 and not allowed:
+                faults.append("%s: row %s listed %d times" % (reader, key, len(listings)))
                 continue
-            row, want = found[0], original.get(key)
+            want = original.get(key)
             if want is None:
                 continue
-            for name in ORIGINAL:
-                if row.get(name) != want[name]:
-                    faults.append("%s: row %s %s is %r, was %r" % (reader, key, name, row.get(name), want[name]))
-            cut = pieces(want[FIELD])
-            for j, name in enumerate(columns):
-                if name not in row:
-                    if complete:
-                        faults.append("%s: row %s has no %s" % (reader, key, name))
-                    continue
-                piece = cut[j] if j < len(cut) else None
-                if row[name] != piece and (complete or row[name] is not None):
-                    faults.append("%s: row %s %s is %r, its piece is %r" % (reader, key, name, row[name], piece))
+            for row in listings:
+                for name in ORIGINAL:
+                    if row.get(name) != want[name]:
+                        faults.append("%s: row %s %s is %r, was %r" % (reader, key, name, row.get(name), want[name]))
+                cut = pieces(want[FIELD])
+                for j, name in enumerate(columns):
+                    if name not in row:
+                        if complete:
+                            faults.append("%s: row %s has no %s" % (reader, key, name))
+                        continue
+                    piece = cut[j] if j < len(cut) else None
+                    if row[name] != piece and (complete or row[name] is not None):
+                        faults.append("%s: row %s %s is %r, its piece is %r" % (reader, key, name, row[name], piece))
     exported = mdbtools(db)
-    if set(exported) != set(original) or any(len(v) != 1 for v in exported.values()):
+    if set(exported) != set(original) or not twice_allowed("mdb-export", exported, killed) and any(
+            len(v) != 1 for v in exported.values()):
         faults.append("mdb-export: the rows are not each listed once")
     else:
-        for key, (row,) in exported.items():
-            for name in TEXTS:
-                if row[name] != (original[key][name] or ""):
-                    faults.append("mdb-export: row %s %s is %r" % (key, name, row[name]))
+        for key, listings in exported.items():
+            for row in listings:
+                for name in TEXTS:
+                    if row[name] != (original[key][name] or ""):
+                        faults.append("mdb-export: row %s %s is %r" % (key, name, row[name]))
     return faults
 
 
@@ -157,7 +169,8 @@ def main():
             out, _ = p.communicate()
             what = "%s at %2d%%%s%s" % (signal.Signals(sig).name, share * 100, " of the records" if isinstance(moment, tuple) else "",
                                         " of a second run" if again else "")
-            found = check(db, original, p.returncode == 0 and sig == signal.SIGKILL)
+            found = check(db, original, p.returncode == 0 and sig == signal.SIGKILL,
+                          killed=sig == signal.SIGKILL and p.returncode != 0)
             state = state_of(db)
             if sig == signal.SIGINT and p.returncode == 0:
                 found.append("the run ended before the interrupt; nothing was checked")
