@@ -107,7 +107,7 @@ std::size_t Executor::run(const sql::Update& s) {
     }
 
     // The assigned columns' indexes go stale with the first row written, even if a later one fails
-    // (the rows are those of an index that is not among them until then).
+    // (the rows come from an index of a column that is not assigned, so they stay valid while written).
     struct Forget {
         Executor& self;
         const std::string& table;
