@@ -131,10 +131,19 @@ private:
     void open() {
         // The label's characters first: a bad label is told before the read, however long it is.
         if (auto why = LabelRefusal(in_.label, 0)) refuse(*why);
-        require(Line::Open, [&] {
+        const bool writable = attempt(Line::Open, [&] {
             connection_.Mode = ADODB::adModeReadWrite;
             connection_.Open(in_.connectionString);
         });
+        if (!writable) {
+            if (mode_ != Mode::DryRun) throw EndRun{Outcome::Stopped};
+            // The real run would stop here; a dry run says so and shows what it can read of the file.
+            ++refusals_;
+            require(Line::Open, [&] {
+                connection_.Mode = ADODB::adModeRead;
+                connection_.Open(in_.connectionString);
+            });
+        }
         std::string type;
         require(Line::Read, [&] {
             ADODB::RecordSet schema = connection_.OpenSchema(ADODB::adSchemaTables);

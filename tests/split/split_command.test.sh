@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # fendrel-split's command line: help, usage errors (exit 2, naming the bad argument), a dry run that
-# leaves the file byte for byte as it was, a refusal (exit 1, the file unchanged), a real split read
+# leaves the file byte for byte as it was (and reads a read-only file), a refusal (exit 1, the file unchanged), a real split read
 # back by mdb-reader, the same split in an Access 97 (Jet 3) file made here, and, when the real
 # Access files are at hand, a split of the Access 97 fixture read back by mdb-reader and mdbtools,
 # and an Office-encrypted file refused before anything changes. Without mdb-reader the check counts as
@@ -50,6 +50,13 @@ expect 1 "at line 186" -- "$split" "$file" People Name --label "two words" --dry
 expect 1 "cannot name the new fields" -- "$split" "$file" People Name --label "two words"
 expect 1 "at line 118" -- "$split" "$file" Nobody Name
 cmp -s "$file" "$tmp/before.mdb" || fail "a refused split changed the file"
+# A read-only file: the dry run still shows the split and says the real run would stop at the open.
+chmod a-w "$file"
+expect 1 '"Ada King Lovelace" -> "Ada" | "King" | "Lovelace"' -- "$split" "$file" People Name --dry-run
+expect 1 "the file is read-only; Fendrel cannot change it." -- "$split" "$file" People Name --dry-run
+expect 1 "the file is read-only; Fendrel cannot change it." -- "$split" "$file" People Name
+cmp -s "$file" "$tmp/before.mdb" || fail "a split of a read-only file changed it"
+chmod u+w "$file"
 
 expect 0 "into Part1 to Part3: 4 records" -- "$split" "$file" People Name --separator other:" " --label Part
 rows=$("$db" "$file" rows People)
