@@ -8,6 +8,7 @@
 #include "jet/read/Database.h"
 
 #include <filesystem>
+#include <fstream>
 
 namespace Access {
 
@@ -46,6 +47,19 @@ std::string BuildConnectionString() {
                                    ? "Provider=Microsoft.ACE.OLEDB.12.0;Data Source="
                                    : "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
     return prefix + path + ";JET OLEDB:Database Password=" + password;
+}
+
+bool DatabaseIsWritable() {
+    const std::string path = read(inputs().databasePath);
+    if (!fileExists(path)) return false;
+    std::error_code ec;
+    using std::filesystem::perms;
+    const perms mode = std::filesystem::status(path, ec).permissions();
+    // A file without any write bit is read-only even for an administrator, whom the system lets write it.
+    if (ec || (mode & (perms::owner_write | perms::group_write | perms::others_write)) == perms::none) return false;
+    // Opened for reading and writing without truncating: nothing is written.
+    std::fstream probe(path, std::ios::in | std::ios::out | std::ios::binary);
+    return probe.is_open();
 }
 
 std::optional<std::vector<std::string>> ListTables(const std::string& path) {

@@ -5,6 +5,7 @@
 #include "app/ProgramIcon.h"
 #include "app/helpers/ApplySkin.h"
 #include "app/helpers/FileExists.h"
+#include "app/helpers/SampleDatabase.h"
 #include "app/helpers/SetAppTitle.h"
 #include "app/pages/AccessListBox.h"
 #include "app/pages/Controls.h"
@@ -89,10 +90,11 @@ void Form1::Form_Load() {
         trap.Line(134, [&] { PushButton3_Click(); });
 }
 
-// Sample database: its path beside the program goes into the path box.
+// Sample database: its path beside the program goes into the path box, or the path of the user's
+// own copy when the program's folder is not the user's to change.
 void Form1::PushButton1_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton1_Click"));
-    trap.Line(100, [&] { Text1->setText(app::BesideProgram(QStringLiteral("Samples/sample.mdb"))); });
+    trap.Line(100, [&] { Text1->setText(app::SampleDatabase()); });
 }
 
 // Next: opens the database, lists its tables on page 2 and moves there. The first reading only

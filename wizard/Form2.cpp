@@ -67,7 +67,8 @@ void Form2::PushButton2_Click() {
 }
 
 // Next: records the chosen table and prepares page 3 from it: its field list, its buttons and the
-// read-only preview of the whole table, which reads its rows only as the grid shows them.
+// read-only preview of the whole table, which reads its rows only as the grid shows them. A file
+// that cannot be written is opened for reading, so it can still be looked at; the split refuses it.
 void Form2::PushButton3_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton3_Click"));
     std::unique_ptr<ADODB::Connection> connection;
@@ -79,7 +80,9 @@ void Form2::PushButton3_Click() {
         return;
     }
     trap.Line(108, [&] { SetMousePointer(app::vbHourglass); });
-    trap.Line(110, [&] { Made(connection).Mode = ADODB::adModeReadWrite; });
+    trap.Line(110, [&] {
+        Made(connection).Mode = Access::DatabaseIsWritable() ? ADODB::adModeReadWrite : ADODB::adModeRead;
+    });
     trap.Line(112, [&] { Made(connection).Open(Access::BuildConnectionString()); });
     if (trap.If(114, [&] { return Globals::SelectedTable != List1->item(app::ListIndex(*List1))->text(); }))
         trap.Line(116, [&] { wizard_.Form3().List2->clear(); });

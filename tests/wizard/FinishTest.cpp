@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include <filesystem>
+
 namespace wizard {
 namespace {
 
@@ -144,6 +146,24 @@ TEST_F(FinishTest, ARefusedLabelGivesOneBoxAndLeavesTheFileAsItWas) {
     page.PushButton4->click();
     EXPECT_TRUE(platform.messages.shown.isEmpty()) << Messages().join("\n").toStdString();
     EXPECT_EQ(Column(shop, "People", "Part2"), (std::vector<std::string>{"Leeds", "York", "<null>"}));
+}
+
+TEST_F(FinishTest, AReadOnlyFileIsPreviewedAndFinishRefusesItWithOneBox) {
+    const QString shop = wizardtest::MakeShop(data.path());
+    const std::string path = shop.toStdString();
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    const std::string before = splittest::fileBytes(path);
+
+    Form4& page = ToPage4(shop, 0, "Address");
+    EXPECT_TRUE(platform.messages.shown.isEmpty()) << Messages().join("\n").toStdString();
+    ASSERT_TRUE(page.isVisible());
+    EXPECT_EQ(wizard->Form3().DataGrid1->model()->rowCount(), 3);
+
+    page.PushButton4->click();
+    ASSERT_EQ(platform.messages.shown.size(), 1) << Messages().join("\n").toStdString();
+    EXPECT_TRUE(Messages()[0].contains("the file is read-only; Fendrel cannot change it."));
+    EXPECT_EQ(page.PushButton4->text(), "Finish");
+    EXPECT_EQ(splittest::fileBytes(path), before);
 }
 
 TEST_F(FinishTest, BackLeadsToPage2KeepingTheFieldForTheSameTableOnly) {

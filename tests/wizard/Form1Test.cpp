@@ -1,6 +1,7 @@
 // Page 1's own handlers: the settings follow the boxes, browse, sample, focus.
 #include "WizardFixture.h"
 
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -49,6 +50,36 @@ TEST_F(Form1Test, SampleButtonFillsInTheSampleBesideTheProgram) {
     EXPECT_EQ(Setting("Database"), sample);
     EXPECT_EQ(page().Text2->text(), "secret");
     EXPECT_TRUE(page().isVisible()); // no Next
+}
+
+TEST_F(Form1Test, AReadOnlySampleIsCopiedOnceForTheUserToChange) {
+    Beside("Samples/sample.mdb", "the sample's bytes");
+    const QString programs = folder.filePath("Samples/sample.mdb");
+    ASSERT_TRUE(QFile::setPermissions(programs, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+
+    page().PushButton1->click();
+    const QString copy = QDir(config.path()).filePath("data/Fendrel/Samples/sample.mdb");
+    EXPECT_TRUE(platform.messages.shown.isEmpty()) << Messages().join("\n").toStdString();
+    EXPECT_EQ(page().Text1->text(), QDir::toNativeSeparators(copy));
+    QFile made(copy);
+    ASSERT_TRUE(made.open(QIODevice::ReadWrite)); // the user's to change
+    EXPECT_EQ(made.readAll(), "the sample's bytes");
+    EXPECT_TRUE(made.permissions() & QFileDevice::WriteOwner);
+
+    // What a split made of the copy stays; the program's file is untouched.
+    made.resize(0);
+    made.write("changed by a split");
+    made.close();
+    page().Text1->clear();
+    page().PushButton1->click();
+    EXPECT_EQ(page().Text1->text(), QDir::toNativeSeparators(copy));
+    QFile again(copy);
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), "changed by a split");
+    QFile original(programs);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(original.readAll(), "the sample's bytes");
+    EXPECT_FALSE(QFileInfo::exists(copy + ".part"));
 }
 
 TEST_F(Form1Test, BrowseAsksForAnAccessDatabaseAndCancelKeepsThePath) {

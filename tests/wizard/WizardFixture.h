@@ -33,6 +33,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(config.isValid() && folder.isValid());
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        qputenv("XDG_DATA_HOME", QDir(config.path()).filePath("data").toUtf8());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
         platform.runtime.folder = folder.path();
         Globals::SelectedTable.clear();
