@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "jet/base/Bytes.h"
-#include "jet/crypt/Rc4.h"
+#include "jet/crypt/Primitives.h"
 #include "jet/format/Text.h"
 
 namespace jet {
@@ -42,8 +42,7 @@ Version detectVersion(const std::uint8_t* page0, std::size_t length) {
 
 void applyHeaderMask(std::vector<std::uint8_t>& page0, const Format& f) {
     if (page0.size() < header::MaskStart + f.headerMaskLength) corrupt("page 0 is too short");
-    Rc4 rc4(header::MaskKey, sizeof header::MaskKey);
-    rc4.apply(page0.data() + header::MaskStart, f.headerMaskLength);
+    crypto::rc4(header::MaskKey, sizeof header::MaskKey, page0.data() + header::MaskStart, f.headerMaskLength);
 }
 
 std::vector<std::uint8_t> passwordMaskForDate(double creationDate, std::size_t length) {

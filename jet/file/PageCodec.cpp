@@ -2,7 +2,7 @@
 
 #include "jet/base/Bytes.h"
 #include "jet/crypt/OfficeEncryption.h"
-#include "jet/crypt/Rc4.h"
+#include "jet/crypt/Primitives.h"
 #include "jet/format/Format.h"
 #include "jet/format/TextEncoder.h"
 
@@ -27,8 +27,7 @@ private:
         std::uint32_t k = key_ ^ number;
         std::uint8_t key[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8),
                                static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 24)};
-        Rc4 rc4(key, sizeof key);
-        rc4.apply(page, length);
+        crypto::rc4(key, sizeof key, page, length);
     }
     std::uint32_t key_;
 };

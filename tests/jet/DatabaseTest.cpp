@@ -8,7 +8,7 @@
 #include <fstream>
 #include <vector>
 
-#include "jet/crypt/Rc4.h"
+#include "jet/crypt/Primitives.h"
 #include "jet/read/Database.h"
 #include "support/Fixtures.h"
 
@@ -58,8 +58,7 @@ std::string errorOf(Bytes b, const std::string& password = "") {
 
 TEST(Open, HeaderMaskIsRc4OfTheFixedKey) {
     std::uint8_t stream[8] = {};
-    jet::Rc4 rc4(jet::header::MaskKey, 4);
-    rc4.apply(stream, sizeof stream);
+    jet::crypto::rc4(jet::header::MaskKey, 4, stream, sizeof stream);
     const std::uint8_t expected[8] = {0xb5, 0x6f, 0x03, 0x62, 0x61, 0x08, 0xc2, 0x55};
     EXPECT_EQ(0, std::memcmp(stream, expected, 8));
 }
