@@ -5,9 +5,13 @@
 #include "db/CreateObject.h"
 #include "db/Error.h"
 
+#include "jet/create/DatabaseCreator.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -15,7 +19,7 @@ std::string ace(const std::string& path, const std::string& password = "") {
     return "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + path +
            ";JET OLEDB:Database Password=" + password;
 }
-std::string jet(const std::string& path, const std::string& password = "") {
+std::string jet4(const std::string& path, const std::string& password = "") {
     return "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=" + path +
            ";JET OLEDB:Database Password=" + password;
 }
@@ -36,27 +40,70 @@ TEST(Connection, ProvidersOpenTheFormatsTheyKnow) {
     FIXTURE_OR_SKIP(mdb97, "jet3-97-basic.mdb");
     FIXTURE_OR_SKIP(mdb, "jet4-2003-nopassword.mdb");
     FIXTURE_OR_SKIP(accdb, "ace14-2010-nopassword.accdb");
-    EXPECT_EQ(openError(jet(mdb97)), "");
-    EXPECT_EQ(openError(jet(mdb)), "");
+    EXPECT_EQ(openError(jet4(mdb97)), "");
+    EXPECT_EQ(openError(jet4(mdb)), "");
     EXPECT_EQ(openError(ace(mdb)), "");
     EXPECT_EQ(openError(ace(accdb)), "");
     // The format comes from the file, never from its name.
-    EXPECT_EQ(openError(jet(accdb)), "Unrecognized database format '" + accdb + "'.");
+    EXPECT_EQ(openError(jet4(accdb)), "Unrecognized database format '" + accdb + "'.");
     EXPECT_EQ(openError(ace("/no/such/file.accdb")), "Could not find file '/no/such/file.accdb'.");
 }
 
 TEST(Connection, ChecksTheDatabasePassword) {
     FIXTURE_OR_SKIP(file, "jet4-2003-password.mdb");
-    EXPECT_EQ(openError(jet(file, "password")), "");
-    EXPECT_EQ(openError(jet(file, "Password")), "Not a valid password.");
-    EXPECT_EQ(openError(jet(file)), "Not a valid password.");
+    EXPECT_EQ(openError(jet4(file, "password")), "");
+    EXPECT_EQ(openError(jet4(file, "Password")), "Not a valid password.");
+    EXPECT_EQ(openError(jet4(file)), "Not a valid password.");
     ADODB::Connection cn;
     try {
-        cn.Open(jet(file, "wrong"));
+        cn.Open(jet4(file, "wrong"));
         FAIL();
     } catch (const db::Error& e) {
         EXPECT_EQ(e.number(), db::ErrorNumber::InvalidPassword);
     }
+}
+
+std::vector<char> bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(Connection, OpensAnEncryptedAccdbWithThePasswordOfTheConnectionString) {
+    testsupport::TempDir dir;
+    const std::string file = dir.file("locked.accdb");
+    // Taken as given: blanks and a non-ASCII letter.
+    const std::string password = " Sésame 1";
+    {
+        jet::CreateOptions o;
+        o.version = jet::Version::Ace12;
+        o.password = password;
+        o.spinCount = 500;
+        jet::DatabaseCreator c(file, o);
+        c.addTable("Doors", {{"Name", jet::ColumnType::Text, 50}}).append({jet::Value::ofText("Ali Baba")});
+        c.finish();
+    }
+    const std::vector<char> before = bytesOf(file);
+    for (const std::string& wrong : {std::string(), std::string(" sésame 1"), std::string("Sésame 1"), std::string(" Sésame")}) {
+        for (auto mode : {ADODB::adModeRead, ADODB::adModeReadWrite}) {
+            ADODB::Connection cn;
+            cn.Mode = mode;
+            try {
+                cn.Open(ace(file, wrong));
+                ADD_FAILURE() << "opened with \"" << wrong << "\"";
+            } catch (const db::Error& e) {
+                EXPECT_EQ(e.number(), db::ErrorNumber::InvalidPassword);
+                EXPECT_EQ(e.description(), "Not a valid password.");
+            }
+        }
+    }
+    EXPECT_EQ(bytesOf(file), before);
+
+    ADODB::Connection cn;
+    cn.Open(ace(file, password));
+    ADODB::RecordSet rs;
+    rs.Open("SELECT [Name] FROM [Doors]", cn);
+    ASSERT_FALSE(rs.Eof());
+    EXPECT_EQ(rs("Name").Value(), db::Variant("Ali Baba"));
 }
 
 TEST(Connection, SchemaListsEveryTableLikeObjectWithItsKind) {
