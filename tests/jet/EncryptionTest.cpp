@@ -164,6 +164,57 @@ TEST(OfficeEncryption, DamagedCryptoApiHeadersGiveAnErrorNamingTheFile) {
     }
 }
 
+void putU32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+TEST(OfficeEncryption, CryptoApiFieldsAtTheirExtremesAreRefusedWithWhatIsWrong) {
+    for (const char* name : {"ace14-2010-rc4cryptoapi-password.accdb", "ace14-2010-cryptoapi-aes-nonstandard-password.accdb"}) {
+        const std::string path = testsupport::accessFixture(name);
+        NEED_FIXTURE(path);
+        const Bytes file = readFile(path);
+        const std::size_t info = 0x29B;
+        const std::size_t header = info + 12;
+        const std::size_t verifier = header + (file[info + 8] | file[info + 9] << 8);
+        struct Case {
+            std::size_t at;
+            std::uint32_t value;
+            const char* says;
+        };
+        const Case cases[] = {
+            {info + 8, 0, "CryptoAPI header does not fit"},
+            {info + 8, 31, "CryptoAPI header does not fit"},
+            {info + 8, 0xFFFFFFFF, "CryptoAPI header does not fit"},
+            {info + 8, 0x7FFFFFF0, "CryptoAPI header does not fit"},
+            {header, 0x24 | 0x10, "externally encrypted"},
+            {header + 8, 0x6602, "algorithm 26114"},        // RC2
+            {header + 12, 0x8003, "hash algorithm 32771"},  // MD5
+            {header + 16, 8, " key of 8 bits"},
+            {header + 16, 4096, " key of 4096 bits"},
+            {header + 16, 0xFFFFFFFF, " key of 4294967295 bits"},
+            {verifier, 0, "salt is not 16 bytes"},
+            {verifier, 0xFFFFFFFF, "salt is not 16 bytes"},
+            {verifier + 36, 0, "a verifier hash of 0 bytes"},
+            {verifier + 36, 21, "a verifier hash of 21 bytes"},
+            {verifier + 36, 0xFFFFFFFF, "a verifier hash of 4294967295 bytes"},
+        };
+        for (const Case& c : cases) {
+            Bytes damaged = file;
+            putU32(damaged, c.at, c.value);
+            const std::string e = errorOf(damaged, "password");
+            EXPECT_EQ(e.rfind("enc.accdb: ", 0), 0u) << name << " +" << c.at - info << "=" << c.value << ": " << e;
+            EXPECT_NE(e.find(c.says), std::string::npos) << name << " +" << c.at - info << "=" << c.value << ": " << e;
+        }
+        // The verifier cut off inside its hash.
+        Bytes shortened = file;
+        const std::size_t cut = verifier - info + 48; // salt and verifier whole, the hash not
+        shortened[0x299] = static_cast<std::uint8_t>(cut);
+        shortened[0x29A] = static_cast<std::uint8_t>(cut >> 8);
+        EXPECT_NE(errorOf(shortened, "password").find("verifier does not fit"), std::string::npos) << name;
+    }
+}
+
 TEST(OfficeEncryption, DamagedAgileDescriptorsGiveAnErrorNamingTheFile) {
     const std::string path = testsupport::accessFixture("ace14-2010-agile-password.accdb");
     NEED_FIXTURE(path);
@@ -193,6 +244,10 @@ TEST(OfficeEncryption, DamagedAgileDescriptorsGiveAnErrorNamingTheFile) {
         {{"hashAlgorithm=\"SHA512\" saltValue=\"lf", "hashAlgorithm=\"MD4\" saltValue=\"lf"}},
         {{"ChainingModeCBC\" hashAlgorithm=\"SHA512\" saltValue=\"lf", "ChainingModeCFB\" hashAlgorithm=\"SHA512\" saltValue=\"lf"}},
         {{"/></keyEncryptor>", ""}},
+        {{"cipherAlgorithm=\"AES\"", "cipherAlgorithm=\"RC2\""}},
+        {{"saltValue=\"lfLzDoSp6m2FkMyvPiZavA==\"", "saltValue=\"\""}},
+        {{"saltValue=\"lfLzDoSp6m2FkMyvPiZavA==\"", "saltValue=\"" + std::string(120, 'A') + "\""}},
+        {{"encryptedKeyValue=\"", "encryptedKeyValue=\"AAAAAAAAAAAAAAAAAAAAAA==\" x=\""}},
     };
     for (const auto& c : cases) {
         const std::string e = edited(c[0].first, c[0].second);
