@@ -5,14 +5,39 @@
 #include "jet/read/UsageMap.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace fuzz {
 
-std::string readAll(const std::uint8_t* data, std::size_t size) {
-    std::vector<std::uint8_t> bytes(data, data + size);
+namespace {
+
+std::string readWith(std::vector<std::uint8_t> bytes, const std::string& password) {
     jet::OpenOptions options;
     options.cachePages = 8;
-    // Open with the password the header holds, so that the fuzzer gets past the password check.
+    options.password = password;
+    auto db = jet::Database::open(std::make_unique<jet::PageFile>("input.mdb", std::move(bytes)), options);
+    std::vector<jet::Value> values;
+    for (const auto& entry : db->catalog()) {
+        if (!entry.isTable()) continue;
+        try {
+            jet::RowReader reader = db->rows(entry.name);
+            while (reader.next(values)) {
+            }
+        } catch (const jet::Error&) {
+            // A damaged table does not stop the others from being read.
+        }
+    }
+    return "";
+}
+
+} // namespace
+
+std::string readAll(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::uint8_t> bytes(data, data + size);
+    // Open with the password the header holds, so that the fuzzer gets past the password check;
+    // an encrypted file holds none, and is tried with the passwords encrypted inputs are made with.
+    std::string password;
+    bool encrypted = false;
     try {
         jet::Version v = jet::detectVersion(bytes.data(), bytes.size());
         const jet::Format& f = jet::formatFor(v);
@@ -20,32 +45,33 @@ std::string readAll(const std::uint8_t* data, std::size_t size) {
             std::vector<std::uint8_t> page0(bytes.begin(),
                                             bytes.begin() + static_cast<std::ptrdiff_t>(f.pageSize));
             jet::applyHeaderMask(page0, f);
-            options.password = jet::parseHeader(page0, f).password;
+            const jet::Header h = jet::parseHeader(page0, f);
+            password = h.password;
+            encrypted = h.officeEncrypted;
         }
     } catch (const jet::Error&) {
     }
     try {
-        auto db =
-            jet::Database::open(std::make_unique<jet::PageFile>("input.mdb", std::move(bytes)), options);
-        std::vector<jet::Value> values;
-        for (const auto& entry : db->catalog()) {
-            if (!entry.isTable()) continue;
-            try {
-                jet::RowReader reader = db->rows(entry.name);
-                while (reader.next(values)) {
+        if (encrypted) {
+            const std::size_t last = std::size(EncryptedPasswords) - 1;
+            for (std::size_t i = 0; i < last; ++i) {
+                try {
+                    return readWith(bytes, EncryptedPasswords[i]);
+                } catch (const jet::BadPassword&) {
                 }
-            } catch (const jet::Error&) {
-                // A damaged table does not stop the others from being read.
             }
+            password = EncryptedPasswords[last];
         }
-        return "";
+        return readWith(std::move(bytes), password);
     } catch (const jet::Error& e) {
         return e.what();
     }
 }
 
 std::vector<std::uint32_t> pagesInUse(const std::string& path) {
-    auto db = jet::Database::open(path);
+    jet::OpenOptions options;
+    options.password = EncryptedPasswords[0];
+    auto db = jet::Database::open(path, options);
     jet::Pager& pager = db->pager();
     std::vector<std::uint32_t> out;
     auto addTable = [&](const jet::TableDef& def) {

@@ -2,9 +2,12 @@
 // spaces, addresses with commas, notes with line breaks, numbers, dates, some nulls, values that
 // repeat) and prints how long that took and how large the file is. The benchmarks use it to make
 // their input; the same seed gives the same rows. With --shared K, K of the rows, spread evenly,
-// hold one and the same Address (the others as before).
+// hold one and the same Address (the others as before). With --password, an .accdb is encrypted
+// with it (agile, as Access 2010 and later do; --spin-count sets its hash rounds, 100,000 by
+// default as Access makes them) and an .mdb holds it in its header.
 //
-//   fendrel-make-table [--format mdb|mdb97|accdb] [--seed N] [--shared K] FILE ROWS
+//   fendrel-make-table [--format mdb|mdb97|accdb] [--seed N] [--shared K] [--password P]
+//                      [--spin-count N] FILE ROWS
 
 #include <chrono>
 #include <cstdio>
@@ -56,7 +59,8 @@ jet::Value real(double d, jet::Value::Kind k = jet::Value::Kind::Double) {
 }
 
 int usage() {
-    std::cerr << "usage: fendrel-make-table [--format mdb|mdb97|accdb] [--seed N] [--shared K] FILE ROWS\n";
+    std::cerr << "usage: fendrel-make-table [--format mdb|mdb97|accdb] [--seed N] [--shared K] [--password P] "
+                 "[--spin-count N] FILE ROWS\n";
     return 2;
 }
 
@@ -77,6 +81,10 @@ int main(int argc, char** argv) {
             seed = std::stoull(args[1]);
         else if (args[0] == "--shared")
             shared = std::stoull(args[1]);
+        else if (args[0] == "--password")
+            options.password = args[1];
+        else if (args[0] == "--spin-count")
+            options.spinCount = static_cast<std::uint32_t>(std::stoul(args[1]));
         else
             return usage();
         args.erase(args.begin(), args.begin() + 2);
