@@ -67,11 +67,46 @@ const Executor::Index& Executor::indexOf(const std::string& table, std::size_t c
     if (found != indexes_.end()) return found->second;
     Index index;
     const ValueDomain domain = domainOf(info.adoType);
+    std::vector<std::pair<std::uint32_t, RowKey>> later; // rows of values seen before, in scan order
     store_.scan(table, column, [&](RowKey row, const Variant& value) {
-        if (auto k = keyOfValue(domain, value)) index[*k].push_back(row);
+        auto k = keyOfValue(domain, value);
+        if (!k) return;
+        auto [id, added] = index.keys.insert(*k);
+        if (added) {
+            index.row.push_back(row);
+            index.count.push_back(1);
+        } else {
+            ++index.count[id];
+            later.emplace_back(id, row);
+        }
     });
+    if (!later.empty()) {
+        // Each value in several rows gets its run in `more`: its first row, then the others in order.
+        std::vector<std::uint32_t> filled(index.count.size(), 0);
+        std::size_t total = 0;
+        for (std::uint32_t id = 0; id < index.count.size(); ++id)
+            if (index.count[id] > 1) total += index.count[id];
+        index.more.resize(total);
+        std::size_t at = 0;
+        for (std::uint32_t id = 0; id < index.count.size(); ++id)
+            if (index.count[id] > 1) {
+                index.more[at] = index.row[id];
+                index.row[id] = at;
+                filled[id] = 1;
+                at += index.count[id];
+            }
+        for (const auto& [id, row] : later)
+            index.more[index.row[id] + filled[id]++] = row;
+    }
     ++built_;
     return indexes_.emplace(key, std::move(index)).first->second;
+}
+
+std::span<const RowKey> Executor::Index::rows(std::string_view key) const {
+    const std::uint32_t id = keys.find(key);
+    if (id == TextTable::None) return {};
+    if (count[id] == 1) return {&row[id], 1};
+    return {more.data() + row[id], count[id]};
 }
 
 void Executor::forget(const std::string& table, const std::string& column) {
@@ -91,19 +126,15 @@ std::size_t Executor::run(const sql::Update& s) {
         values.emplace_back(i, assignedValue(columns[i], a.value));
     }
 
-    static const std::vector<RowKey> none;
-    const std::vector<RowKey>* rows = &none;
+    std::span<const RowKey> rows;
     std::vector<RowKey> all;
     if (s.where) {
         const std::size_t w = position(shape, s.where->column);
         const auto key = keyOfLiteral(domainOf(columns[w].adoType), s.where->value);
-        if (key) {
-            const Index& index = indexOf(table, w, columns[w]);
-            if (auto hit = index.find(*key); hit != index.end()) rows = &hit->second;
-        }
+        if (key) rows = indexOf(table, w, columns[w]).rows(*key);
     } else {
         store_.scan(table, 0, [&](RowKey row, const Variant&) { all.push_back(row); });
-        rows = &all;
+        rows = all;
     }
 
     // The assigned columns' indexes go stale with the first row written, even if a later one fails
@@ -119,8 +150,8 @@ std::size_t Executor::run(const sql::Update& s) {
                 self.forget(table, columns[v.first].name);
         }
     } forgetAfterwards{*this, table, columns, values};
-    store_.updateRows(table, *rows, values);
-    return rows->size();
+    store_.updateRows(table, rows, values);
+    return rows.size();
 }
 
 } // namespace db

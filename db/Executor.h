@@ -5,9 +5,11 @@
 // N plus the table rather than N times the table.
 
 #include "db/TableStore.h"
+#include "db/TextTable.h"
 #include "db/sql/Statement.h"
 
 #include <map>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -41,7 +43,15 @@ private:
     // The table a statement may change (a system table is refused).
     TableShape& changeableTable(const std::string& name);
     std::size_t position(TableShape& t, const std::string& column);
-    using Index = std::unordered_map<std::string, std::vector<RowKey>>;
+    // The rows of a column's values, by the values' keys (see keyOfValue). Most values stand in one
+    // row, kept beside the key; the rows of a value in several lie together in `more`.
+    struct Index {
+        TextTable keys;
+        std::vector<RowKey> row;          // by key: its row, or where its rows start in `more`
+        std::vector<std::uint32_t> count; // by key: how many rows
+        std::vector<RowKey> more;
+        std::span<const RowKey> rows(std::string_view key) const;
+    };
     const Index& indexOf(const std::string& table, std::size_t column, const StoreColumn& info);
     void forget(const std::string& table, const std::string& column);
 

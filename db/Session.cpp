@@ -4,6 +4,7 @@
 #include "db/JetValues.h"
 #include "db/TextCase.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -62,11 +63,17 @@ std::shared_ptr<Session> Session::open(const ConnectionSettings& settings, bool 
         if (auto live = sessions[key].lock()) return live;
         reader.reset();
         auto writer = std::make_unique<jet::DatabaseWriter>(path, options);
-        writer->keepBatching(CheckpointPages);
+        const std::size_t pages = checkpointPagesFor(writer->database().pager().pageCount());
+        writer->keepBatching(pages);
         std::shared_ptr<Session> session(new Session(path, nullptr, std::move(writer)));
+        session->checkpointPages_ = pages;
         sessions[key] = session;
         return session;
     });
+}
+
+std::size_t Session::checkpointPagesFor(std::size_t filePages) {
+    return std::clamp(filePages / 8, MinCheckpointPages, CheckpointPages);
 }
 
 jet::DatabaseWriter& Session::writer() {
@@ -106,7 +113,7 @@ void Session::execute(const sql::DropColumn& s) {
 std::size_t Session::execute(const sql::Update& s) {
     writer();
     const std::size_t changed = executor_.run(s);
-    if (++sinceCheckpoint_ >= CheckpointStatements || writer_->pages().pending() >= CheckpointPages)
+    if (++sinceCheckpoint_ >= CheckpointStatements || writer_->pages().pending() >= checkpointPages_)
         checkpoint();
     return changed;
 }
@@ -144,7 +151,7 @@ void Session::update(const std::string& name, RowKey row,
     translatingErrors([&] { writer().update(name, row, changes); });
 }
 
-void Session::updateRows(const std::string& name, const std::vector<RowKey>& rows,
+void Session::updateRows(const std::string& name, std::span<const RowKey> rows,
                          const std::vector<std::pair<std::size_t, Variant>>& values) {
     if (rows.empty()) return;
     // The values are made once for every row; the rows join the session's lasting batch, written

@@ -32,9 +32,10 @@ public:
 
     // Runs ALTER TABLE and UPDATE statements. An ALTER TABLE is in the file when it returns; UPDATEs
     // gather in memory and reach the file together at checkpoints: every CheckpointStatements
-    // statements, when CheckpointPages pages wait, at checkpoint(), before the session reads a
-    // table, and when the session closes. A kill loses at most the UPDATEs since the last one,
-    // never an earlier value.
+    // statements, when the pages waiting come to an eighth of the file's (at least
+    // MinCheckpointPages, at most CheckpointPages: a small file's split does not hold several times
+    // its size), at checkpoint(), before the session reads a table, and when the session closes.
+    // A kill loses at most the UPDATEs since the last one, never an earlier value.
     void execute(const sql::AddColumn& s);
     void execute(const sql::DropColumn& s);
     std::size_t execute(const sql::Update& s);
@@ -44,6 +45,9 @@ public:
 
     static constexpr std::size_t CheckpointStatements = 50000;
     static constexpr std::size_t CheckpointPages = 2048;
+    static constexpr std::size_t MinCheckpointPages = 256;
+    // The pages a checkpoint waits for in a file of `filePages` pages.
+    static std::size_t checkpointPagesFor(std::size_t filePages);
 
     // TableStore, over the engine's writing session.
     std::string tableName(const std::string& name) override;
@@ -53,7 +57,7 @@ public:
               const std::function<void(RowKey, const Variant&)>& visit) override;
     void update(const std::string& table, RowKey row,
                 const std::vector<std::pair<std::size_t, Variant>>& values) override;
-    void updateRows(const std::string& table, const std::vector<RowKey>& rows,
+    void updateRows(const std::string& table, std::span<const RowKey> rows,
                     const std::vector<std::pair<std::size_t, Variant>>& values) override;
     void addTextColumn(const std::string& table, const std::string& column, int size) override;
     void dropColumn(const std::string& table, const std::string& column) override;
@@ -67,6 +71,7 @@ private:
     std::unique_ptr<jet::Database> reader_;       // a session that only reads
     std::unique_ptr<jet::DatabaseWriter> writer_; // a session that may change the file
     std::size_t sinceCheckpoint_ = 0;             // UPDATE statements not yet in the file
+    std::size_t checkpointPages_ = CheckpointPages;
     Executor executor_{*this};
 };
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,7 +42,7 @@ public:
     virtual void update(const std::string& table, RowKey row,
                         const std::vector<std::pair<std::size_t, Variant>>& values) = 0;
     // The same values in several rows (one statement's rows); a store may write them together.
-    virtual void updateRows(const std::string& table, const std::vector<RowKey>& rows,
+    virtual void updateRows(const std::string& table, std::span<const RowKey> rows,
                             const std::vector<std::pair<std::size_t, Variant>>& values) {
         for (RowKey row : rows)
             update(table, row, values);

@@ -5,6 +5,7 @@
 #include "db/Error.h"
 #include "db/RecordSet.h"
 #include "db/TextCase.h"
+#include "db/TextTable.h"
 #include "db/ValueText.h"
 #include "split/Label.h"
 #include "split/Pieces.h"
@@ -14,7 +15,6 @@
 #include <exception>
 #include <new>
 #include <string_view>
-#include <unordered_map>
 
 namespace split {
 
@@ -32,11 +32,11 @@ struct EndRun {
     Outcome outcome;
 };
 
-// One distinct value of the field, with what the count step learnt of it.
+// One distinct value of the field (its text is the value table's under the same number), with
+// what the count step learnt of it.
 struct Value {
-    std::string_view text;  // the key of its entry in the value table
-    std::int64_t first = 0; // the first record holding it: its statements are sent there
-    std::size_t pieces = 0;
+    std::uint32_t first = 0; // the first record holding it: its statements are sent there
+    std::uint32_t pieces = 0;
     bool tooLong = false;    // a piece longer than a text column holds
     bool unstorable = false; // a character the database's code page lacks (Access 97)
 };
@@ -177,13 +177,15 @@ private:
         require(Line::RecordCount, [&] { n = rs.RecordCount(); });
         result_.preview.records = n;
         records_.reserve(static_cast<std::size_t>(n));
+        values_.reserve(static_cast<std::size_t>(n)); // only what is used takes memory
+        table_.reserve(static_cast<std::size_t>(n));
         for (std::int64_t i = 0; i < n; ++i) {
             yield();
             require(Line::ReadValue, [&] {
                 const std::string text = db::valueText(rs.Fields()(0).Value()).value_or(std::string());
-                auto [at, added] = table_.try_emplace(text, static_cast<std::uint32_t>(values_.size()));
-                if (added) values_.push_back(Value{at->first, i});
-                records_.push_back(at->second);
+                auto [id, added] = table_.insert(text);
+                if (added) values_.push_back(Value{static_cast<std::uint32_t>(i)});
+                records_.push_back(id);
             });
             require(Line::NextRecord, [&] { rs.MoveNext(); });
         }
@@ -192,14 +194,16 @@ private:
 
     // Marks and cuts every distinct value once; the records then count through their values.
     void count() {
-        for (Value& v : values_) {
+        for (std::uint32_t id = 0; id < values_.size(); ++id) {
             yield();
-            const std::vector<std::string> pieces = Cut(Mark(v.text, in_.separator));
-            v.pieces = pieces.size();
+            Value& v = values_[id];
+            const std::string_view text = table_.text(id);
+            const std::vector<std::string> pieces = Cut(Mark(text, in_.separator));
+            v.pieces = static_cast<std::uint32_t>(pieces.size());
             v.tooLong = std::any_of(pieces.begin(), pieces.end(),
                                     [](const std::string& p) { return TextLength(p) > MaxTextLength; });
-            widest_ = std::max(widest_, v.pieces);
-            if (v.text.size() && v.pieces) result_.preview.statements += static_cast<std::int64_t>(v.pieces);
+            widest_ = std::max<std::size_t>(widest_, v.pieces);
+            if (!text.empty() && v.pieces) result_.preview.statements += static_cast<std::int64_t>(v.pieces);
         }
         // At least one column, also for a table without records or pieces.
         columns_ = std::max<std::size_t>(widest_, 1);
@@ -216,8 +220,8 @@ private:
         for (std::size_t j = 1; j <= columns_; ++j)
             result_.preview.columns.push_back({ColumnName(in_.label, static_cast<int>(j)), false, filled[j]});
         for (std::size_t i = 0; i < records_.size() && i < FirstRecords; ++i) {
-            const Value& v = values_[records_[i]];
-            result_.preview.firstRecords.push_back({std::string(v.text), Cut(Mark(v.text, in_.separator))});
+            const std::string_view text = table_.text(records_[i]);
+            result_.preview.firstRecords.push_back({std::string(text), Cut(Mark(text, in_.separator))});
         }
     }
 
@@ -226,11 +230,10 @@ private:
         std::int64_t count = 0;
         std::string named;
         for (std::size_t i = 0; i < records_.size(); ++i) {
-            const Value& v = values_[records_[i]];
-            if (!pick(v)) continue;
+            if (!pick(values_[records_[i]])) continue;
             if (++count <= static_cast<std::int64_t>(NamedRecords))
                 named += (count > 1 ? ", record " : "record ") + std::to_string(i + 1) + " (" +
-                         excerpt(v.text) + ")";
+                         excerpt(table_.text(records_[i])) + ")";
         }
         return std::to_string(count) + (count == 1 ? " record: " : " records, the first: ") + named;
     }
@@ -264,10 +267,11 @@ private:
                     break;
                 }
             std::optional<std::string> first;
-            for (Value& v : values_) {
+            for (std::uint32_t id = 0; id < values_.size(); ++id) {
                 yield();
+                Value& v = values_[id];
                 if (v.pieces == 0) continue;
-                if (auto why = storable(v.text)) {
+                if (auto why = storable(table_.text(id))) {
                     v.unstorable = true;
                     if (!first) first = why;
                 }
@@ -310,9 +314,12 @@ private:
         if (refusals_) throw EndRun{Outcome::Refused};
     }
 
-    void execute(int line, const std::string& text, long* affected = nullptr) {
+    // True when the statement went through.
+    bool execute(int line, const std::string& text, long* affected = nullptr) {
         changed_ = true;
-        if (attempt(line, [&] { connection_.Execute(text, affected); })) ++result_.statementsSent;
+        if (!attempt(line, [&] { connection_.Execute(text, affected); })) return false;
+        ++result_.statementsSent;
+        return true;
     }
 
     void columns() {
@@ -331,18 +338,19 @@ private:
         for (std::int64_t i = 0; i < n; ++i) {
             yield();
             observer_.onProgress(Progress{static_cast<int>((i + 1) * 100 / n), i + 1, n});
-            const Value& v = values_[records_[static_cast<std::size_t>(i)]];
+            const std::uint32_t id = records_[static_cast<std::size_t>(i)];
+            const Value& v = values_[id];
             // Records sharing a value were written by the statements of its first record.
             if (v.first != i || v.pieces == 0) continue;
-            const std::string value(v.text);
+            const std::string value(table_.text(id));
             const std::vector<std::string> pieces = Cut(Mark(value, in_.separator));
             for (std::size_t k = 0; k < pieces.size(); ++k) {
                 yield();
                 const std::string text = UpdateText(in_.table, ColumnName(in_.label, static_cast<int>(k + 1)),
                                                     pieces[k], in_.fieldReference, form, value);
                 long affected = -1;
-                execute(Line::Update, text, &affected);
-                if (affected == 0)
+                // A statement that failed was told as it is, not as one that found no record.
+                if (execute(Line::Update, text, &affected) && affected == 0)
                     fail(Line::Update, db::ErrorNumber::Unspecified,
                          "No record was found by the value " + excerpt(value) + " of the field '" + field_ +
                              "', so its piece " + std::to_string(k + 1) + " was not written.");
@@ -373,7 +381,7 @@ private:
     int refusals_ = 0;
     bool changed_ = false;
 
-    std::unordered_map<std::string, std::uint32_t> table_; // distinct value -> its index in values_
+    db::TextTable table_; // the distinct values' texts, numbered as values_
     std::vector<Value> values_;
     std::vector<std::uint32_t> records_; // each record's value, in the order of the read
     std::size_t widest_ = 0;             // the most pieces of any value

@@ -8,6 +8,7 @@
 #include "jet/read/Database.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -83,6 +84,22 @@ public:
 private:
     rlimit saved_{};
     void (*old_)(int) = nullptr;
+};
+
+// Makes the file as large as its format allows (2 GB, the pages past its end zeros that belong
+// to nothing), so that a row that must move finds no new page for it; the destructor gives the
+// file back its own size, which holds every page written meanwhile, since none could be added.
+class AtTheLargestSize {
+public:
+    explicit AtTheLargestSize(std::string path)
+        : path_(std::move(path)), size_(std::filesystem::file_size(path_)) {
+        std::filesystem::resize_file(path_, std::uintmax_t{1} << 31);
+    }
+    ~AtTheLargestSize() { std::filesystem::resize_file(path_, size_); }
+
+private:
+    std::string path_;
+    std::uintmax_t size_;
 };
 
 } // namespace
@@ -170,4 +187,49 @@ TEST(Checkpoints, AConnectionDroppedUnclosedSaysWhatWasNotWritten) {
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("changes not written"), std::string::npos) << said;
     EXPECT_NE(said.find(path), std::string::npos) << said;
+}
+
+TEST(Checkpoints, AnUpdateFailingHalfwayLosesTheBatchAndTheNextCheckpointSaysSo) {
+    TempDir dir;
+    const std::string path = makeTable(dir, 40);
+    {
+        AtTheLargestSize largest(path);
+        ADODB::Connection cn;
+        openWithS(cn, path);
+        // The rows share one page. Short texts fit where their rows are and wait in the batch; wide
+        // ones fill the page until a row must move, and the page it would move to cannot be added:
+        // that update fails with its row half moved.
+        int done = 0;
+        std::string failure;
+        for (int i = 1; i <= 40 && failure.empty(); ++i) {
+            try {
+                cn.Execute("UPDATE `T` SET S='" + (i <= 3 ? std::string("x") : wide(i)) +
+                           "' WHERE `Name` = 'n" + std::to_string(i) + "'");
+                ++done;
+            } catch (const db::Error& e) {
+                failure = e.description();
+            }
+        }
+        ASSERT_GE(done, 3);
+        EXPECT_NE(failure.find("grow beyond"), std::string::npos) << failure;
+        // The statements before it went with the batch, and the checkpoint says so, once.
+        try {
+            cn.Checkpoint();
+            ADD_FAILURE() << "the checkpoint did not say that changes were lost";
+        } catch (const db::Error& e) {
+            EXPECT_NE(e.description().find("were not written"), std::string::npos) << e.description();
+        }
+        EXPECT_EQ(fileColumn(path, 2), std::vector<std::string>(40, "<null>"));
+        std::vector<std::string> names = fileColumn(path, 1);
+        for (int i = 1; i <= 40; ++i)
+            EXPECT_EQ(names[static_cast<std::size_t>(i - 1)], "n" + std::to_string(i));
+        // The session goes on: what follows is written at the next checkpoint.
+        cn.Execute("UPDATE `T` SET S='after' WHERE `Name` = 'n1'");
+        cn.Checkpoint();
+        cn.Close();
+    }
+    std::vector<std::string> column = fileColumn(path, 2);
+    ASSERT_EQ(column.size(), 40u);
+    EXPECT_EQ(column[0], "after");
+    EXPECT_EQ(std::count(column.begin(), column.end(), "<null>"), 39);
 }

@@ -144,6 +144,27 @@ TEST(Executor, FindsRowsByTheirExactValue) {
     EXPECT_TRUE(s.rows[3][6].isNull());
 }
 
+TEST(Executor, AValueInManyRowsReachesEachOfThemAndNoOther) {
+    // Values repeated in interleaved rows, and some in one row only: each statement reaches exactly
+    // the rows holding its value.
+    MemoryStore s;
+    s.cols = {{"Name", ADODB::adVarWChar, 50}, {"Out", ADODB::adVarWChar, 50}};
+    for (int r = 0; r < 1000; ++r)
+        s.rows.push_back({db::Variant(r % 10 == 9 ? "one " + std::to_string(r) : "v" + std::to_string(r % 7)),
+                          db::Variant()});
+    db::Executor x(s);
+    for (int v = 0; v < 7; ++v)
+        update(x, "UPDATE `People` SET Out='" + std::to_string(v) + "' WHERE `Name` = 'v" +
+                      std::to_string(v) + "'");
+    EXPECT_EQ(update(x, "UPDATE `People` SET Out='single' WHERE `Name` = 'one 509'"), 1u);
+    for (int r = 0; r < 1000; ++r) {
+        const std::string want = r == 509 ? "single" : r % 10 == 9 ? "" : std::to_string(r % 7);
+        const db::Variant& got = s.rows[static_cast<std::size_t>(r)][1];
+        EXPECT_EQ(got.isNull() ? std::string() : got.get<std::string>(), want) << "row " << r;
+    }
+    EXPECT_EQ(x.indexesBuilt(), 1u);
+}
+
 TEST(Executor, IndexesAColumnOnceWhileItIsUnchanged) {
     MemoryStore s = people();
     db::Executor x(s);

@@ -220,3 +220,58 @@ TEST_P(SplitRun, NumbersDatesAndYesNoAreMatched) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, SplitRun, ::testing::Values(jet::Version::Jet4, jet::Version::Ace12),
                          [](const auto& p) { return p.param == jet::Version::Jet4 ? "Jet4" : "Ace12"; });
+
+TEST(SplitRunFailures, AnUpdateFailingHalfwayIsToldAndTheCheckpointSaysTheChangesBeforeItWereLost) {
+    TempDir dir;
+    // Ten wide values on one page: the first pieces fit beside them, then a row must move to a new
+    // page, which a file at the largest size its format allows cannot have.
+    std::vector<std::optional<std::string>> values;
+    for (int i = 0; i < 10; ++i)
+        values.push_back(std::string(100, static_cast<char>('a' + i)) + " " + std::string(100, 'x') + " " +
+                         std::to_string(i));
+    const std::string path = makeValues(dir, values);
+    const auto size = std::filesystem::file_size(path);
+    std::filesystem::resize_file(path, std::uintmax_t{1} << 31);
+    Recorder r;
+    split::Result result = runSplit(path, "T", "Value", option(1), r);
+    EXPECT_EQ(result.outcome, split::Outcome::Completed);
+    result.table.reset(); // the final read's rows, and with them the file
+    r.end.table.reset();
+    int updates = 0, checkpoints = 0;
+    for (const auto& f : r.failures) {
+        if (f.line == split::Line::Update) {
+            ++updates;
+            EXPECT_NE(f.description.find("grow beyond"), std::string::npos) << f.description;
+        }
+        if (f.line == split::Line::Checkpoint) {
+            ++checkpoints;
+            EXPECT_NE(f.description.find("were not written"), std::string::npos) << f.description;
+        }
+    }
+    EXPECT_GE(updates, 1) << r.failureTexts();
+    EXPECT_EQ(checkpoints, 1) << r.failureTexts();
+    EXPECT_EQ(result.failures, updates + checkpoints) << r.failureTexts();
+
+    // No page could be added, so the file's own size holds all it is: every value is intact, the
+    // new fields there, some pieces written.
+    std::filesystem::resize_file(path, size);
+    auto rows = readTable(path, "T");
+    ASSERT_EQ(rows.size(), 11u);
+    EXPECT_EQ(rows[0], (Strings{"Value", "SPLITCOLUMN1", "SPLITCOLUMN2", "SPLITCOLUMN3"}));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(rows[static_cast<std::size_t>(i) + 1][0], *values[static_cast<std::size_t>(i)]);
+    EXPECT_ORACLE_AGREES(path, "T");
+
+    // The same split run again, on a file that can grow, completes it.
+    Recorder again;
+    const split::Result second = runSplit(path, "T", "Value", option(1), again);
+    EXPECT_EQ(second.failures, 0) << again.failureTexts();
+    rows = readTable(path, "T");
+    for (int i = 0; i < 10; ++i) {
+        const auto& row = rows[static_cast<std::size_t>(i) + 1];
+        EXPECT_EQ(row[1], std::string(100, static_cast<char>('a' + i)));
+        EXPECT_EQ(row[2], std::string(100, 'x'));
+        EXPECT_EQ(row[3], std::to_string(i));
+    }
+    EXPECT_ORACLE_AGREES(path, "T");
+}

@@ -1,0 +1,71 @@
+#include "db/TextTable.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace db {
+
+namespace {
+
+constexpr std::size_t FirstBlock = 4096;
+constexpr std::size_t LargestBlock = std::size_t{1} << 20;
+
+} // namespace
+
+std::uint64_t TextTable::hashOf(std::string_view text) {
+    return std::hash<std::string_view>{}(text);
+}
+
+std::size_t TextTable::slotOf(std::string_view text, std::uint32_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot& s = slots_[at];
+        if (s.id == None || (s.hash == hash && texts_[s.id] == text)) return at;
+    }
+}
+
+std::uint32_t TextTable::find(std::string_view text) const {
+    if (slots_.empty()) return None;
+    return slots_[slotOf(text, static_cast<std::uint32_t>(hashOf(text)))].id;
+}
+
+std::pair<std::uint32_t, bool> TextTable::insert(std::string_view text) {
+    if ((texts_.size() + 1) * 2 > slots_.size()) grow();
+    const auto hash = static_cast<std::uint32_t>(hashOf(text));
+    Slot& s = slots_[slotOf(text, hash)];
+    if (s.id != None) return {s.id, false};
+    s.id = static_cast<std::uint32_t>(texts_.size());
+    s.hash = hash;
+    texts_.push_back(keep(text));
+    return {s.id, true};
+}
+
+// A copy of the text in the blocks; earlier copies never move.
+std::string_view TextTable::keep(std::string_view text) {
+    if (text.empty()) return {};
+    if (blocks_.empty() || blockSize_ - blockUsed_ < text.size()) {
+        blockSize_ = std::max(text.size(), std::min(LargestBlock, std::max(FirstBlock, blockSize_ * 2)));
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
+        blockUsed_ = 0;
+    }
+    char* at = blocks_.back().get() + blockUsed_;
+    std::memcpy(at, text.data(), text.size());
+    blockUsed_ += text.size();
+    return {at, text.size()};
+}
+
+void TextTable::grow() {
+    std::vector<Slot> old(std::max<std::size_t>(16, slots_.size() * 2));
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& s : old) {
+        if (s.id == None) continue;
+        std::size_t at = s.hash & mask;
+        while (slots_[at].id != None)
+            at = (at + 1) & mask;
+        slots_[at] = s;
+    }
+}
+
+} // namespace db

@@ -1,0 +1,47 @@
+#pragma once
+// Distinct texts, each numbered in the order it was first added (0, 1, 2, ...), held compactly: the
+// texts' bytes one after the other in large blocks, and an open-addressed table of numbers. A
+// table of a million short values takes about a third of what a std::unordered_map of strings
+// takes, which matters when a split holds one for its values and the executor another for the rows
+// they stand in.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace db {
+
+class TextTable {
+public:
+    static constexpr std::uint32_t None = UINT32_MAX;
+
+    // The number of `text`, and whether it was added now.
+    std::pair<std::uint32_t, bool> insert(std::string_view text);
+    // The number of `text`, None when it was never added.
+    std::uint32_t find(std::string_view text) const;
+    // Text number `id`; the view stays good as long as the table.
+    std::string_view text(std::uint32_t id) const { return texts_[id]; }
+    std::size_t size() const { return texts_.size(); }
+    // Room for `n` texts without moving the numbers (a hint; tables grow as needed).
+    void reserve(std::size_t n) { texts_.reserve(n); }
+
+private:
+    struct Slot {
+        std::uint32_t id = None;
+        std::uint32_t hash = 0; // the text's hash, low half: most probes that miss end here
+    };
+    static std::uint64_t hashOf(std::string_view text);
+    std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
+    std::string_view keep(std::string_view text);
+    void grow();
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t blockUsed_ = 0, blockSize_ = 0;
+    std::vector<std::string_view> texts_; // by number, into blocks_
+    std::vector<Slot> slots_;             // a power of two of them, at most half in use
+};
+
+} // namespace db
