@@ -41,9 +41,7 @@ std::vector<std::size_t> probeOffsets(std::size_t pageSize) {
     return out;
 }
 
-void sweep(const char* name) {
-    const fs::path path = testsupport::accessFixture(name);
-    if (!fs::exists(path)) GTEST_SKIP() << "fixture " << path << " is absent";
+void sweepFile(const fs::path& path) {
     const Bytes original = slurp(path);
     ASSERT_EQ(fuzz::readAll(original.data(), original.size()), "") << "the intact file must read";
     const std::size_t pageSize = original[0x14] == 0 ? 2048 : 4096;
@@ -77,6 +75,12 @@ void sweep(const char* name) {
     EXPECT_GT(errors, 0u) << runs << " damaged copies all read cleanly";
 }
 
+void sweep(const char* name) {
+    const fs::path path = testsupport::accessFixture(name);
+    if (!fs::exists(path)) GTEST_SKIP() << "fixture " << path << " is absent";
+    sweepFile(path);
+}
+
 TEST(Corruption, Jet3EveryPageBroken) {
     sweep("jet3-97-basic.mdb");
 }
@@ -85,6 +89,27 @@ TEST(Corruption, Jet4EveryPageBroken) {
 }
 TEST(Corruption, Jet4MemoEveryPageBroken) {
     sweep("jet4-2000-memo-ole.mdb");
+}
+
+// An encrypted page broken anywhere decrypts to 16 bytes of noise and one flipped byte after them.
+TEST(Corruption, EncryptedAccdbEveryPageBroken) {
+    testsupport::TempDir dir;
+    const std::string path = dir.file("e.accdb");
+    {
+        jet::CreateOptions o;
+        o.version = jet::Version::Ace12;
+        o.password = fuzz::EncryptedPasswords[0];
+        o.spinCount = 1;
+        jet::DatabaseCreator c(path, o);
+        auto& t = c.addTable("Notes", {{"ID", jet::ColumnType::Long},
+                                       {"Name", jet::ColumnType::Text, 50},
+                                       {"Body", jet::ColumnType::Memo}});
+        for (int i = 0; i < 20; ++i)
+            t.append({jet::Value::ofInteger(i), jet::Value::ofText("note " + std::to_string(i)),
+                      jet::Value::ofText(std::string(i == 7 ? 9000 : 300, static_cast<char>('a' + i % 26)))});
+        c.finish();
+    }
+    sweepFile(path);
 }
 
 TEST(Corruption, AMemoChainLeadingBackToItsFirstRowRunsInALoop) {
