@@ -1,5 +1,7 @@
 #include "jet/file/PageCodec.h"
 
+#include <mutex>
+
 #include "jet/base/Bytes.h"
 #include "jet/crypt/OfficeEncryption.h"
 #include "jet/crypt/Primitives.h"
@@ -64,7 +66,30 @@ std::unique_ptr<PageCodec> makeOfficeCodec(const std::vector<std::uint8_t>& page
     if (!page.contains(header::OfficeCryptoInfo + 2, length))
         corrupt("the encryption header is damaged: its " + std::to_string(length) + " bytes run past page 0");
     ByteView info = page.sub(header::OfficeCryptoInfo + 2, length);
-    return makeOfficeCodec(databaseKey, openOfficeEncryption(info, utf16FromUtf8(password)));
+    const std::u16string utf16 = utf16FromUtf8(password);
+    // A program that opens one file several times (a split reads it, then writes it) derives its
+    // keys once: the last cipher made is kept, under a digest of the encryption header (salts and
+    // verifier included) and the password. Access's 100,000 hash rounds cost a tenth of a second.
+    crypto::Bytes id(info.data(), info.data() + info.size());
+    for (char16_t c : utf16) {
+        id.push_back(static_cast<std::uint8_t>(c));
+        id.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    id = crypto::digest(crypto::Hash::Sha256, id);
+    static std::mutex mutex;
+    static crypto::Bytes lastId;
+    static std::shared_ptr<const PageCipher> last;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (last && lastId == id) return makeOfficeCodec(databaseKey, last);
+    }
+    std::shared_ptr<const PageCipher> cipher = openOfficeEncryption(info, utf16);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        lastId = id;
+        last = cipher;
+    }
+    return makeOfficeCodec(databaseKey, std::move(cipher));
 }
 
 std::unique_ptr<PageCodec> makeOfficeCodec(std::uint32_t databaseKey, std::shared_ptr<const PageCipher> cipher) {
