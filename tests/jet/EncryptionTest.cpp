@@ -345,6 +345,33 @@ TEST(OfficeEncryption, AFileCreatedWithAPasswordIsEncryptedThroughout) {
     EXPECT_EQ(n, 500);
 }
 
+// The keys of the last open are kept for the next one: only for the same header and password.
+TEST(OfficeEncryption, KeysKeptFromTheLastOpenServeOnlyThatFileAndPassword) {
+    testsupport::TempDir dir;
+    const std::string one = dir.file("one.accdb"), two = dir.file("two.accdb");
+    makeEncrypted(one, 20);
+    makeEncrypted(two, 30); // the same password, its own salts and key
+    jet::OpenOptions right, wrong;
+    right.password = "Kennwort ü";
+    wrong.password = "Kennwort u";
+    auto count = [&](const std::string& path) {
+        auto db = jet::Database::open(path, right);
+        std::vector<jet::Value> values;
+        auto rows = db->rows("People");
+        int n = 0;
+        while (rows.next(values)) {
+            EXPECT_EQ(values[1].text, "Wombat " + std::to_string(values[0].integer)) << path;
+            ++n;
+        }
+        return n;
+    };
+    EXPECT_EQ(count(one), 20);
+    EXPECT_THROW(jet::Database::open(one, wrong), jet::BadPassword);
+    EXPECT_EQ(count(one), 20);
+    EXPECT_EQ(count(two), 30);
+    EXPECT_EQ(count(one), 20);
+}
+
 TEST(OfficeEncryption, ChangesToAnEncryptedFileAreEncryptedPagesAddedIncluded) {
     testsupport::TempDir dir;
     const std::string path = dir.file("changed.accdb");
