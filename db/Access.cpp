@@ -46,7 +46,8 @@ std::string BuildConnectionString() {
     const std::string prefix = db::asciiLower(tail) == "accdb"
                                    ? "Provider=Microsoft.ACE.OLEDB.12.0;Data Source="
                                    : "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=";
-    return prefix + path + ";JET OLEDB:Database Password=" + password;
+    // A path or password holding ";" is quoted, so that it reaches the provider whole.
+    return prefix + db::quotedValue(path) + ";JET OLEDB:Database Password=" + db::quotedValue(password);
 }
 
 bool DatabaseIsWritable() {

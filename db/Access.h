@@ -29,7 +29,8 @@ public:
 };
 
 // "Provider=Microsoft.ACE.OLEDB.12.0;..." when the path ends in "accdb" (any case), else
-// "PROVIDER=Microsoft.Jet.OLEDB.4.0;...", with path and password as they stand.
+// "PROVIDER=Microsoft.Jet.OLEDB.4.0;...", with path and password as they stand, but quoted when they
+// hold ";" or begin with a quote (db::quotedValue).
 std::string BuildConnectionString();
 
 // The user tables ("TABLE") of the database, in catalog order; nullopt when no file exists at

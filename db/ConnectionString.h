@@ -1,7 +1,9 @@
 #pragma once
 // Reading a connection string the way the platform's providers read it: clauses split at ";",
 // each "key=value", keys compared without regard to case or surrounding blanks, values taken as
-// they stand. A path holding ";" is therefore cut there and its rest read as a further clause.
+// they stand. A value may be quoted, in double or single quotes with the quote doubled inside, so
+// that it can hold ";": the program quotes a path or password that holds one (quotedValue), which
+// would otherwise be cut there and its rest read as further clauses.
 
 #include <string>
 #include <string_view>
@@ -19,7 +21,11 @@ struct ConnectionSettings {
     std::string databasePassword; // "Jet OLEDB:Database Password"
 };
 
-// Throws db::Error: a malformed clause, a missing or unknown provider.
+// Throws db::Error: a malformed clause (or an unclosed quote), a missing or unknown provider.
 ConnectionSettings parseConnectionString(std::string_view text);
+
+// A value as a connection string must hold it: as it stands, or, when it holds ";" or begins
+// (after blanks) with a quote, in double quotes with every double quote doubled.
+std::string quotedValue(std::string_view value);
 
 } // namespace db

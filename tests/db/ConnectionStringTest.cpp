@@ -54,6 +54,31 @@ TEST(ConnectionString, APathHoldingASemicolonIsCutThere) {
     EXPECT_EQ(s.dataSource, "/tmp/a");
 }
 
+TEST(ConnectionString, QuotedValuesHoldSemicolonsAndQuotes) {
+    ConnectionSettings s = db::parseConnectionString(
+        "Provider='Microsoft.ACE.OLEDB.12.0';Data Source = \"/tmp/a;b \"\"c\"\".accdb\" ;"
+        "JET OLEDB:Database Password='it''s;x'");
+    EXPECT_EQ(s.provider, Provider::Ace12);
+    EXPECT_EQ(s.dataSource, "/tmp/a;b \"c\".accdb");
+    EXPECT_EQ(s.databasePassword, "it's;x");
+    // A quote left open, or text after the closing quote, is malformed.
+    EXPECT_EQ(errorNumberOf("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=\"/tmp/a;b"), db::ErrorNumber::Unspecified);
+    EXPECT_EQ(errorNumberOf("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=\"/a\"b;"), db::ErrorNumber::Unspecified);
+}
+
+TEST(ConnectionString, AQuotedValueReadsBackAsItWasWhateverItHolds) {
+    // A password such as "x;Data Source=/other.mdb" must stay a password, not name another file.
+    for (const std::string value : {"plain", " spaced ", "a;b", "x;Data Source=/other.mdb", "\"q\"", "'q'",
+                                    " \"lead", "semi;\"both'", ""}) {
+        const std::string text = "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + db::quotedValue("/d/" + value) +
+                                 ";JET OLEDB:Database Password=" + db::quotedValue(value);
+        const ConnectionSettings s = db::parseConnectionString(text);
+        EXPECT_EQ(s.dataSource, "/d/" + value) << text;
+        EXPECT_EQ(s.databasePassword, value) << text;
+    }
+    EXPECT_EQ(db::quotedValue("/home/u/My Data.accdb"), "/home/u/My Data.accdb"); // plain values stand as given
+}
+
 TEST(ConnectionString, UnknownOrMissingProvidersFail) {
     EXPECT_EQ(errorNumberOf("Provider=SQLOLEDB;Data Source=x"), db::ErrorNumber::ProviderNotFound);
     EXPECT_EQ(errorNumberOf("Data Source=x.mdb"), db::ErrorNumber::Unspecified);

@@ -188,14 +188,14 @@ TEST(AccessModule, BuildsTheConnectionStringFromTheWizardState) {
     path = "/d/x.accdb ";
     password = " p;w ";
     EXPECT_EQ(Access::BuildConnectionString(),
-              "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=/d/x.accdb ;JET OLEDB:Database Password= p;w ");
+              "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=/d/x.accdb ;JET OLEDB:Database Password=\" p;w \"");
     path = "accdb";
     EXPECT_EQ(Access::BuildConnectionString().substr(0, 9), "Provider=");
     path = "/d/myaccdb";
     EXPECT_EQ(Access::BuildConnectionString().substr(0, 9), "Provider=");
     path = "";
     EXPECT_EQ(Access::BuildConnectionString(),
-              "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=;JET OLEDB:Database Password= p;w ");
+              "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=;JET OLEDB:Database Password=\" p;w \"");
     Access::SetConnectionInputs({});
 }
 

@@ -72,6 +72,16 @@ fi
 
 have_oracle() { [ -d "${FENDREL_ORACLE_DIR:-}/node_modules/mdb-reader" ] && command -v node >/dev/null; }
 
+# A password and a folder name holding ";" (and quotes) reach the file whole.
+sed 's/"format": "mdb",/"format": "mdb", "password": "pa;ss\\"x",/' "$tmp/spec.json" >"$tmp/spec-pw.json"
+mkdir -p "$tmp/semi;colon 'q'"
+odd="$tmp/semi;colon 'q'/people.mdb"
+"$db" "$odd" create "$tmp/spec-pw.json" >/dev/null || fail "fendrel-db create (password with a semicolon)"
+expect 1 "Not a valid password." -- "$split" --password 'pa' "$odd" People Name --dry-run
+expect 0 "into SPLITCOLUMN1 to SPLITCOLUMN3: 4 records" -- "$split" --password 'pa;ss"x' "$odd" People Name
+rows=$("$db" --password 'pa;ss"x' "$odd" rows People)
+[[ "$rows" == *'"SPLITCOLUMN1":"Ada","SPLITCOLUMN2":"King"'* ]] || fail "the pieces are not in the file: $rows"
+
 # Access 97: the same split in a Jet 3 file.
 sed 's/"format": "mdb"/"format": "mdb97"/' "$tmp/spec.json" >"$tmp/spec97.json"
 "$db" "$tmp/people97.mdb" create "$tmp/spec97.json" >/dev/null || fail "fendrel-db create (mdb97)"

@@ -2,6 +2,7 @@
 
 #include "Json.h"
 #include "db/Connection.h"
+#include "db/ConnectionString.h"
 #include "db/Error.h"
 #include "db/JetValues.h"
 #include "db/sql/Parser.h"
@@ -18,8 +19,8 @@ namespace {
 
 std::string connectionString(const std::string& file, const std::string& password) {
     // The ACE provider opens every version; the file's own header tells which it is.
-    return "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + file +
-           ";JET OLEDB:Database Password=" + password;
+    return "Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + db::quotedValue(file) +
+           ";JET OLEDB:Database Password=" + db::quotedValue(password);
 }
 
 void printRows(ADODB::RecordSet& rs) {
