@@ -21,7 +21,7 @@ std::size_t TextTable::slotOf(std::string_view text, std::uint32_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
         const Slot& s = slots_[at];
-        if (s.id == None || (s.hash == hash && texts_[s.id] == text)) return at;
+        if (s.id == None || (s.hash == hash && TextTable::at(texts_[s.id]) == text)) return at;
     }
 }
 
@@ -31,7 +31,7 @@ std::uint32_t TextTable::find(std::string_view text) const {
 }
 
 std::pair<std::uint32_t, bool> TextTable::insert(std::string_view text) {
-    if ((texts_.size() + 1) * 2 > slots_.size()) grow();
+    if ((texts_.size() + 1) * 4 > slots_.size() * 3) grow();
     const auto hash = static_cast<std::uint32_t>(hashOf(text));
     Slot& s = slots_[slotOf(text, hash)];
     if (s.id != None) return {s.id, false};
@@ -41,18 +41,34 @@ std::pair<std::uint32_t, bool> TextTable::insert(std::string_view text) {
     return {s.id, true};
 }
 
-// A copy of the text in the blocks; earlier copies never move.
-std::string_view TextTable::keep(std::string_view text) {
-    if (text.empty()) return {};
-    if (blocks_.empty() || blockSize_ - blockUsed_ < text.size()) {
-        blockSize_ = std::max(text.size(), std::min(LargestBlock, std::max(FirstBlock, blockSize_ * 2)));
+// Earlier copies never move.
+const char* TextTable::keep(std::string_view text) {
+    const std::size_t need = text.size() + 10; // the most a length takes, and the bytes
+    if (blocks_.empty() || blockSize_ - blockUsed_ < need) {
+        blockSize_ = std::max(need, std::min(LargestBlock, std::max(FirstBlock, blockSize_ * 2)));
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
         blockUsed_ = 0;
     }
-    char* at = blocks_.back().get() + blockUsed_;
-    std::memcpy(at, text.data(), text.size());
-    blockUsed_ += text.size();
-    return {at, text.size()};
+    char* const start = blocks_.back().get() + blockUsed_;
+    char* out = start;
+    std::size_t n = text.size();
+    do {
+        *out++ = static_cast<char>((n & 0x7F) | (n > 0x7F ? 0x80 : 0));
+        n >>= 7;
+    } while (n);
+    if (!text.empty()) std::memcpy(out, text.data(), text.size());
+    blockUsed_ += static_cast<std::size_t>(out - start) + text.size();
+    return start;
+}
+
+std::string_view TextTable::at(const char* kept) {
+    std::size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto b = static_cast<unsigned char>(*kept++);
+        n |= std::size_t{b & 0x7Fu} << shift;
+        if (!(b & 0x80)) break;
+    }
+    return {kept, n};
 }
 
 void TextTable::grow() {
