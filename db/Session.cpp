@@ -73,7 +73,8 @@ std::shared_ptr<Session> Session::open(const ConnectionSettings& settings, bool 
 }
 
 std::size_t Session::checkpointPagesFor(std::size_t filePages) {
-    return std::clamp(filePages / 8, MinCheckpointPages, CheckpointPages);
+    const std::size_t share = filePages / 4 > FixedCostPages ? filePages / 4 - FixedCostPages : 0;
+    return std::clamp(share, MinCheckpointPages, CheckpointPages);
 }
 
 jet::DatabaseWriter& Session::writer() {

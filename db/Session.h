@@ -32,9 +32,11 @@ public:
 
     // Runs ALTER TABLE and UPDATE statements. An ALTER TABLE is in the file when it returns; UPDATEs
     // gather in memory and reach the file together at checkpoints: every CheckpointStatements
-    // statements, when the pages waiting come to an eighth of the file's (at least
-    // MinCheckpointPages, at most CheckpointPages: a small file's split does not hold several times
-    // its size), at checkpoint(), before the session reads a table, and when the session closes.
+    // statements, when the pages waiting come to a quarter of the file's less FixedCostPages (at
+    // least MinCheckpointPages, at most CheckpointPages: a small file's split, where the program's
+    // own memory counts most, does not hold several times its size, and a large one, whose values
+    // repeat across the whole table, does not write the same pages again at every checkpoint), at
+    // checkpoint(), before the session reads a table, and when the session closes.
     // A kill loses at most the UPDATEs since the last one, never an earlier value.
     void execute(const sql::AddColumn& s);
     void execute(const sql::DropColumn& s);
@@ -43,9 +45,10 @@ public:
     // db::Error when the file could not be written or changes were lost.
     void checkpoint();
 
-    static constexpr std::size_t CheckpointStatements = 50000;
-    static constexpr std::size_t CheckpointPages = 2048;
+    static constexpr std::size_t CheckpointStatements = 200000;
+    static constexpr std::size_t CheckpointPages = 16384;
     static constexpr std::size_t MinCheckpointPages = 256;
+    static constexpr std::size_t FixedCostPages = 512;
     // The pages a checkpoint waits for in a file of `filePages` pages.
     static std::size_t checkpointPagesFor(std::size_t filePages);
 
