@@ -51,12 +51,14 @@ std::string BuildConnectionString() {
 }
 
 bool DatabaseIsWritable() {
-    const std::string path = read(inputs().databasePath);
+    return FileIsWritable(read(inputs().databasePath));
+}
+
+bool FileIsWritable(const std::string& path) {
     if (!fileExists(path)) return false;
     std::error_code ec;
     using std::filesystem::perms;
     const perms mode = std::filesystem::status(path, ec).permissions();
-    // A file without any write bit is read-only even for an administrator, whom the system lets write it.
     if (ec || (mode & (perms::owner_write | perms::group_write | perms::others_write)) == perms::none) return false;
     // Opened for reading and writing without truncating: nothing is written.
     std::fstream probe(path, std::ios::in | std::ios::out | std::ios::binary);

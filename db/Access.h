@@ -41,9 +41,12 @@ std::optional<std::vector<std::string>> ListTables(const std::string& path);
 // gives nothing. At most 32,767 names. Throws db::Error as ListTables does.
 void FillTableList(ListBox& list, const std::string& path, const std::string& password);
 
-// Whether the database the page's boxes name may be written: the file has a write permission and
-// opens for writing. A read-only file is still listed and previewed, opened for reading; the split
-// then refuses it with one message.
+// Whether the file at `path` may be written: it has a write permission (a file without any is
+// read-only even for an administrator, as the engine holds) and opens for writing.
+bool FileIsWritable(const std::string& path);
+
+// Whether the database the page's boxes name may be written (FileIsWritable). A read-only file is
+// still listed and previewed, opened for reading; the split then refuses it with one message.
 bool DatabaseIsWritable();
 
 // True when the column can be read from the table; every failure gives false.

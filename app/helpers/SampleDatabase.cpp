@@ -1,6 +1,7 @@
 #include "app/helpers/SampleDatabase.h"
 
 #include "app/ui/Runtime.h"
+#include "db/Access.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,14 +11,6 @@
 namespace app {
 
 namespace {
-
-// The engine's own rule: a file without any write bit is read-only, even for an administrator.
-bool Writable(const QString& path) {
-    const QFileInfo file(path);
-    constexpr QFileDevice::Permissions anyWrite =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return file.isWritable() && (file.permissions() & anyWrite);
-}
 
 QString UsersCopy() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -29,7 +22,8 @@ QString UsersCopy() {
 
 QString SampleDatabase() {
     const QString programs = BesideProgram(QStringLiteral("Samples/sample.mdb"));
-    if (!QFileInfo::exists(programs) || Writable(programs)) return programs;
+    if (!QFileInfo::exists(programs) || Access::FileIsWritable(QDir::fromNativeSeparators(programs).toStdString()))
+        return programs;
     const QString copy = UsersCopy();
     if (copy.isEmpty()) return programs;
     if (!QFileInfo::exists(copy)) {
