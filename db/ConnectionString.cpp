@@ -34,9 +34,8 @@ Provider providerNamed(std::string_view name) {
 // ";" that ends it. A quoted value runs to its closing quote, a doubled quote standing for one.
 std::string takeValue(std::string_view& text) {
     const std::string_view rest = text;
-    const std::string_view lead = trim(rest.substr(0, rest.find(';')));
     const std::size_t start = rest.find_first_not_of(" \t\r\n");
-    if (lead.empty() || (lead.front() != '"' && lead.front() != '\'')) {
+    if (start == std::string_view::npos || (rest[start] != '"' && rest[start] != '\'')) {
         const auto end = rest.find(';');
         text = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
         return std::string(rest.substr(0, end));
