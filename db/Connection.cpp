@@ -48,6 +48,10 @@ RecordSet Connection::OpenSchema(int schema) {
     return rs;
 }
 
+db::TableShape Connection::Shape(const std::string& table) {
+    return session().shape(table);
+}
+
 std::unique_ptr<db::RowSource> Connection::query(const std::string& text) {
     session();
     const db::sql::Statement statement = db::sql::parse(text);

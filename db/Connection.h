@@ -5,6 +5,7 @@
 #include "db/Ado.h"
 #include "db/RecordSet.h"
 #include "db/RowSource.h"
+#include "db/TableShape.h"
 
 #include <memory>
 #include <string>
@@ -38,6 +39,9 @@ public:
     // Makes every statement executed so far durable in the file: written and synced. Throws
     // db::Error when the file cannot be written. A run that changes many rows calls it when it ends.
     void Checkpoint();
+    // Fendrel's own: the table's columns and the room it has left to change (column numbers, row
+    // length, the file's size). Throws db::Error for a missing table.
+    db::TableShape Shape(const std::string& table);
     // Checkpoints and closes; the connection is closed even when the checkpoint throws.
     void Close();
     bool isOpen() const { return session_ != nullptr; }

@@ -3,6 +3,8 @@
 #include "db/Error.h"
 #include "db/JetValues.h"
 #include "db/TextCase.h"
+#include "jet/encode/RowEncoder.h"
+#include "jet/write/ColumnAdder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -99,6 +101,22 @@ bool Session::isSystemTable(const std::string& name) {
 std::shared_ptr<const jet::TableDef> Session::table(const std::string& name) {
     const std::string exact = tableName(name);
     return translatingErrors([&] { return writer_ ? writer_->table(exact) : reader_->table(exact); });
+}
+
+TableShape Session::shape(const std::string& name) {
+    TableShape shape;
+    shape.columns = columns(name);
+    const auto def = table(name);
+    translatingErrors([&] {
+        const jet::Format& f = database().format();
+        shape.columnNumbersLeft = static_cast<int>(jet::columnNumbersLeft(*def));
+        shape.pageBytes = static_cast<std::uint32_t>(f.pageSize);
+        shape.fileBytes = std::uint64_t{database().pager().pageCount()} * f.pageSize;
+        shape.maxFileBytes = jet::maxFileSize(f);
+        shape.maxRowBytes = static_cast<std::uint32_t>(jet::maxRowSize(f));
+        shape.codePageText = f.jet3;
+    });
+    return shape;
 }
 
 void Session::execute(const sql::AddColumn& s) {

@@ -7,6 +7,7 @@
 
 #include "db/ConnectionString.h"
 #include "db/Executor.h"
+#include "db/TableShape.h"
 #include "db/TableStore.h"
 #include "jet/read/Database.h"
 #include "jet/write/DatabaseWriter.h"
@@ -29,6 +30,8 @@ public:
     bool writable() const { return writer_ != nullptr; }
 
     std::shared_ptr<const jet::TableDef> table(const std::string& name);
+    // The table's columns and the room it has left to change; throws db::Error.
+    TableShape shape(const std::string& table);
 
     // Runs ALTER TABLE and UPDATE statements. An ALTER TABLE is in the file when it returns; UPDATEs
     // gather in memory and reach the file together at checkpoints: every CheckpointStatements

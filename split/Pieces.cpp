@@ -4,39 +4,45 @@ namespace split {
 
 namespace {
 
-std::string replaceAll(std::string_view text, std::string_view what, std::string_view with) {
-    std::string out;
-    if (what.empty()) return std::string(text);
-    out.reserve(text.size());
-    std::size_t from = 0;
-    for (std::size_t at; (at = text.find(what, from)) != std::string_view::npos; from = at + what.size()) {
-        out.append(text, from, at - from);
-        out.append(with);
+// The separator's length at `at` in `value`, 0 when none starts there.
+std::size_t separatorAt(std::string_view value, std::size_t at, const Separator& s) {
+    const std::string_view rest = value.substr(at);
+    switch (s.kind) {
+    case Separator::Kind::Space:
+        return rest.front() == ' ' ? 1 : 0;
+    case Separator::Kind::Comma:
+        return rest.front() == ',' ? 1 : 0;
+    case Separator::Kind::CommaSpace:
+        return rest.starts_with(", ") ? 2 : 0;
+    case Separator::Kind::LineBreak:
+        return rest.starts_with("\r\n") ? 2 : rest.front() == '\n' ? 1 : 0;
+    case Separator::Kind::Other:
+        return !s.text.empty() && rest.starts_with(s.text) ? s.text.size() : 0;
     }
-    out.append(text, from);
-    return out;
+    return 0;
 }
 
 } // namespace
 
-std::string Mark(std::string_view value, const Separator& s) {
-    if (s.option1) return replaceAll(value, " ", SplitMarker);
-    if (s.option2) return replaceAll(value, ",", SplitMarker);
-    if (s.option3) return replaceAll(value, ", ", SplitMarker);
-    if (s.option4) return replaceAll(value, s.otherText, SplitMarker);
-    if (s.option5) return replaceAll(replaceAll(value, "\r\n", SplitMarker), "\n", SplitMarker);
-    return {};
+void CutInto(std::string_view value, const Separator& separator, std::vector<std::string_view>& pieces) {
+    if (value.empty()) return;
+    std::size_t from = 0;
+    for (std::size_t at = 0; at < value.size();) {
+        if (const std::size_t n = separatorAt(value, at, separator)) {
+            pieces.push_back(value.substr(from, at - from));
+            at += n;
+            from = at;
+        } else {
+            ++at;
+        }
+    }
+    pieces.push_back(value.substr(from));
 }
 
-std::vector<std::string> Cut(std::string_view marked) {
-    std::vector<std::string> pieces;
-    if (marked.empty()) return pieces;
-    std::size_t from = 0;
-    for (std::size_t at; (at = marked.find(SplitMarker, from)) != std::string_view::npos;
-         from = at + SplitMarker.size())
-        pieces.emplace_back(marked.substr(from, at - from));
-    pieces.emplace_back(marked.substr(from));
-    return pieces;
+std::vector<std::string> Cut(std::string_view value, const Separator& separator) {
+    std::vector<std::string_view> views;
+    CutInto(value, separator, views);
+    return {views.begin(), views.end()};
 }
 
 std::size_t TextLength(std::string_view utf8) {

@@ -54,6 +54,10 @@ std::string DropColumnText(const std::string& table, const std::string& column) 
     return "ALTER TABLE [" + table + "] DROP [" + column + "]";
 }
 
+std::string EmptyColumnText(const std::string& table, const std::string& column) {
+    return "UPDATE `" + table + "` SET " + column + " = NULL";
+}
+
 std::string AddColumnText(const std::string& table, const std::string& column) {
     return "ALTER TABLE [" + table + "] ADD COLUMN [" + column + "] VARCHAR";
 }

@@ -27,6 +27,8 @@ std::string DoubledQuotes(const std::string& text);
 
 std::string SelectFieldText(const std::string& table, const std::string& fieldReference);
 std::string DropColumnText(const std::string& table, const std::string& column);
+// Every value of the column made Null: a column kept to be filled again.
+std::string EmptyColumnText(const std::string& table, const std::string& column);
 std::string AddColumnText(const std::string& table, const std::string& column);
 // The value is the record's value as text, as read; the piece as cut.
 std::string UpdateText(const std::string& table, const std::string& column, const std::string& piece,

@@ -8,6 +8,7 @@
 #include "app/ui/MessageBox.h"
 #include "app/ui/Runtime.h"
 #include "db/Access.h"
+#include "wizard/FinishLines.h"
 #include "wizard/Form2.h"
 #include "wizard/Wizard.h"
 
@@ -40,7 +41,7 @@ public:
         Show();
         app::MsgBox(app::ErrorMessageText(QString::fromStdString(failure.description),
                                           app::LocationText(page_.FormName(), QStringLiteral("PushButton4_Click")),
-                                          failure.line),
+                                          FinishLine(failure.step)),
                     app::vbExclamation | app::vbOKOnly, QStringLiteral("Application Error"));
     }
     bool onYield() override {
@@ -166,15 +167,15 @@ void Form4::PushButton4_Click() {
     });
 }
 
+// The option buttons are tested in the order of their names, the first one set deciding; they are
+// one group, so one of them always is.
 split::Separator Form4::ChosenSeparator() const {
-    split::Separator separator;
-    separator.option1 = Option1->isChecked();
-    separator.option2 = Option2->isChecked();
-    separator.option3 = Option3->isChecked();
-    separator.option4 = Option4->isChecked();
-    separator.option5 = Option5->isChecked();
-    separator.otherText = Text1->text().toStdString();
-    return separator;
+    if (Option1->isChecked()) return split::Separator::space();
+    if (Option2->isChecked()) return split::Separator::comma();
+    if (Option3->isChecked()) return split::Separator::commaSpace();
+    if (Option4->isChecked()) return split::Separator::other(Text1->text().toStdString());
+    if (Option5->isChecked()) return split::Separator::lineBreak();
+    return split::Separator::space();
 }
 
 void Form4::HoldControls(bool hold) {

@@ -27,6 +27,23 @@ void checkNewTextColumn(const TableDef& def, const std::string& name, unsigned s
             "compacted); compact it in Access, then try again");
 }
 
+namespace {
+
+// The number after every column the table ever had.
+std::uint16_t nextColumnNumber(const TableDef& def) {
+    std::uint16_t number = def.maxColumns;
+    for (const Column& c : def.columns)
+        number = std::max<std::uint16_t>(number, static_cast<std::uint16_t>(c.number + 1));
+    return number;
+}
+
+} // namespace
+
+std::size_t columnNumbersLeft(const TableDef& def) {
+    const std::size_t next = nextColumnNumber(def);
+    return next >= table_limits::MaxColumns ? 0 : table_limits::MaxColumns - next;
+}
+
 bool hasVariableColumns(const TableDef& def) {
     bool variable = def.varColumns > 0;
     for (const Column& c : def.columns)
@@ -40,9 +57,9 @@ void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, 
     checkNewTextColumn(def, name, size);
 
     // Never a number or offset slot that a deleted column had: rows may still hold its data.
-    std::uint16_t number = def.maxColumns, varIndex = def.varColumns;
+    const std::uint16_t number = nextColumnNumber(def);
+    std::uint16_t varIndex = def.varColumns;
     for (const Column& c : def.columns) {
-        number = std::max<std::uint16_t>(number, static_cast<std::uint16_t>(c.number + 1));
         if (!c.fixed())
             varIndex = std::max<std::uint16_t>(varIndex, static_cast<std::uint16_t>(c.varIndex + 1));
     }

@@ -28,6 +28,10 @@ void checkNewTextColumn(const TableDef& def, const std::string& name, unsigned s
 void addTextColumn(PageWriter& w, const TableDef& def, const std::string& name, unsigned size,
                    std::uint32_t sortOrder, const std::vector<RowId>& rows = {});
 
+// The numbers a new column may still take: deleted columns keep theirs until the database is
+// compacted, so every column added, also after a drop, spends one.
+std::size_t columnNumbersLeft(const TableDef& def);
+
 // Whether the table's rows carry a variable-offset table.
 bool hasVariableColumns(const TableDef& def);
 

@@ -503,7 +503,8 @@ def run_workload(w, fmt, work, shim, reorder):
     with open(script, "w") as f:
         f.write("\n".join(lines) + "\n")
     if w.split:
-        command = lambda db: [SPLIT_TOOL, db, w.table, w.split[0], "--separator", w.split[1]]
+        command = lambda db: [SPLIT_TOOL, db, w.table, w.split[0], "--separator", w.split[1], "--replace",
+                              "--no-backup"]
         heal_command, heal = command, None
     else:
         command = lambda db: [DB_TOOL, db, "apply", script]

@@ -23,18 +23,18 @@ struct FixtureSplit {
 
 TEST(SplitFixtures, RealFilesKeepEveryOriginalValueAndReadBackInMdbReader) {
     const std::vector<FixtureSplit> splits = {
-        {"ace14-2010-basic.accdb", "Table1", "A", option(4, "c")},
-        {"ace14-2010-basic.accdb", "Table1", "C", option(1)},
-        {"ace14-2010-basic.accdb", "Table1", "D", option(4, "2")},
-        {"ace14-2010-basic.accdb", "Table1", "E", option(4, "3")},
-        {"ace14-2010-basic.accdb", "Table1", "F", option(4, ".")},
-        {"ace14-2010-basic.accdb", "Table1", "G", option(4, "-")},
-        {"ace14-2010-basic.accdb", "Table1", "H", option(4, ".")},
-        {"ace14-2010-basic.accdb", "Table1", "I", option(1)},
-        {"jet4-2003-unicode.mdb", "Table", "Unicode", option(1)},
-        {"ace14-2010-emoji.accdb", "data", "data", option(1)},
-        {"ace17-2019-extdate.accdb", "Table1", "DateExt", option(4, ":")},
-        {"jet4-2003-index-pk.mdb", "Table1", "data", option(1)},
+        {"ace14-2010-basic.accdb", "Table1", "A", split::Separator::other("c")},
+        {"ace14-2010-basic.accdb", "Table1", "C", split::Separator::space()},
+        {"ace14-2010-basic.accdb", "Table1", "D", split::Separator::other("2")},
+        {"ace14-2010-basic.accdb", "Table1", "E", split::Separator::other("3")},
+        {"ace14-2010-basic.accdb", "Table1", "F", split::Separator::other(".")},
+        {"ace14-2010-basic.accdb", "Table1", "G", split::Separator::other("-")},
+        {"ace14-2010-basic.accdb", "Table1", "H", split::Separator::other(".")},
+        {"ace14-2010-basic.accdb", "Table1", "I", split::Separator::space()},
+        {"jet4-2003-unicode.mdb", "Table", "Unicode", split::Separator::space()},
+        {"ace14-2010-emoji.accdb", "data", "data", split::Separator::space()},
+        {"ace17-2019-extdate.accdb", "Table1", "DateExt", split::Separator::other(":")},
+        {"jet4-2003-index-pk.mdb", "Table1", "data", split::Separator::space()},
     };
     for (const auto& s : splits) {
         SCOPED_TRACE(std::string(s.file) + " " + s.table + "." + s.field);

@@ -60,15 +60,15 @@ TEST(SplitRefusal, LabelsThatCannotNameTheColumns) {
     const std::string path = makeValues(dir, {"a b", "c d e"});
     for (const std::string label : {"", "my col", "a]b", "`x", "2nd"}) {
         SCOPED_TRACE(label);
-        const auto failures = refused(path, "T", "Value", option(1), label);
+        const auto failures = refused(path, "T", "Value", split::Separator::space(), label);
         ASSERT_EQ(failures.size(), 1u);
-        EXPECT_EQ(failures[0].line, split::Line::Refusal);
+        EXPECT_EQ(failures[0].step, split::Step::Refusal);
         EXPECT_TRUE(has(failures[0].description, "Nothing was changed.")) << failures[0].description;
     }
     // Three columns of a 63-character label would be 64 characters each: taken; 64 are not.
-    EXPECT_TRUE(has(onlyFailure(refused(path, "T", "Value", option(1), std::string(64, 'L'))), "too long"));
+    EXPECT_TRUE(has(onlyFailure(refused(path, "T", "Value", split::Separator::space(), std::string(64, 'L'))), "too long"));
     Recorder r;
-    EXPECT_EQ(runSplit(path, "T", "Value", option(1), r, std::string(63, 'L')).outcome,
+    EXPECT_EQ(runSplit(path, "T", "Value", split::Separator::space(), r, std::string(63, 'L')).outcome,
               split::Outcome::Completed)
         << r.failureTexts();
 }
@@ -79,7 +79,7 @@ TEST(SplitRefusal, LabelsThatCannotNameTheColumns) {
 TEST(SplitRefusal, TextAnAccess97DatabaseCannotHold) {
     TempDir dir;
     const std::string path = makeValues(dir, {"a b", "Zoë Ärger"}, jet::Version::Jet3);
-    const std::string label = onlyFailure(refused(path, "T", "Value", option(1), "Часть"));
+    const std::string label = onlyFailure(refused(path, "T", "Value", split::Separator::space(), "Часть"));
     EXPECT_TRUE(has(label, "U+0427") && has(label, "1252") && has(label, "Nothing was changed.")) << label;
 
     if (!jet::codePageKnown(936)) GTEST_SKIP() << "the C library has no converter for code page 936";
@@ -99,13 +99,13 @@ TEST(SplitRefusal, TextAnAccess97DatabaseCannotHold) {
     ASSERT_NE(bad, std::string::npos);
     bytes[bad] = '\xFF';
     std::ofstream(gbk, std::ios::binary) << bytes;
-    const std::string why = onlyFailure(refused(gbk, "T", "Value", option(1), "Part"));
+    const std::string why = onlyFailure(refused(gbk, "T", "Value", split::Separator::space(), "Part"));
     EXPECT_TRUE(has(why, "U+FFFD") && has(why, "936") && has(why, "1 record: record 3")) << why;
 
     bytes[bad] = '\xBB';
     std::ofstream(gbk, std::ios::binary) << bytes;
     Recorder r;
-    EXPECT_EQ(runSplit(gbk, "T", "Value", option(1), r, "Part").outcome, split::Outcome::Completed)
+    EXPECT_EQ(runSplit(gbk, "T", "Value", split::Separator::space(), r, "Part").outcome, split::Outcome::Completed)
         << r.failureTexts();
     auto db = jet::Database::open(gbk);
     auto rows = db->rows("T");
@@ -121,11 +121,11 @@ TEST(SplitRefusal, ALabelThatWouldDropTheFieldBeingSplit) {
     using T = jet::ColumnType;
     const std::string path = makeTable(dir, "T", {{"ID", T::Long}, {"splitcolumn2", T::Text, 50}},
                                        {{jet::Value::ofInteger(1), text("a b")}});
-    EXPECT_TRUE(has(onlyFailure(refused(path, "T", "splitcolumn2", option(1), "SPLITCOLUMN")),
+    EXPECT_TRUE(has(onlyFailure(refused(path, "T", "splitcolumn2", split::Separator::space(), "SPLITCOLUMN")),
                     "the field being split"));
     // With one piece, SPLITCOLUMN2 is not among the columns made, so the split goes ahead.
     Recorder r;
-    EXPECT_EQ(runSplit(path, "T", "splitcolumn2", option(2), r).outcome, split::Outcome::Completed)
+    EXPECT_EQ(runSplit(path, "T", "splitcolumn2", split::Separator::comma(), r).outcome, split::Outcome::Completed)
         << r.failureTexts();
     EXPECT_EQ(column(readTable(path, "T"), "SPLITCOLUMN1"), Strings{"a b"});
 }
@@ -139,12 +139,12 @@ TEST(SplitRefusal, SystemTablesAndBinaryFields) {
     const std::string path = makeTable(dir, "Files", {{"Name", T::Text, 50}, {"Data", T::Ole}},
                                        {{text("a b"), blob}}, jet::Version::Jet4);
     for (const std::string table : {"MSysObjects", "msysobjects", "MSysACEs"}) {
-        const std::string why = onlyFailure(refused(path, table, "Name", option(1), "SPLITCOLUMN"));
+        const std::string why = onlyFailure(refused(path, table, "Name", split::Separator::space(), "SPLITCOLUMN"));
         EXPECT_EQ(why, "You do not have the necessary permissions to use the '" + table +
                            "' object. Have your system administrator or the person who created this object "
                            "establish the appropriate permissions for you.");
     }
-    EXPECT_TRUE(has(onlyFailure(refused(path, "Files", "Data", option(1), "SPLITCOLUMN")), "binary"));
+    EXPECT_TRUE(has(onlyFailure(refused(path, "Files", "Data", split::Separator::space(), "SPLITCOLUMN")), "binary"));
 }
 
 // Pieces longer than a text column, and more columns than a table holds: one message each, with
@@ -156,7 +156,7 @@ TEST(SplitRefusal, PiecesTooLongAndTooManyColumns) {
         values.push_back(std::string(256, static_cast<char>('a' + i)) + " x");
     values.push_back(std::string(255, 'z') + " x"); // exactly 255: fits
     const std::string path = makeValues(dir, values, jet::Version::Jet4, {"Value", jet::ColumnType::Memo});
-    const std::string tooLong = onlyFailure(refused(path, "T", "Value", option(1), "SPLITCOLUMN"));
+    const std::string tooLong = onlyFailure(refused(path, "T", "Value", split::Separator::space(), "SPLITCOLUMN"));
     EXPECT_TRUE(has(tooLong, "255 characters")) << tooLong;
     EXPECT_TRUE(has(tooLong, "7 records, the first: record 2 (\"aaaa")) << tooLong;
     EXPECT_TRUE(has(tooLong, "record 6")) << tooLong;
@@ -169,7 +169,7 @@ TEST(SplitRefusal, PiecesTooLongAndTooManyColumns) {
         many += "p ";
     const std::string widePath =
         makeValues(wide, {"a", many + "p", "b"}, jet::Version::Jet4, {"Value", jet::ColumnType::Memo});
-    const std::string tooWide = onlyFailure(refused(widePath, "T", "Value", option(1), "S"));
+    const std::string tooWide = onlyFailure(refused(widePath, "T", "Value", split::Separator::space(), "S"));
     EXPECT_TRUE(has(tooWide, "255 new fields")) << tooWide;
     EXPECT_TRUE(has(tooWide, "1 record: record 2")) << tooWide;
     // 254 pieces and the field itself make 255 columns: allowed.
@@ -177,17 +177,17 @@ TEST(SplitRefusal, PiecesTooLongAndTooManyColumns) {
     const std::string fitPath = makeValues(fit, {many.substr(0, many.size() - 1)}, jet::Version::Jet4,
                                            {"Value", jet::ColumnType::Memo});
     Recorder r;
-    EXPECT_EQ(runSplit(fitPath, "T", "Value", option(1), r, "S", split::Mode::DryRun).outcome,
+    EXPECT_EQ(runSplit(fitPath, "T", "Value", split::Separator::space(), r, "S", split::Mode::DryRun).outcome,
               split::Outcome::Completed)
         << r.failureTexts();
-    EXPECT_EQ(r.end.preview.columns.size(), 254u);
+    EXPECT_EQ(r.end.plan->columns.size(), 254u);
 }
 
 TEST(SplitRefusal, EveryRefusalIsToldAtOnce) {
     TempDir dir;
     const std::string path =
         makeValues(dir, {std::string(300, 'a')}, jet::Version::Jet4, {"Value", jet::ColumnType::Memo});
-    const auto failures = refused(path, "T", "Value", option(1), "bad label");
+    const auto failures = refused(path, "T", "Value", split::Separator::space(), "bad label");
     ASSERT_EQ(failures.size(), 2u);
     EXPECT_TRUE(has(failures[0].description, "'bad label'"));
     EXPECT_TRUE(has(failures[1].description, "255 characters"));
@@ -200,22 +200,22 @@ TEST(SplitStop, OpeningOrReadingFailsOnce) {
     const std::string path = makeValues(dir, {"a b"});
     struct Case {
         std::string path, table, field;
-        int line;
+        split::Step step;
         std::string says;
     };
     const std::vector<Case> cases = {
-        {dir.file("missing.mdb"), "T", "Value", split::Line::Open, "Could not find file"},
-        {path, "Nope", "Value", split::Line::Read, "cannot find the input table"},
-        {path, "T", "Nope", split::Line::Read, ""},
+        {dir.file("missing.mdb"), "T", "Value", split::Step::Open, "Could not find file"},
+        {path, "Nope", "Value", split::Step::ReadField, "cannot find the input table"},
+        {path, "T", "Nope", split::Step::ReadField, ""},
     };
     const std::string before = fileBytes(path);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.table + "." + c.field);
         Recorder r;
-        const split::Result result = runSplit(c.path, c.table, c.field, option(1), r);
+        const split::Result result = runSplit(c.path, c.table, c.field, split::Separator::space(), r);
         EXPECT_EQ(result.outcome, split::Outcome::Stopped);
         ASSERT_EQ(r.failures.size(), 1u) << r.failureTexts();
-        EXPECT_EQ(r.failures[0].line, c.line);
+        EXPECT_EQ(r.failures[0].step, c.step);
         EXPECT_TRUE(has(r.failures[0].description, c.says)) << r.failures[0].description;
         EXPECT_EQ(r.ends, 1);
     }
@@ -232,7 +232,7 @@ TEST(SplitStop, OpeningOrReadingFailsOnce) {
         creator.finish();
     }
     Recorder r;
-    EXPECT_EQ(runSplit(secret, "T", "Value", option(1), r).outcome, split::Outcome::Stopped);
+    EXPECT_EQ(runSplit(secret, "T", "Value", split::Separator::space(), r).outcome, split::Outcome::Stopped);
     ASSERT_EQ(r.failures.size(), 1u);
     EXPECT_EQ(r.failures[0].description, "Not a valid password.");
 }
@@ -250,19 +250,19 @@ TEST(SplitRun, ASecondRunWhileOneIsInProgressIsRefused) {
             if (!tried) {
                 tried = true;
                 EXPECT_TRUE(split::Running());
-                innerResult = runSplit(path, "T", "Value", option(1), inner);
+                innerResult = runSplit(path, "T", "Value", split::Separator::space(), inner);
             }
             return true;
         }
     } outer;
     outer.path = path;
     EXPECT_FALSE(split::Running());
-    const split::Result result = runSplit(path, "T", "Value", option(1), outer);
+    const split::Result result = runSplit(path, "T", "Value", split::Separator::space(), outer);
     EXPECT_FALSE(split::Running());
     EXPECT_EQ(result.outcome, split::Outcome::Completed) << outer.failureTexts();
     EXPECT_EQ(outer.innerResult.outcome, split::Outcome::Busy);
     ASSERT_EQ(outer.inner.failures.size(), 1u);
-    EXPECT_EQ(outer.inner.failures[0].line, split::Line::AlreadyRunning);
+    EXPECT_EQ(outer.inner.failures[0].step, split::Step::AlreadyRunning);
     EXPECT_EQ(outer.inner.ends, 1);
     EXPECT_EQ(column(readTable(path, "T"), "SPLITCOLUMN2"), (Strings{"b", "d"}));
 }
@@ -277,7 +277,7 @@ TEST(SplitRun, AStoppedRunIsCompletedByRunningItAgain) {
     const std::string path = makeValues(dir, values);
     Recorder stopped;
     stopped.stopAfterYields = 40 + 40 + 3 + 3 + 30; // read, count, check, columns, some updates
-    const split::Result first = runSplit(path, "T", "Value", option(1), stopped);
+    const split::Result first = runSplit(path, "T", "Value", split::Separator::space(), stopped);
     EXPECT_EQ(first.outcome, split::Outcome::Stopped);
     EXPECT_TRUE(stopped.failures.empty()) << stopped.failureTexts();
     const auto partly = column(readTable(path, "T"), "SPLITCOLUMN1");
@@ -286,7 +286,7 @@ TEST(SplitRun, AStoppedRunIsCompletedByRunningItAgain) {
     EXPECT_ORACLE_AGREES(path, "T");
 
     Recorder again;
-    EXPECT_EQ(runSplit(path, "T", "Value", option(1), again).outcome, split::Outcome::Completed);
+    EXPECT_EQ(runSplit(path, "T", "Value", split::Separator::space(), again).outcome, split::Outcome::Completed);
     EXPECT_TRUE(again.failures.empty()) << again.failureTexts();
     const auto rows = readTable(path, "T");
     EXPECT_EQ(column(rows, "SPLITCOLUMN1").back(), "v39");
@@ -304,20 +304,20 @@ TEST(SplitDryRun, TellsWhatTheRunWouldMakeAndChangesNothing) {
     const std::string before = fileBytes(path);
     Recorder r;
     const split::Result result =
-        runSplit(path, "T", "Value", option(1), r, "SPLITCOLUMN", split::Mode::DryRun);
+        runSplit(path, "T", "Value", split::Separator::space(), r, "SPLITCOLUMN", split::Mode::DryRun);
     EXPECT_EQ(result.outcome, split::Outcome::Completed) << r.failureTexts();
     EXPECT_TRUE(fileBytes(path) == before);
     EXPECT_TRUE(r.statements.empty());
     EXPECT_FALSE(result.table);
-    const split::Preview& p = result.preview;
-    EXPECT_EQ(p.records, 4);
-    EXPECT_EQ(p.fieldType, 202);
+    const split::Plan& p = *result.plan;
+    EXPECT_EQ(p.records(), 4);
+    EXPECT_EQ(p.fieldType(), 202);
     ASSERT_EQ(p.columns.size(), 3u);
     EXPECT_EQ(p.columns[0].filled, 3);
     EXPECT_EQ(p.columns[1].filled, 3);
     EXPECT_EQ(p.columns[2].filled, 2);
-    EXPECT_FALSE(p.columns[0].exists);
-    EXPECT_TRUE(p.columns[1].exists);
+    EXPECT_EQ(p.columns[0].fate, split::PlannedColumn::Fate::New);
+    EXPECT_EQ(p.columns[1].fate, split::PlannedColumn::Fate::Replace);
     EXPECT_EQ(p.statements, 5);
     ASSERT_EQ(p.firstRecords.size(), 4u);
     EXPECT_EQ(p.firstRecords[0].pieces, (Strings{"a", "b", "c"}));
@@ -325,7 +325,7 @@ TEST(SplitDryRun, TellsWhatTheRunWouldMakeAndChangesNothing) {
 
     // Refusals are the real run's.
     Recorder bad;
-    EXPECT_EQ(runSplit(path, "T", "Value", option(1), bad, "a b", split::Mode::DryRun).outcome,
+    EXPECT_EQ(runSplit(path, "T", "Value", split::Separator::space(), bad, "a b", split::Mode::DryRun).outcome,
               split::Outcome::Refused);
     EXPECT_EQ(bad.failures.size(), 1u);
     EXPECT_TRUE(fileBytes(path) == before);

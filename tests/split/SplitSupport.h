@@ -88,21 +88,10 @@ struct Recorder : split::Observer {
     std::string failureTexts() const {
         std::string all;
         for (const auto& f : failures)
-            all += std::to_string(f.line) + ": " + f.description + "\n";
+            all += std::to_string(static_cast<int>(f.step)) + ": " + f.description + "\n";
         return all;
     }
 };
-
-inline split::Separator option(int n, const std::string& other = "") {
-    split::Separator s;
-    s.option1 = n == 1;
-    s.option2 = n == 2;
-    s.option3 = n == 3;
-    s.option4 = n == 4;
-    s.option5 = n == 5;
-    s.otherText = other;
-    return s;
-}
 
 inline split::Result runSplit(const std::string& path, const std::string& table, const std::string& field,
                               const split::Separator& separator, Recorder& recorder,

@@ -80,7 +80,8 @@ std::string duration(double seconds) {
 
 } // namespace
 
-Console::Console(bool terminal, const std::atomic<bool>& stop) : terminal_(terminal), stop_(stop) {}
+Console::Console(bool terminal, const std::atomic<bool>& stop, std::string field)
+    : terminal_(terminal), field_(std::move(field)), stop_(stop) {}
 
 void Console::onProgress(const split::Progress& p) {
     const auto now = std::chrono::steady_clock::now();
@@ -118,29 +119,72 @@ void Console::clearBar() {
 
 void Console::onFailure(const split::Failure& f) {
     clearBar();
-    std::fprintf(stderr, "%s\n", FailureText(f).c_str());
+    std::fprintf(stderr, "%s\n", FailureText(f, field_).c_str());
 }
 
 void Console::onEnd(const split::Result&) {
     clearBar();
 }
 
-std::string FailureText(const split::Failure& f) {
-    return "Application Error: " + f.description + " in Tolvane2021/08/31.Form4.PushButton4_Click at line " +
-           std::to_string(f.line);
+std::string FailureText(const split::Failure& f, const std::string& field) {
+    using split::Step;
+    const auto why = [&](const std::string& what) { return what + ": " + f.description; };
+    switch (f.step) {
+    case Step::AlreadyRunning:
+    case Step::Refusal:
+        return f.description;
+    case Step::Open:
+        return why("could not open the database");
+    case Step::ReadField:
+    case Step::FieldType:
+    case Step::RecordCount:
+    case Step::ReadValue:
+    case Step::NextRecord:
+    case Step::CloseRead:
+        return why("could not read the field");
+    case Step::EmptyColumn:
+        return why("could not empty the column " + f.column);
+    case Step::DropColumn:
+        return why("could not drop the column " + f.column);
+    case Step::AddColumn:
+        return why("could not add the column " + f.column);
+    case Step::Update:
+        return why("could not update " + std::to_string(f.records) + (f.records == 1 ? " record" : " records") +
+                   " whose " + field + " is " + shown(f.value) + " (column " + f.column + ")");
+    case Step::Checkpoint:
+        return why("could not write the changes to the file");
+    case Step::FinalRead:
+        return why("could not read the table back");
+    }
+    return f.description;
 }
 
-void PrintPreview(std::FILE* out, const split::Preview& p) {
-    std::fprintf(out, "field type %s (%d), %" PRId64 " records\n", typeName(p.fieldType).c_str(), p.fieldType,
-                 p.records);
+void PrintPlan(std::FILE* out, const split::Plan& p) {
+    using Fate = split::PlannedColumn::Fate;
+    std::fprintf(out, "field type %s (%d), %" PRId64 " records\n", typeName(p.fieldType()).c_str(), p.fieldType(),
+                 p.records());
     std::fprintf(out, "columns:\n");
-    for (const auto& c : p.columns)
-        std::fprintf(out, "  %s  %" PRId64 " records with a piece%s\n", c.name.c_str(), c.filled,
-                     c.exists ? "  (exists: dropped with its data and made anew)" : "");
-    std::fprintf(out, "statements: %zu ALTER TABLE, %" PRId64 " UPDATE\n",
-                 p.columns.size() + static_cast<std::size_t>(std::count_if(p.columns.begin(), p.columns.end(),
-                                                                           [](auto& c) { return c.exists; })),
-                 p.statements);
+    std::size_t alters = 0;
+    std::int64_t empties = 0;
+    for (const auto& c : p.columns) {
+        std::string fate;
+        const std::string held = c.valuesNow < 0 ? "" : ", holding " + std::to_string(c.valuesNow) + " values now";
+        switch (c.fate) {
+        case Fate::New:
+            ++alters;
+            break;
+        case Fate::Refill:
+            empties += c.valuesNow != 0;
+            fate = "  (exists" + held + ": emptied and filled again)";
+            break;
+        case Fate::Replace:
+            alters += 2;
+            fate = "  (exists" + held + ": dropped with its data and made anew)";
+            break;
+        }
+        std::fprintf(out, "  %s  %" PRId64 " records with a piece%s\n", c.name.c_str(), c.filled, fate.c_str());
+    }
+    std::fprintf(out, "statements: %zu ALTER TABLE, %" PRId64 " UPDATE\n", alters, p.statements + empties);
     std::fprintf(out, "first records:\n");
     for (std::size_t i = 0; i < p.firstRecords.size(); ++i) {
         const auto& r = p.firstRecords[i];

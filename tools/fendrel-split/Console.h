@@ -1,7 +1,7 @@
 #pragma once
-// fendrel-split's observer of a run: on a terminal a progress bar with the count, the rate and the
+// fendrel-split's observer of a split: on a terminal a progress bar with the count, the rate and the
 // time left, redrawn in place; otherwise a plain line at every tenth of the way. Failures are
-// printed as the wizard's error box words them, with the Finish handler's line number.
+// printed as plain sentences.
 
 #include "split/Run.h"
 
@@ -14,8 +14,9 @@ namespace fendrel_split {
 
 class Console : public split::Observer {
 public:
-    // `stop` is raised by the interrupt signal; the run then ends after the statement in hand.
-    Console(bool terminal, const std::atomic<bool>& stop);
+    // `stop` is raised by the interrupt signal; the split then ends after the statement in hand.
+    // `field` names the split field in the failures' sentences.
+    Console(bool terminal, const std::atomic<bool>& stop, std::string field);
 
     void onProgress(const split::Progress& p) override;
     void onFailure(const split::Failure& f) override;
@@ -26,6 +27,7 @@ private:
     void clearBar();
 
     bool terminal_;
+    std::string field_;
     const std::atomic<bool>& stop_;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     std::chrono::steady_clock::time_point drawn_{};
@@ -33,11 +35,11 @@ private:
     int lastTenth_ = 0;
 };
 
-// The failure as the error box shows it, on one line.
-std::string FailureText(const split::Failure& f);
+// The failure as a sentence on one line: what could not be done, then why.
+std::string FailureText(const split::Failure& f, const std::string& field);
 
-// The dry run's report: the columns, how many records have a piece in each, the first records'
-// pieces, the statements that would be sent.
-void PrintPreview(std::FILE* out, const split::Preview& p);
+// The dry run's report: the columns and what becomes of each, how many records have a piece in each,
+// the first records' pieces, the statements that would be sent.
+void PrintPlan(std::FILE* out, const split::Plan& plan);
 
 } // namespace fendrel_split

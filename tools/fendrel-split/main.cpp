@@ -3,17 +3,22 @@
 //
 //   fendrel-split [--password PW] FILE TABLE FIELD
 //                 [--separator space|comma|comma-space|line-break|other:TEXT] [--label LABEL] [--dry-run]
+//                 [--replace] [--no-backup]
+//   fendrel-split --undo [--force] FILE
+//   fendrel-split --backups FILE
 //
 // Exit status: 0 when everything went through, 1 when anything failed or was refused, 2 for usage
 // errors.
 
 #include "Console.h"
+#include "Safety.h"
 #include "db/Access.h"
 #include "split/Run.h"
 
 #include <CLI/CLI.hpp>
 
 #include <atomic>
+#include <optional>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -26,37 +31,27 @@ extern "C" void onInterrupt(int) {
     interrupted = true;
 }
 
-// The --separator argument as page 4's option buttons; false when it names none of them.
-bool separatorOf(const std::string& text, split::Separator& s) {
-    s = split::Separator{};
-    s.option1 = false;
-    if (text == "space")
-        s.option1 = true;
-    else if (text == "comma")
-        s.option2 = true;
-    else if (text == "comma-space")
-        s.option3 = true;
-    else if (text == "line-break")
-        s.option5 = true;
-    else if (text.rfind("other:", 0) == 0) {
-        s.option4 = true;
-        s.otherText = text.substr(6);
-    } else
-        return false;
-    return true;
+// The --separator argument; nullopt when it names no separator.
+std::optional<split::Separator> separatorOf(const std::string& text) {
+    if (text == "space") return split::Separator::space();
+    if (text == "comma") return split::Separator::comma();
+    if (text == "comma-space") return split::Separator::commaSpace();
+    if (text == "line-break") return split::Separator::lineBreak();
+    if (text.rfind("other:", 0) == 0) return split::Separator::other(text.substr(6));
+    return std::nullopt;
 }
 
 void printSummary(const split::Inputs& in, const split::Result& r, double seconds) {
-    const auto& p = r.preview;
     switch (r.outcome) {
-    case split::Outcome::Completed:
+    case split::Outcome::Completed: {
+        const split::Plan& p = *r.plan;
         std::printf("split %s.%s into %s%s: %lld records, %lld statements, %lld failed, %.1f s\n",
-                    in.table.c_str(), in.fieldReference.substr(1, in.fieldReference.size() - 2).c_str(),
-                    p.columns.front().name.c_str(),
+                    in.table.c_str(), in.fieldName().c_str(), p.columns.front().name.c_str(),
                     p.columns.size() > 1 ? (" to " + p.columns.back().name).c_str() : "",
-                    static_cast<long long>(p.records), static_cast<long long>(r.statementsSent),
+                    static_cast<long long>(p.records()), static_cast<long long>(r.statementsSent),
                     static_cast<long long>(r.failures), seconds);
         break;
+    }
     case split::Outcome::Refused:
         std::printf("the split was refused; nothing was changed\n");
         break;
@@ -70,6 +65,7 @@ void printSummary(const split::Inputs& in, const split::Result& r, double second
                 static_cast<long long>(r.statementsSent));
         break;
     case split::Outcome::Busy:
+    case split::Outcome::Declined:
         break;
     }
 }
@@ -81,12 +77,11 @@ int main(int argc, char** argv) {
                  "new text columns LABEL1, LABEL2, ..., in place in the file.",
                  "fendrel-split"};
     std::string password, file, table, field, separator = "space", label = "SPLITCOLUMN";
-    bool dryRun = false;
+    bool dryRun = false, replace = false, noBackup = false, undo = false, force = false, backups = false;
     app.add_option("--password", password, "the database password");
     app.add_option("FILE", file, "the database file")->required()->check(CLI::ExistingFile);
-    app.add_option("TABLE", table, "the table that holds the field")->required();
+    app.add_option("TABLE", table, "the table that holds the field");
     app.add_option("FIELD", field, "the field to split")
-        ->required()
         ->check(CLI::Validator(
             [](std::string& v) {
                 return v.empty() || v.find('`') != std::string::npos ? "a field name without back-quotes"
@@ -97,8 +92,7 @@ int main(int argc, char** argv) {
                    "space (the default), comma, comma-space, line-break or other:TEXT")
         ->check(CLI::Validator(
             [](std::string& v) {
-                split::Separator s;
-                return separatorOf(v, s)
+                return separatorOf(v)
                            ? std::string()
                            : "'" + v + "' is none of space, comma, comma-space, line-break, other:TEXT";
             },
@@ -107,8 +101,16 @@ int main(int argc, char** argv) {
     app.add_flag("--dry-run", dryRun,
                  "change nothing: print the columns the split would make, how many records have a piece in "
                  "each, the pieces of the first ten records and every refusal");
+    app.add_flag("--replace", replace,
+                 "replace columns LABEL1, LABEL2, ... that exist and hold values (refused without it)");
+    app.add_flag("--no-backup", noBackup, "split without keeping a backup of the file first");
+    app.add_flag("--undo", undo, "put back the backup of FILE's latest split (TABLE and FIELD not needed)");
+    app.add_flag("--force", force, "with --undo: put it back even when FILE changed after the split");
+    app.add_flag("--backups", backups, "list FILE's backups with their times");
     try {
         app.parse(argc, argv);
+        if (!undo && !backups && table.empty()) throw CLI::RequiredError("TABLE");
+        if (!undo && !backups && field.empty()) throw CLI::RequiredError("FIELD");
     } catch (const CLI::CallForHelp&) {
         std::printf("%s", app.help().c_str());
         return 0;
@@ -117,27 +119,32 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (backups) return fendrel_split::ListBackups(file);
+    if (undo) return fendrel_split::Undo(file, force);
+
     std::string path = file, pw = password;
     Access::SetConnectionInputs({[&] { return path; }, [&] { return pw; }});
     split::Inputs in;
     in.connectionString = Access::BuildConnectionString();
     in.table = table;
     in.fieldReference = "`" + field + "`";
-    separatorOf(separator, in.separator);
+    in.separator = *separatorOf(separator);
     in.label = label;
 
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    fendrel_split::Console console(::isatty(STDERR_FILENO) == 1, interrupted);
+    fendrel_split::Console console(::isatty(STDERR_FILENO) == 1, interrupted, field);
     const auto start = std::chrono::steady_clock::now();
-    const split::Result r = split::Run(in, console, dryRun ? split::Mode::DryRun : split::Mode::Split);
+    fendrel_split::Safety safety(file, replace, noBackup, ::isatty(STDERR_FILENO) == 1);
+    const split::Result r =
+        split::Run(in, console, dryRun ? split::Mode::DryRun : split::Mode::Split, safety.safeguards());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (dryRun) {
         std::printf("dry run: nothing was changed\n");
-        if (r.outcome == split::Outcome::Stopped)
+        if (!r.plan)
             std::printf("the database could not be read (above)\n");
         else
-            fendrel_split::PrintPreview(stdout, r.preview);
+            fendrel_split::PrintPlan(stdout, *r.plan);
         if (r.outcome == split::Outcome::Refused)
             std::printf("refusals: %lld (above)\n", static_cast<long long>(r.failures));
         else if (r.outcome == split::Outcome::Completed)

@@ -1,0 +1,121 @@
+#include "split/Apply.h"
+
+#include "db/Error.h"
+#include "split/Excerpt.h"
+#include "split/Statements.h"
+
+namespace split {
+
+namespace {
+
+class Applier {
+public:
+    Applier(const Plan& plan, Reporter& reporter, Result& result, ADODB::Connection& connection)
+        : plan_(plan), source_(*plan.source), r_(reporter), result_(result), table_(source_.inputs.table),
+          connection_(&connection) {}
+
+    void go() {
+        try {
+            columns();
+            update();
+        } catch (const Stop&) {
+            if (changed_) checkpoint();
+            throw;
+        }
+        checkpoint();
+        finalRead();
+    }
+
+private:
+    // True when the statement went through.
+    bool execute(Step step, const std::string& text, long* affected = nullptr, Failure about = {}) {
+        changed_ = true;
+        if (!r_.attempt(step, [&] { connection_->Execute(text, affected); }, std::move(about))) return false;
+        ++result_.statementsSent;
+        return true;
+    }
+
+    void columns() {
+        for (const PlannedColumn& c : plan_.columns) {
+            r_.yield();
+            Failure about;
+            about.column = c.name;
+            switch (c.fate) {
+            case PlannedColumn::Fate::Refill:
+                if (c.valuesNow != 0) execute(Step::EmptyColumn, EmptyColumnText(table_, c.name), nullptr, about);
+                break;
+            case PlannedColumn::Fate::Replace:
+                execute(Step::DropColumn, DropColumnText(table_, c.name), nullptr, about);
+                execute(Step::AddColumn, AddColumnText(table_, c.name), nullptr, about);
+                break;
+            case PlannedColumn::Fate::New:
+                execute(Step::AddColumn, AddColumnText(table_, c.name), nullptr, about);
+                break;
+            }
+        }
+    }
+
+    void update() {
+        const WhereForm form = WhereFormOf(source_.fieldType);
+        const std::int64_t n = source_.recordCount();
+        std::string value;
+        for (std::int64_t i = 0; i < n; ++i) {
+            r_.yield();
+            r_.observer().onProgress(Progress{static_cast<int>((i + 1) * 100 / n), i + 1, n});
+            const std::uint32_t id = source_.records[static_cast<std::size_t>(i)];
+            // Records sharing a value were written by the statements of its first record.
+            if (source_.firstOf[id] != i || plan_.pieceCount(id) == 0) continue;
+            value.assign(source_.text(id));
+            const std::vector<std::string_view> pieces = plan_.piecesOf(id);
+            for (std::size_t k = 0; k < pieces.size(); ++k) {
+                r_.yield();
+                const std::string& column = plan_.columns[k].name;
+                const std::string text =
+                    UpdateText(table_, column, std::string(pieces[k]), source_.inputs.fieldReference, form, value);
+                Failure about;
+                about.value = value;
+                about.records = source_.holders[id];
+                about.column = column;
+                long affected = -1;
+                // A statement that failed was told as it is, not as one that found no record.
+                if (execute(Step::Update, text, &affected, about) && affected == 0) {
+                    about.step = Step::Update;
+                    about.number = db::ErrorNumber::Unspecified;
+                    about.description = "No record was found by the value " + Excerpt(value) + " of the field '" +
+                                        source_.field + "', so its piece " + std::to_string(k + 1) + " was not written.";
+                    r_.fail(about);
+                }
+                r_.observer().onStatement(text);
+            }
+        }
+    }
+
+    void checkpoint() {
+        r_.attempt(Step::Checkpoint, [&] { connection_->Checkpoint(); });
+    }
+
+    void finalRead() {
+        connection_->CursorLocation = ADODB::adUseClient;
+        ADODB::RecordSet rs;
+        if (r_.attempt(Step::FinalRead, [&] {
+                rs.Open(SelectAllText(table_), *connection_, ADODB::adOpenKeyset, ADODB::adLockReadOnly);
+            }))
+            result_.table = rs.DataSource();
+    }
+
+    const Plan& plan_;
+    const Source& source_;
+    Reporter& r_;
+    Result& result_;
+    const std::string table_;
+    ADODB::Connection* connection_;
+    bool changed_ = false;
+};
+
+} // namespace
+
+void Apply(const Plan& plan, Reporter& reporter, Result& result, ADODB::Connection& connection) {
+    Applier(plan, reporter, result, connection).go();
+}
+
+} // namespace split

@@ -1,0 +1,53 @@
+#pragma once
+// The split's own bookkeeping of failures: a step's work is attempted, and what it throws becomes
+// a Failure told to the observer and counted. Inside the split only.
+
+#include "split/Observer.h"
+
+#include <cstdint>
+#include <utility>
+
+namespace split {
+
+// Ends the split from anywhere inside it.
+struct Stop {
+    Outcome outcome;
+};
+
+class Reporter {
+public:
+    explicit Reporter(Observer& observer) : observer_(observer) {}
+
+    // Runs `work`; a failure is told (with `about` filled in) and gives false.
+    template <class F> bool attempt(Step step, F&& work, Failure about = {}) {
+        about.step = step;
+        try {
+            std::forward<F>(work)();
+            return true;
+        } catch (...) {
+            describeCurrent(about);
+        }
+        fail(std::move(about));
+        return false;
+    }
+    // A step whose failure ends the split.
+    template <class F> void require(Step step, F&& work) {
+        if (!attempt(step, std::forward<F>(work))) throw Stop{Outcome::Stopped};
+    }
+
+    void fail(Failure failure);
+    // Lets the observer run; throws Stop when it asks to stop.
+    void yield();
+
+    Observer& observer() { return observer_; }
+    std::int64_t failures() const { return failures_; }
+
+    // Fills in the error number and description of the exception in flight (inside a catch).
+    static void describeCurrent(Failure& f);
+
+private:
+    Observer& observer_;
+    std::int64_t failures_ = 0;
+};
+
+} // namespace split
