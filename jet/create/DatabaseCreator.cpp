@@ -194,7 +194,7 @@ void DatabaseCreator::finish() {
     // Page 1 holds the global map and, in every file Access makes, a second, empty map row.
     DataPageWriter page1(f_, kGlobalMapPage);
     page1.add(globalMap);
-    page1.add(Bytes(usage_map_layout::rowSize(f_), 0));
+    page1.add(Bytes(usage_map::rowSize(f_), 0));
     file_->writePage(kGlobalMapPage, page1.bytes());
     file_->writePage(0, encodeHeader(header_));
     file_->commit();
