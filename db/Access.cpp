@@ -4,8 +4,7 @@
 #include "db/ConnectionString.h"
 #include "db/Error.h"
 #include "db/TextCase.h"
-#include "jet/format/CodePage.h"
-#include "jet/read/Database.h"
+#include "jet/Jet.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,6 @@
 #include "db/Calendar.h"
 
-#include "jet/encode/ValueParse.h"
-#include "jet/read/Value.h"
+#include "jet/Jet.h"
 
 namespace db {
 

@@ -8,8 +8,7 @@
 #include "db/ConnectionString.h"
 #include "db/Executor.h"
 #include "db/TableStore.h"
-#include "jet/read/Database.h"
-#include "jet/write/DatabaseWriter.h"
+#include "jet/Jet.h"
 
 #include <memory>
 #include <string>
