@@ -4,6 +4,9 @@
 #   layers:  jet  db  split  app  wizard  (then the program's entry, the tools, the tests: anything)
 #   engine:  base  format  crypt  file  read  encode  write|create  (write and create: neither includes the other)
 #
+# The layers above the engine include only its public headers, the files directly in jet/ (jet/Jet.h),
+# which may include any of the engine's folders and which none of them includes.
+#
 # Run as a script: cmake -DROOT=<source dir> -DSTAMP=<file to touch> -P IncludeOrder.cmake
 
 set(layers jet db split app wizard)
@@ -30,6 +33,12 @@ foreach(f ${sources})
       rank_of(layers ${target} theirs)
       if(theirs GREATER own)
         list(APPEND faults "${f}: includes ${target}/${rest}, a layer above ${layer}/")
+      elseif(NOT layer STREQUAL "jet" AND target STREQUAL "jet" AND rest MATCHES "/")
+        list(APPEND faults "${f}: includes jet/${rest}, but the layers above the engine include only its public headers (jet/Jet.h)")
+      elseif(layer STREQUAL "jet" AND target STREQUAL "jet" AND f MATCHES "^jet/[^/]+$")
+        # A public header: it may include any of the engine's folders.
+      elseif(layer STREQUAL "jet" AND target STREQUAL "jet" AND NOT rest MATCHES "/")
+        list(APPEND faults "${f}: includes jet/${rest}, the engine's public header, which the engine's own folders do not include")
       elseif(layer STREQUAL "jet" AND target STREQUAL "jet")
         string(REGEX MATCH "^jet/([^/]+)/" _ "${f}")
         set(mine ${CMAKE_MATCH_1})

@@ -4,8 +4,7 @@
 #include "db/ConnectionString.h"
 #include "db/Error.h"
 #include "db/TextCase.h"
-#include "jet/format/CodePage.h"
-#include "jet/read/Database.h"
+#include "jet/Jet.h"
 
 #include <filesystem>
 #include <fstream>
@@ -21,14 +20,6 @@ ConnectionInputs& inputs() {
 
 std::string read(const std::function<std::string()>& f) {
     return f ? f() : std::string();
-}
-
-// The file exists and its modification time can be read; never fails.
-bool fileExists(const std::string& path) {
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return false;
-    (void)std::filesystem::last_write_time(path, ec);
-    return !ec;
 }
 
 constexpr int MaxListEntries = 32767;
@@ -50,12 +41,21 @@ std::string BuildConnectionString() {
     return prefix + db::quotedValue(path) + ";JET OLEDB:Database Password=" + db::quotedValue(password);
 }
 
+bool FileExists(const std::string& path) {
+    // A NUL ends the name the system is given, so a path holding one would test a shorter path.
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    (void)std::filesystem::last_write_time(path, ec);
+    return !ec;
+}
+
 bool DatabaseIsWritable() {
     return FileIsWritable(read(inputs().databasePath));
 }
 
 bool FileIsWritable(const std::string& path) {
-    if (!fileExists(path)) return false;
+    if (!FileExists(path)) return false;
     std::error_code ec;
     using std::filesystem::perms;
     const perms mode = std::filesystem::status(path, ec).permissions();
@@ -67,7 +67,7 @@ bool FileIsWritable(const std::string& path) {
 
 std::optional<std::vector<std::string>> ListTables(const std::string& path) {
     ADODB::Connection connection;
-    if (!fileExists(path)) return std::nullopt;
+    if (!FileExists(path)) return std::nullopt;
     connection.Open(BuildConnectionString());
     ADODB::RecordSet schema = connection.OpenSchema(ADODB::adSchemaTables);
     std::vector<std::string> tables;

@@ -41,6 +41,11 @@ std::optional<std::vector<std::string>> ListTables(const std::string& path);
 // gives nothing. At most 32,767 names. Throws db::Error as ListTables does.
 void FillTableList(ListBox& list, const std::string& path, const std::string& password);
 
+// True when `path` names an existing file (a symbolic link to one counts) whose modification time
+// can be read. Never fails: an empty path, one holding a NUL character, a folder, a missing file or
+// a denied access all give false. The one test of "file exists", for the shell's FileExists too.
+bool FileExists(const std::string& path);
+
 // Whether the file at `path` may be written: it has a write permission (a file without any is
 // read-only even for an administrator, as the engine holds) and opens for writing.
 bool FileIsWritable(const std::string& path);

@@ -137,8 +137,9 @@ std::size_t Executor::run(const sql::Update& s) {
         rows = all;
     }
 
-    // The assigned columns' indexes go stale with the first row written, even if a later one fails
-    // (the rows come from an index of a column that is not assigned, so they stay valid while written).
+    // The assigned columns' indexes go stale with the first row written, even if a later one fails, so
+    // they are forgotten when the statement ends, however it ends; not before, since `rows` may lie in
+    // one of them (SET Name = 'x' WHERE Name = 'y' reads its rows from the index of the column it writes).
     struct Forget {
         Executor& self;
         const std::string& table;

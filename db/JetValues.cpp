@@ -1,7 +1,7 @@
 #include "db/JetValues.h"
 
 #include "db/Ado.h"
-#include "jet/base/Error.h"
+#include "jet/Jet.h"
 
 #include <new>
 

@@ -3,8 +3,7 @@
 
 #include "db/Error.h"
 #include "db/Variant.h"
-#include "jet/read/TableDef.h"
-#include "jet/read/Value.h"
+#include "jet/Jet.h"
 
 #include <string>
 

@@ -5,6 +5,7 @@
 #include "db/DecimalText.h"
 #include "db/Error.h"
 #include "db/ValueText.h"
+#include "jet/Jet.h"
 
 #include <algorithm>
 #include <bit>
@@ -87,14 +88,6 @@ std::string upper(std::string s) {
     for (char& c : s)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return s;
-}
-
-// Characters as Access counts them: UTF-16 code units.
-std::size_t utf16Length(const std::string& s) {
-    std::size_t n = 0;
-    for (unsigned char c : s)
-        if ((c & 0xC0) != 0x80) n += c >= 0xF0 ? 2 : 1;
-    return n;
 }
 
 } // namespace
@@ -246,7 +239,7 @@ Variant assignedValue(const StoreColumn& column, const Literal& lit) {
             text = lit.text;
         else
             throw mismatch();
-        if (column.maxLength > 0 && utf16Length(text) > static_cast<std::size_t>(column.maxLength))
+        if (column.maxLength > 0 && jet::utf16Length(text) > static_cast<std::size_t>(column.maxLength))
             throw Error(ErrorNumber::Unspecified,
                         "The field '" + column.name +
                             "' is too small to accept the amount of data you attempted to add. "

@@ -9,8 +9,7 @@
 #include "db/Executor.h"
 #include "db/TableShape.h"
 #include "db/TableStore.h"
-#include "jet/read/Database.h"
-#include "jet/write/DatabaseWriter.h"
+#include "jet/Jet.h"
 
 #include <memory>
 #include <string>

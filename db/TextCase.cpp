@@ -1,6 +1,6 @@
 #include "db/TextCase.h"
 
-#include "jet/format/NameMatch.h"
+#include "jet/Jet.h"
 
 namespace db {
 

@@ -1,14 +1,11 @@
 #include "app/helpers/FileExists.h"
 
-#include <QDateTime>
-#include <QFileInfo>
+#include "db/Access.h"
 
 namespace app {
 
 bool FileExists(const QString& path) {
-    if (path.isEmpty() || path.contains(QChar(0))) return false;
-    const QFileInfo info(path);
-    return info.isFile() && info.lastModified().isValid();
+    return Access::FileExists(path.toStdString());
 }
 
 } // namespace app

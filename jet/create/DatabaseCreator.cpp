@@ -6,11 +6,12 @@
 
 #include "jet/create/SystemCatalog.h"
 #include "jet/crypt/OfficeEncryption.h"
-#include "jet/format/TextEncoder.h"
 #include "jet/encode/HeaderWriter.h"
 #include "jet/encode/PropertyWriter.h"
 #include "jet/encode/UsageMapWriter.h"
 #include "jet/format/CodePage.h"
+#include "jet/format/DateTime.h"
+#include "jet/format/TextEncoder.h"
 
 namespace jet {
 
@@ -62,8 +63,8 @@ Value bytesValue(const std::uint8_t* b, std::size_t n) {
 double currentDateTime() {
     using namespace std::chrono;
     auto secs = duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
-    // Whole seconds, as Access keeps them; 25569 days lie between 1899-12-30 and 1970-01-01.
-    return 25569.0 + static_cast<double>(secs) / 86400.0;
+    // Whole seconds, as Access keeps them.
+    return static_cast<double>(UnixEpochDay) + static_cast<double>(secs) / 86400.0;
 }
 
 DatabaseCreator::DatabaseCreator(const std::string& path, const CreateOptions& options)
@@ -194,7 +195,7 @@ void DatabaseCreator::finish() {
     // Page 1 holds the global map and, in every file Access makes, a second, empty map row.
     DataPageWriter page1(f_, kGlobalMapPage);
     page1.add(globalMap);
-    page1.add(Bytes(usage_map_layout::rowSize(f_), 0));
+    page1.add(Bytes(usage_map::rowSize(f_), 0));
     file_->writePage(kGlobalMapPage, page1.bytes());
     file_->writePage(0, encodeHeader(header_));
     file_->commit();

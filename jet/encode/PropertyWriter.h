@@ -1,7 +1,8 @@
 #pragma once
-// Property blobs, the LvProp values of MSysObjects: "MR2\0", a chunk listing the property names,
-// then chunks of values, each naming its property by index. Only the object's own properties (the
-// chunk without a column name) are written here; column properties are a later need.
+// Property blobs, the LvProp values of MSysObjects (their layout: jet/format/PropertyFormat.h):
+// "MR2\0", a chunk listing the property names, then chunks of values, each naming its property by
+// index. Only the object's own properties (the chunk without a column name) are written here;
+// column properties are a later need.
 
 #include <string>
 #include <vector>

@@ -3,7 +3,8 @@
 // while its pages fit the bitmap's window, by reference (kind 1, pointers to bitmap pages of type
 // 0x05) once they do not. Two meanings share the layout: a table's maps list the pages they own
 // (a set bit means "mine"); the global map on page 1 lists the pages that are free (a set bit
-// means "free", and everything past the end of the file is free).
+// means "free", and everything past the end of the file is free). The layout is in
+// jet/format/UsageMapFormat.h.
 
 #include <cstdint>
 #include <vector>
@@ -11,27 +12,9 @@
 #include "jet/base/ByteWriter.h"
 #include "jet/encode/PageAllocator.h"
 #include "jet/format/Format.h"
+#include "jet/format/UsageMapFormat.h"
 
 namespace jet {
-
-namespace usage_map_layout {
-// Bytes of the bitmap of an inline map row Access makes (the row is 5 bytes longer): 64, or 128
-// in Jet3 files.
-inline std::size_t inlineBitmap(const Format& f) {
-    return f.jet3 ? 128 : 64;
-}
-// Bytes of a map row; both kinds take the same.
-inline std::size_t rowSize(const Format& f) {
-    return 1 + 4 + inlineBitmap(f);
-}
-// Pointers of a reference map row (the row is 1 + 4 * this).
-inline std::size_t referencePointers(const Format& f) {
-    return (rowSize(f) - 1) / 4;
-}
-} // namespace usage_map_layout
-
-// Pages one bitmap page of a reference map covers.
-std::uint64_t pagesPerBitmapPage(const Format& f);
 
 class UsageMapWriter {
 public:

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "jet/base/Error.h"
+#include "jet/format/DateTime.h"
 
 namespace jet {
 
@@ -10,16 +11,6 @@ namespace {
 
 [[noreturn]] void bad(const std::string& text, const char* what) {
     throw Error("\"" + text + "\" is not " + what);
-}
-
-// Days from 1970-01-01 to y-m-d (proleptic Gregorian).
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
 bool readNumber(const std::string& s, std::size_t& at, std::size_t digits, unsigned& out) {
@@ -51,13 +42,6 @@ void splitNumber(const std::string& text, bool& negative, std::string& whole, st
 
 } // namespace
 
-double dateTimeValue(std::int64_t year, unsigned month, unsigned day, unsigned secondsOfDay) {
-    const std::int64_t days = daysFromCivil(year, month, day) + 25569; // 1899-12-30 is day 0
-    const double time = secondsOfDay / 86400.0;
-    // The fraction is the time of day on either side of day 0: -1.25 is 1899-12-29 06:00.
-    return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
-}
-
 double parseDateTime(const std::string& text) {
     std::size_t at = 0;
     unsigned y, mo, d, h = 0, mi = 0, s = 0;
@@ -74,11 +58,7 @@ double parseDateTime(const std::string& text) {
         if (at < text.size() && (text[at++] != ':' || !readNumber(text, at, 2, s))) bad(text, what);
         if (at != text.size()) bad(text, what);
     }
-    static constexpr unsigned monthDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > monthDays[mo - 1] || (mo == 2 && d == 29 && !leap) ||
-        h > 23 || mi > 59 || s > 59)
-        bad(text, "a valid date between the years 100 and 9999");
+    if (!isValidDateTime(y, mo, d, h, mi, s)) bad(text, "a valid date between the years 100 and 9999");
     return dateTimeValue(y, mo, d, h * 3600 + mi * 60 + s);
 }
 

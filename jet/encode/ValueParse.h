@@ -11,8 +11,6 @@ namespace jet {
 
 // "YYYY-MM-DD HH:MM:SS" (or "YYYY-MM-DD", or with a "T") as days since 1899-12-30.
 double parseDateTime(const std::string& text);
-// Days since 1899-12-30 of a civil date and time of day.
-double dateTimeValue(std::int64_t year, unsigned month, unsigned day, unsigned secondsOfDay);
 
 // "-12.34" (at most four decimals) as the amount times 10,000.
 std::int64_t parseCurrency(const std::string& text);

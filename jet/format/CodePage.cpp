@@ -9,6 +9,7 @@
 
 #include "jet/format/Text.h"
 #include "jet/format/TextEncoder.h"
+#include "jet/format/Utf8.h"
 
 namespace jet {
 
@@ -114,17 +115,6 @@ Converter* converter(unsigned codePage, bool toUtf8) {
                       : std::make_unique<Converter>(name.c_str(), "UTF-8");
     }
     return slot->ok() ? slot.get() : nullptr;
-}
-
-// The code point of the UTF-8 sequence at `at` (already checked to be UTF-8) and its length.
-char32_t codePointAt(const std::string& s, std::size_t at, std::size_t* length = nullptr) {
-    auto c = static_cast<unsigned char>(s[at]);
-    std::size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    char32_t cp = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
-    for (std::size_t k = 1; k < n && at + k < s.size(); ++k)
-        cp = cp << 6 | (static_cast<unsigned char>(s[at + k]) & 0x3F);
-    if (length) *length = n;
-    return cp;
 }
 
 [[noreturn]] void unencodable(char32_t cp, unsigned codePage) {
@@ -296,12 +286,10 @@ std::vector<std::uint8_t> encodeCodePage(const std::string& utf8, unsigned codeP
                 ++i;
                 continue;
             }
-            std::size_t n = 0;
-            char32_t cp = codePointAt(utf8, i, &n);
+            const char32_t cp = nextCodePoint(utf8, i).value_or(0xFFFD); // checked above
             auto it = table.find(cp);
             if (it == table.end()) unencodable(cp, codePage);
             out.push_back(it->second);
-            i += n;
         }
         return out;
     }
@@ -316,8 +304,10 @@ std::vector<std::uint8_t> encodeCodePage(const std::string& utf8, unsigned codeP
         std::size_t oLeft = sizeof buffer;
         std::size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
         out.insert(out.end(), buffer, o);
-        if (r == static_cast<std::size_t>(-1) && errno != E2BIG)
-            unencodable(codePointAt(utf8, static_cast<std::size_t>(in - utf8.data())), codePage);
+        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            std::size_t at = static_cast<std::size_t>(in - utf8.data());
+            unencodable(nextCodePoint(utf8, at).value_or(0xFFFD), codePage);
+        }
     }
     return out;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "jet/format/CodePage.h"
+#include "jet/format/Utf8.h"
 
 namespace jet {
 
@@ -17,8 +18,5 @@ std::string decodeUcs2(const std::uint8_t* data, std::size_t length);
 // A Jet4 text or memo value: compressed when it starts with FF FE (runs of one byte per character,
 // a 00 byte switching between one and two bytes per character), plain UCS-2LE otherwise.
 std::string decodeJet4Text(const std::uint8_t* data, std::size_t length);
-
-// Appends one code point as UTF-8.
-void appendUtf8(std::string& out, char32_t cp);
 
 } // namespace jet

@@ -5,18 +5,29 @@
 
 namespace jet {
 
-bool isSystemTable(const CatalogEntry& entry) {
-    if (entry.flags & (object_flag::System | object_flag::AccessSystem)) return true;
-    const std::string& n = entry.name;
+namespace {
+
+// "MSys..." without regard to case.
+bool hasSystemName(std::string_view n) {
     return n.size() >= 4 && (n[0] | 0x20) == 'm' && (n[1] | 0x20) == 's' && (n[2] | 0x20) == 'y' &&
            (n[3] | 0x20) == 's';
+}
+
+} // namespace
+
+bool isSystemTable(const CatalogEntry& entry) {
+    return (entry.flags & (object_flag::System | object_flag::AccessSystem)) || hasSystemName(entry.name);
+}
+
+bool isSystemTable(std::string_view name, std::string_view tableType) {
+    return tableType == table_type::System || tableType == table_type::Access || hasSystemName(name);
 }
 
 std::string tableTypeOf(int type, std::uint32_t flags) {
     switch (type) {
     case object_type::Table:
-        if (flags & object_flag::AccessSystem) return "ACCESS TABLE";
-        if (flags & object_flag::System) return "SYSTEM TABLE";
+        if (flags & object_flag::AccessSystem) return std::string(table_type::Access);
+        if (flags & object_flag::System) return std::string(table_type::System);
         return "TABLE";
     case object_type::JetLink:
         return "LINK";

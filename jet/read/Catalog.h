@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "jet/file/Pager.h"
@@ -25,6 +26,12 @@ inline constexpr std::uint32_t System = 0x80000000;       // the engine's own ta
 inline constexpr std::uint32_t AccessSystem = 0x00000002; // tables Access itself keeps
 } // namespace object_flag
 
+// The TABLE_TYPE of the tables the engine and Access keep for themselves.
+namespace table_type {
+inline constexpr std::string_view System = "SYSTEM TABLE";
+inline constexpr std::string_view Access = "ACCESS TABLE";
+} // namespace table_type
+
 inline constexpr std::uint32_t CatalogTablePage = 2;
 
 struct CatalogEntry {
@@ -40,6 +47,8 @@ struct CatalogEntry {
 // flags as system tables (System or AccessSystem), and every table named "MSys..." without regard
 // to case (Access keeps some, such as MSysCompactError, without a flag).
 bool isSystemTable(const CatalogEntry& entry);
+// The same rule on what the schema reports of a table: its TABLE_NAME and TABLE_TYPE.
+bool isSystemTable(std::string_view name, std::string_view tableType);
 
 // The TABLE_TYPE an object of this Type and Flags is reported with; empty for objects that are not
 // table-like (forms, reports, action queries, ...).

@@ -4,13 +4,12 @@
 
 #include "jet/base/Error.h"
 #include "jet/format/NameMatch.h"
+#include "jet/format/PropertyFormat.h"
 #include "jet/format/Text.h"
 
 namespace jet {
 
 namespace {
-
-constexpr std::uint16_t kNamesChunk = 0x80;
 
 std::string text(ByteView b, const Format& f, unsigned codePage) {
     return f.jet3 ? decodeCodePage(b.data(), b.size(), codePage) : decodeUcs2(b.data(), b.size());
@@ -35,17 +34,20 @@ const PropertyValue* PropertyMap::find(const std::string& property) const {
 std::vector<PropertyMap> parseProperties(ByteView blob, const Format& f, unsigned codePage) {
     std::vector<PropertyMap> maps;
     if (blob.empty()) return maps;
-    blob.need(0, 4, "property blob");
-    if (std::memcmp(blob.data(), "MR2", 4) != 0 && std::memcmp(blob.data(), "KKD", 4) != 0)
+    blob.need(0, property_blob::MarkSize, "property blob");
+    if (std::memcmp(blob.data(), property_blob::Jet4Mark, property_blob::MarkSize) != 0 &&
+        std::memcmp(blob.data(), property_blob::Jet3Mark, property_blob::MarkSize) != 0)
         corrupt("a property blob begins with neither MR2 nor KKD");
     std::vector<std::string> names;
-    for (std::size_t at = 4; at < blob.size();) {
+    for (std::size_t at = property_blob::MarkSize; at < blob.size();) {
         const std::size_t length = blob.u32(at);
-        if (length < 6) corrupt("a property chunk of " + std::to_string(length) + " bytes");
-        const std::uint16_t type = blob.u16(at + 4);
-        const ByteView chunk = blob.sub(at + 6, length - 6, "property chunk");
+        if (length < property_blob::ChunkHead)
+            corrupt("a property chunk of " + std::to_string(length) + " bytes");
+        const std::uint16_t type = blob.u16(at + property_blob::ChunkType);
+        const ByteView chunk =
+            blob.sub(at + property_blob::ChunkHead, length - property_blob::ChunkHead, "property chunk");
         at += length;
-        if (type == kNamesChunk) {
+        if (type == property_blob::NamesChunk) {
             for (std::size_t p = 0; p < chunk.size();)
                 names.push_back(lengthAndText(chunk, p, f, codePage));
             continue;
@@ -54,26 +56,29 @@ std::vector<PropertyMap> parseProperties(ByteView blob, const Format& f, unsigne
         std::size_t p = 0;
         if (!chunk.empty()) {
             const std::size_t nameBlock = chunk.u32(0);
-            if (nameBlock < 4 || nameBlock > chunk.size()) corrupt("a property map's name lies outside it");
-            if (nameBlock > 6) {
-                std::size_t q = 4;
+            if (nameBlock < property_blob::NameBlockHead || nameBlock > chunk.size())
+                corrupt("a property map's name lies outside it");
+            if (nameBlock > property_blob::EmptyNameBlock) {
+                std::size_t q = property_blob::NameBlockHead;
                 map.name = lengthAndText(chunk.sub(0, nameBlock, "property map name"), q, f, codePage);
             }
             p = nameBlock;
         }
         while (p < chunk.size()) {
-            const std::size_t entry = chunk.u16(p);
-            if (entry < 8) corrupt("a property entry of " + std::to_string(entry) + " bytes");
+            const std::size_t entry = chunk.u16(p + property_blob::entry::Length);
+            if (entry < property_blob::entry::Value)
+                corrupt("a property entry of " + std::to_string(entry) + " bytes");
             const ByteView e = chunk.sub(p, entry, "property entry");
             p += entry;
             PropertyValue v;
-            v.type = e.u8(3);
-            const std::size_t index = e.u16(4);
+            v.type = e.u8(property_blob::entry::Type);
+            const std::size_t index = e.u16(property_blob::entry::NameIndex);
             if (index >= names.size())
                 corrupt("a property names entry " + std::to_string(index) + " of " +
                         std::to_string(names.size()));
             v.name = names[index];
-            const ByteView value = e.sub(8, e.u16(6), "property value");
+            const ByteView value = e.sub(property_blob::entry::Value,
+                                         e.u16(property_blob::entry::ValueLength), "property value");
             v.bytes.assign(value.data(), value.data() + value.size());
             map.values.push_back(std::move(v));
         }

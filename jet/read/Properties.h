@@ -1,10 +1,6 @@
 #pragma once
-// Property blobs, the LvProp values of MSysObjects: "MR2\0" (Jet 4 and later) or "KKD\0" (Jet 3),
-// then chunks of a u32 length (counting its own six bytes) and a u16 type. The chunk of type 0x80
-// lists the property names (u16 byte length, text); every other chunk holds one map: a u32 length
-// of its name block (counting those four bytes), a u16 length and the name (the column's, or empty
-// for the object itself), then entries of u16 entry length, u8 DDL flag, u8 data type, u16 index
-// into the names, u16 value length, the value.
+// Property blobs, the LvProp values of MSysObjects, read into maps of named values. Their layout
+// is in jet/format/PropertyFormat.h.
 
 #include <cstdint>
 #include <string>

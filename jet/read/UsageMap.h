@@ -1,8 +1,9 @@
 #pragma once
 // Usage maps: which pages belong to something (a table's data pages, a long-value column's pages,
 // the free pages of the file). A map is a row on a data page, either inline (a start page and a
-// bitmap) or by reference (pointers to bitmap pages of type 0x05). The cursor walks the pages in
-// ascending order, reading one bitmap page at a time, so it works for files of any size.
+// bitmap) or by reference (pointers to bitmap pages of type 0x05); the layout is in
+// jet/format/UsageMapFormat.h. The cursor walks the pages in ascending order, reading one bitmap
+// page at a time, so it works for files of any size.
 
 #include <cstdint>
 #include <optional>
@@ -10,13 +11,9 @@
 
 #include "jet/file/Pager.h"
 #include "jet/format/DataPage.h"
+#include "jet/format/UsageMapFormat.h"
 
 namespace jet {
-
-namespace usage_map {
-inline constexpr std::uint8_t Inline = 0x00;
-inline constexpr std::uint8_t Reference = 0x01;
-} // namespace usage_map
 
 class UsageMapCursor {
 public:

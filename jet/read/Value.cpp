@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "jet/format/DateTime.h"
 #include "jet/format/Text.h"
 #include "jet/read/LongValue.h"
 
@@ -15,20 +16,6 @@ std::string decodeText(const Format& f, const Column& c, const std::uint8_t* dat
                        unsigned dbCodePage) {
     if (f.jet3) return decodeCodePage(data, size, c.codePage ? c.codePage : dbCodePage);
     return decodeJet4Text(data, size);
-}
-
-// Days from 1970-01-01 to the civil date y-m-d (proleptic Gregorian).
-void civilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<std::int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    if (m <= 2) ++y;
 }
 
 // A calculated column's value sits inside a wrapper: 16 bytes, the data length (u32), the data.
@@ -90,7 +77,7 @@ std::string formatDateTime(double days) {
     }
     std::int64_t y;
     unsigned m, d;
-    civilFromDays(day - 25569, y, m, d); // 1899-12-30 is 25569 days before 1970-01-01
+    civilFromDays(day - UnixEpochDay, y, m, d);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld", static_cast<long long>(y), m, d,
                   static_cast<long long>(secs / 3600), static_cast<long long>(secs / 60 % 60),

@@ -34,8 +34,10 @@ inline RowId rowIdOf(RowKey key) {
 class DatabaseWriter {
 public:
     // Opens `path` for changing. Throws Error when the file is read-only, another writer holds it
-    // or Access has it open; Unsupported for Office-encrypted files;
-    // BadPassword when the password does not match.
+    // or Access has it open; BadPassword when the password does not match; Unsupported for what the
+    // reader cannot open either (an unknown version, an encryption the engine does not know). An
+    // encrypted file (Jet page encoding or Office encryption) is written with its own keys and stays
+    // encrypted, pages added to it included.
     explicit DatabaseWriter(const std::string& path, const OpenOptions& options = {});
     // Commits what is still pending; an error then can only be printed (to stderr), so callers
     // commit explicitly and learn of it.

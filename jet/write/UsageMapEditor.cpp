@@ -4,8 +4,7 @@
 #include <string>
 
 #include "jet/base/Error.h"
-#include "jet/encode/UsageMapWriter.h"
-#include "jet/read/UsageMap.h"
+#include "jet/format/UsageMapFormat.h"
 
 namespace jet {
 
@@ -17,26 +16,22 @@ struct MapRow {
 
 MapRow mapRowIn(const Format& f, ByteView page, RowPointer where) {
     RowSlot s = dataPageRow(f, page, where.row);
-    if (!s.fits || s.end - s.start < 5)
+    if (!s.fits || s.end - s.start < usage_map::InlineBitmap)
         corrupt("usage map row " + std::to_string(where.row) + " on page " + std::to_string(where.page) +
                 " is damaged");
-    std::uint8_t kind = page.u8(s.start);
+    std::uint8_t kind = page.u8(s.start + usage_map::Kind);
     if (kind != usage_map::Inline && kind != usage_map::Reference)
         corrupt("usage map on page " + std::to_string(where.page) + " has unknown kind " +
                 std::to_string(kind));
     return {s.start, s.end - s.start};
 }
 
-void putBit(std::uint8_t* bitmap, std::uint64_t bit, bool value) {
-    std::uint8_t mask = static_cast<std::uint8_t>(1u << (bit % 8));
-    if (value)
-        bitmap[bit / 8] |= mask;
-    else
-        bitmap[bit / 8] &= static_cast<std::uint8_t>(~mask);
-}
+using usage_map::bitOf;
+using usage_map::setBit;
 
-bool getBit(const std::uint8_t* bitmap, std::uint64_t bit) {
-    return bitmap[bit / 8] & (1u << (bit % 8));
+// Where the map row starting at `start` keeps page `k` of its bitmap pages.
+std::size_t referenceAt(std::size_t start, std::uint64_t k) {
+    return start + usage_map::References + 4 * static_cast<std::size_t>(k);
 }
 
 } // namespace
@@ -46,10 +41,10 @@ std::uint32_t UsageMapEditor::pageChangedFor(RowPointer where, std::uint32_t pag
     PeekedPage held = w_.peek(where.page);
     ByteView p = held.view();
     MapRow r = mapRowIn(f, p, where);
-    if (p.u8(r.start) == usage_map::Inline) return where.page;
-    std::uint64_t k = page / pagesPerBitmapPage(f);
-    if (1 + 4 * (k + 1) > r.size) return where.page;
-    std::uint32_t bitmap = p.u32(r.start + 1 + 4 * static_cast<std::size_t>(k));
+    if (p.u8(r.start + usage_map::Kind) == usage_map::Inline) return where.page;
+    std::uint64_t k = page / usage_map::pagesPerBitmapPage(f);
+    if (k >= usage_map::referencePointers(r.size)) return where.page;
+    std::uint32_t bitmap = p.u32(referenceAt(r.start, k));
     return bitmap ? bitmap : where.page;
 }
 
@@ -63,9 +58,9 @@ std::uint32_t UsageMapEditor::appendBitmapPage(bool global) {
     std::uint32_t n = w_.append();
     Bytes& b = w_.edit(n);
     b[0] = page_type::UsageBitmap;
-    b[1] = 0x01;
+    b[1] = usage_map::BitmapPageMark;
     // A new bitmap of the global map starts out saying what having no bitmap said: all free.
-    if (global) std::fill(b.begin() + 4, b.end(), std::uint8_t{0xFF});
+    if (global) std::fill(b.begin() + usage_map::BitmapPageBits, b.end(), std::uint8_t{0xFF});
     return n;
 }
 
@@ -80,11 +75,12 @@ void UsageMapEditor::set(RowPointer where, std::uint32_t page, bool bit, bool gl
         Bytes& p = w_.edit(where.page);
         MapRow r = mapRowIn(f, ByteView(p.data(), p.size()), where);
         std::uint8_t* row = p.data() + r.start;
-        if (row[0] == usage_map::Inline) {
-            std::uint32_t start = ByteView(row, r.size).u32(1);
-            std::uint64_t bits = std::uint64_t{r.size - 5} * 8;
+        if (row[usage_map::Kind] == usage_map::Inline) {
+            std::uint8_t* const bitmap = row + usage_map::InlineBitmap;
+            std::uint32_t start = ByteView(row, r.size).u32(usage_map::InlineStart);
+            std::uint64_t bits = std::uint64_t{r.size - usage_map::InlineBitmap} * 8;
             if (page >= start && page - start < bits) {
-                putBit(row + 5, page - start, bit);
+                setBit(bitmap, page - start, bit);
                 return;
             }
             if (bit == outside) return;
@@ -92,7 +88,7 @@ void UsageMapEditor::set(RowPointer where, std::uint32_t page, bool bit, bool gl
                 // Move the window when every page, the new one with them, fits it.
                 std::uint32_t lo = page, hi = page;
                 for (std::uint64_t b = 0; b < bits; ++b)
-                    if (getBit(row + 5, b)) {
+                    if (bitOf(bitmap, b)) {
                         lo = std::min<std::uint32_t>(lo, static_cast<std::uint32_t>(start + b));
                         hi = std::max<std::uint32_t>(hi, static_cast<std::uint32_t>(start + b));
                     }
@@ -100,24 +96,24 @@ void UsageMapEditor::set(RowPointer where, std::uint32_t page, bool bit, bool gl
                 if (hi - newStart < bits) {
                     std::vector<std::uint32_t> owned;
                     for (std::uint64_t b = 0; b < bits; ++b)
-                        if (getBit(row + 5, b)) owned.push_back(static_cast<std::uint32_t>(start + b));
+                        if (bitOf(bitmap, b)) owned.push_back(static_cast<std::uint32_t>(start + b));
                     owned.push_back(page);
-                    std::fill(row + 5, row + r.size, std::uint8_t{0});
-                    putU32(p, r.start + 1, newStart);
+                    std::fill(bitmap, row + r.size, std::uint8_t{0});
+                    putU32(p, r.start + usage_map::InlineStart, newStart);
                     for (std::uint32_t o : owned)
-                        putBit(row + 5, o - newStart, true);
+                        setBit(bitmap, o - newStart);
                     return;
                 }
             }
             promote(where, global);
             continue;
         }
-        const std::uint64_t per = pagesPerBitmapPage(f);
+        const std::uint64_t per = usage_map::pagesPerBitmapPage(f);
         const std::uint64_t k = page / per;
-        if (1 + 4 * (k + 1) > r.size)
+        if (k >= usage_map::referencePointers(r.size))
             throw Error("the usage map on page " + std::to_string(where.page) + " cannot describe page " +
                         std::to_string(page));
-        const std::size_t at = r.start + 1 + 4 * static_cast<std::size_t>(k);
+        const std::size_t at = referenceAt(r.start, k);
         std::uint32_t bitmap = ByteView(p.data(), p.size()).u32(at);
         if (bitmap == 0) {
             if (bit == outside) return;
@@ -134,21 +130,22 @@ void UsageMapEditor::set(RowPointer where, std::uint32_t page, bool bit, bool gl
         Bytes& b = w_.edit(bitmap);
         if (b[0] != page_type::UsageBitmap)
             corrupt("usage map points at page " + std::to_string(bitmap) + ", which is no bitmap page");
-        putBit(b.data() + 4, page - k * per, bit);
+        setBit(b.data() + usage_map::BitmapPageBits, page - k * per, bit);
         return;
     }
 }
 
 void UsageMapEditor::promote(RowPointer where, bool global) {
     const Format& f = w_.format();
-    const std::uint64_t per = pagesPerBitmapPage(f);
+    const std::uint64_t per = usage_map::pagesPerBitmapPage(f);
     Bytes& p = w_.edit(where.page);
     MapRow r = mapRowIn(f, ByteView(p.data(), p.size()), where);
     const Bytes old(p.begin() + static_cast<std::ptrdiff_t>(r.start),
                     p.begin() + static_cast<std::ptrdiff_t>(r.start + r.size));
-    const std::uint32_t start = ByteView(old.data(), old.size()).u32(1);
-    const std::uint64_t bits = std::uint64_t{r.size - 5} * 8;
-    const std::size_t pointers = (r.size - 1) / 4;
+    const std::uint8_t* const oldBitmap = old.data() + usage_map::InlineBitmap;
+    const std::uint32_t start = ByteView(old.data(), old.size()).u32(usage_map::InlineStart);
+    const std::uint64_t bits = std::uint64_t{r.size - usage_map::InlineBitmap} * 8;
+    const std::size_t pointers = usage_map::referencePointers(r.size);
 
     std::vector<std::uint32_t> bitmaps(pointers, 0);
     std::vector<std::uint32_t> created;
@@ -168,27 +165,26 @@ void UsageMapEditor::promote(RowPointer where, bool global) {
             Bytes& b = w_.edit(bitmaps[k]);
             for (std::uint64_t i = 0; i < per; ++i) {
                 std::uint64_t pg = k * per + i;
-                bool free =
-                    pg >= start && pg - start < bits ? getBit(old.data() + 5, pg - start) : pg >= used;
+                bool free = pg >= start && pg - start < bits ? bitOf(oldBitmap, pg - start) : pg >= used;
                 if (pg < used && std::find(created.begin(), created.end(), pg) != created.end()) free = false;
-                putBit(b.data() + 4, i, free);
+                setBit(b.data() + usage_map::BitmapPageBits, i, free);
             }
         }
     } else {
         for (std::uint64_t i = 0; i < bits; ++i) {
-            if (!getBit(old.data() + 5, i)) continue;
+            if (!bitOf(oldBitmap, i)) continue;
             std::uint64_t pg = start + i, k = pg / per;
             if (k >= pointers) throw Error("a usage map cannot describe page " + std::to_string(pg));
             if (!bitmaps[k]) created.push_back(bitmaps[k] = appendBitmapPage(false));
-            putBit(w_.edit(bitmaps[k]).data() + 4, pg - k * per, true);
+            setBit(w_.edit(bitmaps[k]).data() + usage_map::BitmapPageBits, pg - k * per);
         }
     }
     Bytes& again = w_.edit(where.page);
     std::fill(again.begin() + static_cast<std::ptrdiff_t>(r.start),
               again.begin() + static_cast<std::ptrdiff_t>(r.start + r.size), std::uint8_t{0});
-    again[r.start] = usage_map::Reference;
+    again[r.start + usage_map::Kind] = usage_map::Reference;
     for (std::size_t k = 0; k < pointers; ++k)
-        putU32(again, r.start + 1 + 4 * k, bitmaps[k]);
+        putU32(again, referenceAt(r.start, k), bitmaps[k]);
     std::vector<PageWriter::Order> orders;
     for (std::uint32_t c : created)
         orders.push_back({where.page, c});

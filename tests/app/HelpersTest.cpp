@@ -36,7 +36,8 @@ TEST(FileExists, TrueOnlyForAnExistingFile) {
     EXPECT_FALSE(FileExists(""));
     EXPECT_FALSE(FileExists(dir.filePath("missing.mdb")));
     EXPECT_FALSE(FileExists(dir.path())); // a folder is no file
-    EXPECT_FALSE(FileExists(QString("shop") + QChar(0) + ".mdb"));
+    // The name up to the NUL is the file; the path as a whole names none.
+    EXPECT_FALSE(FileExists(file + QChar(0) + ".mdb"));
     EXPECT_FALSE(FileExists(dir.filePath("shop.mdb/inner")));
 }
 

@@ -133,6 +133,28 @@ TEST(CreateDatabase, Jet4WithPasswordHoldsEveryTypeAndListsExactlyItsTables) {
     EXPECT_EQ(db->table("Every")->rowCount, 2u);
 }
 
+// The one rule for the tables nothing but the engine changes, asked of a catalog entry (the writer)
+// or of what the schema reports, TABLE_NAME and TABLE_TYPE (the layers above): the same answer for
+// every table, flagged ones and a user's table named "msys..." alike.
+TEST(CreateDatabase, SystemTablesAreTheSameByCatalogEntryAndBySchemaRow) {
+    TempPath file("system.mdb");
+    {
+        jet::DatabaseCreator c(file.path, {});
+        c.addTable("People", {{"Name", ColumnType::Text, 10}});
+        c.addTable("msysNotes", {{"Note", ColumnType::Text, 10}});
+        c.finish();
+    }
+    auto db = jet::Database::open(file.path);
+    std::size_t flagged = 0;
+    for (const auto& e : db->catalog()) {
+        const bool bySchema = jet::isSystemTable(e.name, e.tableType);
+        EXPECT_EQ(jet::isSystemTable(e), bySchema) << e.name << " " << e.tableType;
+        EXPECT_EQ(bySchema, e.name != "People") << e.name;
+        flagged += e.tableType == jet::table_type::System || e.tableType == jet::table_type::Access;
+    }
+    EXPECT_EQ(flagged, 4u); // MSysObjects, MSysACEs, MSysQueries, MSysRelationships; msysNotes by its name
+}
+
 TEST(CreateDatabase, Ace12HasTheTablesAccess2007AddsAndIsEncryptedByAPassword) {
     TempPath file("every.accdb");
     {

@@ -1,4 +1,4 @@
-// Text codecs: Jet4 unicode compression, UCS-2 with surrogates, and Jet3 code pages.
+// Text codecs: UTF-8, Jet4 unicode compression, UCS-2 with surrogates, and Jet3 code pages.
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,8 @@
 
 #include "jet/encode/FieldEncoder.h"
 #include "jet/format/Text.h"
+#include "jet/format/TextEncoder.h"
+#include "jet/format/Utf8.h"
 
 namespace {
 
@@ -23,6 +25,32 @@ TEST(Text, CompressedUnicodeSwitchesBetweenOneAndTwoBytesPerCharacter) {
     EXPECT_EQ(jet4({0xFF, 0xFE, 0xE4, 0xE4}), "ää");
     // Half a character at the end of an uncompressed run is dropped, not read past.
     EXPECT_EQ(jet4({0xFF, 0xFE, 'a', 0x00, 0x41}), "a");
+}
+
+// The one reading of UTF-8 every layer uses: what it refuses, the encoder refuses at that byte.
+TEST(Text, OnlyWellFormedUtf8Decodes) {
+    const std::string good = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"; // a, é, €, U+1F600
+    std::vector<char32_t> read;
+    for (std::size_t at = 0; at < good.size();)
+        read.push_back(jet::nextCodePoint(good, at).value_or(0));
+    EXPECT_EQ(read, (std::vector<char32_t>{U'a', 0xE9, 0x20AC, 0x1F600}));
+    EXPECT_EQ(jet::utf16Length(good), 5u); // the emoji is a surrogate pair
+
+    for (const std::string bad : {"\x80", "\xC3", "\xE2\x82", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+                                  "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80",
+                                  "\xC3"
+                                  "A"}) {
+        const std::string text = "ok" + bad;
+        std::size_t at = 2;
+        EXPECT_FALSE(jet::nextCodePoint(text, at)) << bad;
+        EXPECT_EQ(at, 2u) << bad;
+        try {
+            jet::utf16FromUtf8(text);
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const jet::Error& e) {
+            EXPECT_NE(std::string(e.what()).find("(byte 2)"), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST(Text, PlainUcs2PairsSurrogatesAndReplacesLoneOnes) {
