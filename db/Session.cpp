@@ -3,8 +3,6 @@
 #include "db/Error.h"
 #include "db/JetValues.h"
 #include "db/TextCase.h"
-#include "jet/encode/RowEncoder.h"
-#include "jet/write/ColumnAdder.h"
 
 #include <algorithm>
 #include <filesystem>

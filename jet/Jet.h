@@ -5,6 +5,7 @@
 // themselves (names, their case, their length; UTF-8; dates; system tables; code pages).
 
 #include "jet/base/Error.h"           // Error, Corrupt, Unsupported, BadPassword, ...
+#include "jet/encode/RowEncoder.h"     // maxRowSize
 #include "jet/format/CodePage.h"      // encodeCodePage, codePageName
 #include "jet/format/DateTime.h"      // isValidDateTime, dateTimeValue
 #include "jet/format/NameMatch.h"     // sameNameIgnoringCase
@@ -14,4 +15,5 @@
 #include "jet/read/Database.h"        // Database, OpenOptions
 #include "jet/read/TableDef.h"        // TableDef, Column
 #include "jet/read/Value.h"           // Value, formatDateTime
+#include "jet/write/ColumnAdder.h"    // columnNumbersLeft
 #include "jet/write/DatabaseWriter.h" // DatabaseWriter

@@ -9,12 +9,14 @@
 #include "app/ui/Runtime.h"
 #include "db/Access.h"
 #include "wizard/FinishLines.h"
+#include "wizard/Form1.h"
 #include "wizard/Form2.h"
 #include "wizard/Wizard.h"
 
 #include <QElapsedTimer>
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -75,7 +77,9 @@ private:
     bool changed_ = false;
 };
 
-Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 4725), wizard_(wizard) {
+// The page is taller than the original's 4725 twips: the grid below the progress bar shows the
+// table after a split, with the undo button and the backup's place beside it.
+Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 7095), wizard_(wizard) {
     using app::Place;
     setFont(app::ControlFont());
     PushButton2 = app::PushButton(this, "PushButton2", QStringLiteral("< Back"), Place{120, 120, 7800, 405});
@@ -102,14 +106,23 @@ Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 4725), wizard
     ProgressBar1->setGeometry(app::TwipsRect(120, 4280, 7800, 405));
     ProgressBar1->SetText(QStringLiteral("Progress Bar"));
     DataGrid1 = app::DataGrid(this, "DataGrid1", Place{360, 4920, 5655, 2055});
+    DataGrid1->setAccessibleName(QStringLiteral("Result"));
+    UndoButton = app::PushButton(this, "UndoButton", QStringLiteral("Undo"), Place{6120, 4920, 1800, 405});
+    UndoButton->hide();
+    BackupLine = app::Label(this, "BackupLine", QString(), Place{6120, 5400, 1800, 1575});
+    BackupLine->setWordWrap(true);
+    BackupLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    BackupLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    BackupLine->setAccessibleName(QStringLiteral("Backup"));
     SetTabOrder(
-        {PushButton2, PushButton4, Option5, Option4, Option3, Option2, Option1, Text1, Text2, DataGrid1});
+        {PushButton2, PushButton4, Option5, Option4, Option3, Option2, Option1, Text1, Text2, DataGrid1, UndoButton});
 
-    Pointer()->HandOver({PushButton2, PushButton4});
+    Pointer()->HandOver({PushButton2, PushButton4, UndoButton});
     Pointer()->ArrowOver({this, Text1, Frame1, Frame2});
 
     connect(PushButton2, &QPushButton::clicked, this, &Form4::PushButton2_Click);
     connect(PushButton4, &QPushButton::clicked, this, &Form4::PushButton4_Click);
+    connect(UndoButton, &QPushButton::clicked, this, &Form4::UndoButton_Click);
 }
 
 void Form4::Form_Load() {
@@ -148,7 +161,7 @@ void Form4::PushButton4_Click() {
     });
     HoldControls(true);
     FinishObserver observer(*this);
-    const split::Result result = split::Run(inputs, observer);
+    const split::Result result = split::Run(inputs, observer, split::Mode::Split, Safeguards());
     HoldControls(false);
     if (endAfterRun_) {
         app::End();
@@ -157,6 +170,7 @@ void Form4::PushButton4_Click() {
     if (result.table) trap.Line(254, [&] { app::SetDataSource(*DataGrid1, result.table); });
     if (result.outcome == split::Outcome::Completed)
         trap.Line(256, [&] { PushButton4->setText(QStringLiteral("Exit")); });
+    UndoButton->setVisible(backup_ && result.outcome != split::Outcome::Declined);
     trap.Line(258, [&] {
         if (windowState() & Qt::WindowMinimized) setWindowState(windowState() & ~Qt::WindowMinimized);
     });
@@ -178,10 +192,85 @@ split::Separator Form4::ChosenSeparator() const {
     return split::Separator::space();
 }
 
+split::Safeguards Form4::Safeguards() {
+    backup_.reset();
+    BackupLine->clear();
+    split::Safeguards s;
+    s.beforeChange = [this](const split::Plan& plan) { return BeforeChange(plan); };
+    s.afterChange = [this](const split::Result&) {
+        if (!backup_) return;
+        try {
+            split::NoteAfterSplit(*backup_);
+        } catch (const std::exception&) {
+            // Undo then asks before it puts the backup back, as after a file changed since.
+        }
+    };
+    return s;
+}
+
+// Before the first change: replacing values the user has not seen is asked first; a backup of the
+// file is kept, or the user chooses to go on without one.
+bool Form4::BeforeChange(const split::Plan& plan) {
+    const auto replaced = plan.replacedWithValues();
+    if (!replaced.empty()) {
+        QString named;
+        for (const split::PlannedColumn* c : replaced)
+            named += QStringLiteral("\r\n") + QString::fromStdString(c->name) +
+                     (c->valuesNow < 0 ? QString() : QStringLiteral(" (%1 values)").arg(c->valuesNow));
+        if (app::MsgBox(QStringLiteral("These fields already hold values, which the split would replace:\r\n") +
+                            named + QStringLiteral("\r\n\r\nReplace them?"),
+                        app::vbYesNo | app::vbExclamation) != app::vbYes)
+            return false;
+    }
+    const std::string path = wizard_.Form1().Text1->text().toStdString();
+    try {
+        ProgressBar1->SetText(QStringLiteral("Keeping a backup of the database..."));
+        app::DoEvents();
+        backup_ = split::MakeBackup(path, [this](std::uint64_t done, std::uint64_t total) {
+            ProgressBar1->setValue(total ? static_cast<int>(done * 100 / total) : 100);
+            app::DoEvents();
+        });
+        BackupLine->setText(QStringLiteral("The database as it was is kept in ") +
+                            QString::fromStdString(backup_->path));
+        return true;
+    } catch (const std::exception& e) {
+        return app::MsgBox(QStringLiteral("No backup of the database could be kept (") +
+                               QString::fromStdString(e.what()) +
+                               QStringLiteral(").\r\n\r\nSplit without a backup? The split could then not be undone."),
+                           app::vbYesNo | app::vbExclamation) == app::vbYes;
+    }
+}
+
+// Undo: asked once, the backup put back whole (after a second question when the file changed after
+// the split), and the page as it was before Finish.
+void Form4::UndoButton_Click() {
+    if (!backup_) return;
+    if (app::MsgBox(QStringLiteral("Put back the database as it was before the split?"),
+                    app::vbYesNo | app::vbExclamation) != app::vbYes)
+        return;
+    try {
+        if (auto why = split::ChangedSinceSplit(*backup_)) {
+            if (app::MsgBox(QString::fromStdString(*why) + QStringLiteral(".\r\n\r\nPut the backup back anyway?"),
+                            app::vbYesNo | app::vbExclamation) != app::vbYes)
+                return;
+        }
+        app::SetDataSource(*DataGrid1, nullptr);
+        split::RestoreBackup(*backup_);
+    } catch (const std::exception& e) {
+        app::MsgBox(QStringLiteral("The split could not be undone: ") + QString::fromStdString(e.what()),
+                    app::vbExclamation);
+        return;
+    }
+    backup_.reset();
+    UndoButton->hide();
+    BackupLine->setText(QStringLiteral("The database is as it was before the split."));
+    PushButton4->setText(QStringLiteral("Finish"));
+}
+
 void Form4::HoldControls(bool hold) {
     running_ = hold;
     for (QWidget* control : std::initializer_list<QWidget*>{PushButton2, PushButton4, Option1, Option2, Option3,
-                                                            Option4, Option5, Text1, Text2})
+                                                            Option4, Option5, Text1, Text2, UndoButton})
         control->setEnabled(!hold);
 }
 

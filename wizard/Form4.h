@@ -2,9 +2,13 @@
 // Page 4, the split options: the separator, the label of the new fields, and Finish.
 
 #include "app/pages/Page.h"
+#include "split/Backup.h"
 #include "split/Run.h"
 
+#include <optional>
+
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -35,10 +39,15 @@ public:
     QLineEdit* Text2; // the label of the new fields
     QPushButton* PushButton4;
     app::ProgressBar* ProgressBar1;
-    QTableView* DataGrid1; // the table after a run; it lies below the page and is not seen
+    QTableView* DataGrid1; // the table after a run ("Result")
+    // Beside the grid: undo of the last split (shown once a split kept a backup), and where the
+    // backup is.
+    QPushButton* UndoButton;
+    QLabel* BackupLine;
 
     void PushButton2_Click(); // "< Back"
     void PushButton4_Click(); // "Finish", later "Exit"
+    void UndoButton_Click();  // "Undo": the backup put back, the page as before Finish
 
     // True while Finish runs the split.
     bool SplitRunning() const { return running_; }
@@ -55,10 +64,14 @@ private:
     split::Separator ChosenSeparator() const;
     // Holds the page's controls while the split runs.
     void HoldControls(bool hold);
+    // The split's safeguards: replacing values confirmed, a backup kept (or going on without one).
+    split::Safeguards Safeguards();
+    bool BeforeChange(const split::Plan& plan);
 
     Wizard& wizard_;
     bool running_ = false;
     bool endAfterRun_ = false;
+    std::optional<split::BackupInfo> backup_; // kept before the last split
 };
 
 } // namespace wizard
