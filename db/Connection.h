@@ -36,8 +36,10 @@ public:
     // `recordsAffected`, when given, receives the number of rows an UPDATE changed (0 for other
     // statements). UPDATEs reach the file at checkpoints (see db::Session), not one by one.
     void Execute(const std::string& text, long* recordsAffected = nullptr);
-    // Makes every statement executed so far durable in the file: written and synced. Throws
-    // db::Error when the file cannot be written. A run that changes many rows calls it when it ends.
+    // Makes every statement executed so far durable in the file: written and synced; then checks
+    // that the path still names the file written. Throws db::Error when the file cannot be written
+    // or was replaced (endsChanges(): the session is stopped, see db::Session). A run that changes
+    // many rows calls it before its final report.
     void Checkpoint();
     // Fendrel's own: the table's columns and the room it has left to change (column numbers, row
     // length, the file's size). Throws db::Error for a missing table.

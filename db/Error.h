@@ -24,6 +24,9 @@ constexpr long ObjectClosed = 3704;            // adErrObjectClosed
 constexpr long NoCurrentRecord = 3021;         // adErrNoCurrentRecord (BOF or EOF)
 constexpr long ItemNotFound = 3265;            // adErrItemNotFound (no field of that name)
 constexpr long InvalidArgument = 3001;         // adErrInvalidArgument
+constexpr long DiskFull = 3026;                // "Not enough space on disk."
+constexpr long DiskError = 3043;               // "Disk or network error.": a failed write or sync
+constexpr long FileReplaced = 3044;            // the path no longer names the file being changed
 } // namespace ErrorNumber
 
 class Error : public std::runtime_error {
@@ -31,6 +34,13 @@ public:
     Error(long number, const std::string& description) : std::runtime_error(description), number_(number) {}
     long number() const { return number_; }
     std::string description() const { return what(); }
+    // True when the session that raised it makes no more changes: the disk is full, a write or
+    // sync failed, or the file was replaced. What was checkpointed before is in the file; a run
+    // stops here, and the file opened again takes the rest.
+    bool endsChanges() const {
+        return number_ == ErrorNumber::DiskFull || number_ == ErrorNumber::DiskError ||
+               number_ == ErrorNumber::FileReplaced;
+    }
 
 private:
     long number_;

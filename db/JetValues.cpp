@@ -105,6 +105,16 @@ void rethrowAsDbError() {
         throw;
     } catch (const jet::BadPassword&) {
         throw Error(ErrorNumber::InvalidPassword, "Not a valid password.");
+    } catch (const jet::WriteFailure& e) {
+        switch (e.kind()) {
+        case jet::WriteFailure::Kind::DiskFull:
+            throw Error(ErrorNumber::DiskFull, std::string("Not enough space on disk. ") + e.what());
+        case jet::WriteFailure::Kind::Io:
+            throw Error(ErrorNumber::DiskError, std::string("Disk or network error. ") + e.what());
+        case jet::WriteFailure::Kind::Replaced:
+            throw Error(ErrorNumber::FileReplaced, e.what());
+        }
+        throw Error(ErrorNumber::DiskError, e.what());
     } catch (const jet::Error& e) {
         throw Error(ErrorNumber::Unspecified, e.what());
     } catch (const std::bad_alloc&) {

@@ -79,6 +79,7 @@ std::size_t Session::checkpointPagesFor(std::size_t filePages) {
 
 jet::DatabaseWriter& Session::writer() {
     if (!writer_) throw Error(ErrorNumber::Unspecified, "Cannot update. Database or object is read-only.");
+    translatingErrors([&] { writer_->checkWritable(); });
     return *writer_;
 }
 
@@ -139,6 +140,11 @@ void Session::checkpoint() {
     if (!writer_) return;
     sinceCheckpoint_ = 0;
     translatingErrors([&] { writer_->commit(); });
+}
+
+void Session::checkpointBeforeRead() {
+    if (writer_ && writer_->stopped()) return;
+    checkpoint();
 }
 
 std::vector<StoreColumn> Session::columns(const std::string& name) {

@@ -40,12 +40,21 @@ public:
     // repeat across the whole table, does not write the same pages again at every checkpoint), at
     // checkpoint(), before the session reads a table, and when the session closes.
     // A kill loses at most the UPDATEs since the last one, never an earlier value.
+    // A write or sync that fails (a full disk, an I/O error), or a file replaced under the session
+    // (found at a checkpoint), stops the session: what it held unwritten and every definition it
+    // cached are dropped, the failure is thrown once (db::Error::endsChanges()), and every later
+    // change or checkpoint is refused saying so. Reads go on, from the file. The file holds every
+    // change of the checkpoints before; opened again it takes up from there.
     void execute(const sql::AddColumn& s);
     void execute(const sql::DropColumn& s);
     std::size_t execute(const sql::Update& s);
-    // Every change so far written and synced; nothing to do for a session that only reads. Throws
-    // db::Error when the file could not be written or changes were lost.
+    // Every change so far written and synced, and the path checked to name the file still; nothing
+    // to do for a session that only reads. Throws db::Error when the file could not be written,
+    // changes were lost or the file was replaced.
     void checkpoint();
+    // The checkpoint before a read of the file; nothing for a stopped session, which has nothing
+    // pending and reads what the file holds.
+    void checkpointBeforeRead();
 
     static constexpr std::size_t CheckpointStatements = 200000;
     static constexpr std::size_t CheckpointPages = 16384;

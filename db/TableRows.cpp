@@ -10,7 +10,7 @@ TableRows::TableRows(std::shared_ptr<Session> session, const std::string& table,
     : session_(std::move(session)) {
     const std::string exact = session_->tableName(table);
     // The rows are read from the file: the session's pending changes go there first.
-    session_->checkpoint();
+    session_->checkpointBeforeRead();
     translatingErrors([&] { reader_.emplace(session_->database().rows(exact)); });
     const jet::TableDef& def = reader_->def();
     if (columns.empty()) {

@@ -39,6 +39,20 @@ public:
     using Error::Error;
 };
 
+// Writing the file failed: a write or a sync reported an error (the disk is full, or an I/O error),
+// or the path no longer names the file written. The writing session that meets it has dropped what
+// it had not written and makes no more changes; the file holds what was synced before, and opening
+// it again takes up from there.
+class WriteFailure : public Error {
+public:
+    enum class Kind { Io, DiskFull, Replaced };
+    WriteFailure(const std::string& what, Kind kind) : Error(what), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+private:
+    Kind kind_;
+};
+
 [[noreturn]] void corrupt(const std::string& what);
 
 } // namespace jet

@@ -52,6 +52,8 @@ FileLock::FileLock(const std::string& path) : path_(path) {
     // Root may write a file whatever its mode; a file without any write bit is still read-only.
     else if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         refusal = path + ": the file is read-only; Fendrel cannot change it.";
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
     if (!refusal.empty()) {
         ::close(fd_);
         fd_ = -1;
@@ -68,6 +70,11 @@ FileLock::FileLock(const std::string& path) : path_(path) {
                         ": another program is changing this database; try again when it has finished.");
         throw Error(path + ": cannot lock the file: " + std::strerror(err));
     }
+}
+
+bool FileLock::stillAtPath() const {
+    struct stat st {};
+    return ::stat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_;
 }
 
 FileLock::~FileLock() {

@@ -21,6 +21,9 @@ public:
     // The descriptor opened for writing, for the writer to use.
     int descriptor() const { return fd_; }
     const std::string& path() const { return path_; }
+    // Whether the path still names the file opened (the same device and inode): false when it has
+    // been removed, or another file was moved over it.
+    bool stillAtPath() const;
 
     // The lock file Access keeps beside a database it has open (x.mdb -> x.ldb, x.accdb ->
     // x.laccdb), when there is one; its name is compared without regard to case (X.LDB, x.Ldb), as
@@ -30,6 +33,8 @@ public:
 private:
     std::string path_;
     int fd_ = -1;
+    unsigned long long device_ = 0;
+    unsigned long long inode_ = 0;
 };
 
 } // namespace jet

@@ -10,20 +10,34 @@
 
 namespace jet {
 
+namespace {
+
+WriteFailure::Kind failureKind(int err) {
+    return err == ENOSPC || err == EDQUOT || err == EFBIG ? WriteFailure::Kind::DiskFull : WriteFailure::Kind::Io;
+}
+
+} // namespace
+
 void FileOutput::write(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
         ssize_t w = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(offset + done));
         if (w < 0 && errno == EINTR) continue;
-        if (w <= 0)
-            throw Error(path_ + ": cannot write page " + std::to_string(offset / (size ? size : 1)) + ": " +
-                        std::strerror(w < 0 ? errno : EIO));
+        if (w <= 0) {
+            const int err = w < 0 ? errno : ENOSPC; // a write that takes nothing found no room
+            throw WriteFailure(path_ + ": cannot write page " + std::to_string(offset / (size ? size : 1)) +
+                                   ": " + std::strerror(err),
+                               failureKind(err));
+        }
         done += static_cast<std::size_t>(w);
     }
 }
 
 void FileOutput::sync() {
-    if (::fsync(fd_) != 0) throw Error(path_ + ": cannot flush the file to disk: " + std::strerror(errno));
+    if (::fsync(fd_) != 0) {
+        const int err = errno;
+        throw WriteFailure(path_ + ": cannot flush the file to disk: " + std::strerror(err), failureKind(err));
+    }
 }
 
 PageWriter::PageWriter(Pager& pager, int fd, std::unique_ptr<PageCodec> codec, std::string path)
@@ -40,7 +54,21 @@ PeekedPage PageWriter::peek(std::uint32_t n) {
     return PeekedPage(pager_.page(n));
 }
 
+void PageWriter::refuseWhenStopped() const {
+    if (!stopped_) return;
+    throw WriteFailure(path_ + ": no more changes are made to the file in this session, since writing it failed (" +
+                           stopped_->what() + "); open it again to go on",
+                       stopped_->kind());
+}
+
+void PageWriter::stop(const WriteFailure& why) {
+    if (!stopped_) stopped_ = why;
+    discard();
+    pager_.forgetCached();
+}
+
 Bytes& PageWriter::edit(std::uint32_t n) {
+    refuseWhenStopped();
     auto it = pages_.find(n);
     if (it != pages_.end()) return it->second->bytes_;
     if (n == 0) throw Error("internal error: the header page is not changed by page writes");
@@ -57,6 +85,7 @@ void PageWriter::replace(std::uint32_t n, const Bytes& bytes) {
 }
 
 std::uint32_t PageWriter::append() {
+    refuseWhenStopped();
     const Format& f = pager_.format();
     if ((std::uint64_t{pageCount_} + 1) * f.pageSize > maxFileSize(f))
         throw Error("the database would grow beyond the largest size its format allows (" +
@@ -117,6 +146,7 @@ void PageWriter::discard() {
 }
 
 void PageWriter::commit() {
+    refuseWhenStopped();
     if (pages_.empty()) {
         stages_.clear();
         return;
@@ -126,15 +156,22 @@ void PageWriter::commit() {
         byStage[stageOf(n).level].push_back(n);
     std::vector<PageRef> written;
     written.reserve(pages_.size());
-    for (auto& [level, numbers] : byStage) {
-        // Ascending within a stage, so a file grows without holes where it can.
-        std::sort(numbers.begin(), numbers.end());
-        for (std::uint32_t n : numbers) {
-            const std::shared_ptr<Page>& page = pages_.at(n);
-            writeThrough(n, page->bytes_);
-            written.push_back(page);
+    try {
+        for (auto& [level, numbers] : byStage) {
+            // Ascending within a stage, so a file grows without holes where it can.
+            std::sort(numbers.begin(), numbers.end());
+            for (std::uint32_t n : numbers) {
+                const std::shared_ptr<Page>& page = pages_.at(n);
+                writeThrough(n, page->bytes_);
+                written.push_back(page);
+            }
+            sync();
         }
-        sync();
+    } catch (const WriteFailure& e) {
+        // Kept, these pages would be written again later over whatever the failed stage left,
+        // against definitions that are no longer the file's.
+        stop(e);
+        throw;
     }
     pages_.clear();
     stages_.clear();

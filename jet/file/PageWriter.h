@@ -8,12 +8,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "jet/base/ByteWriter.h"
+#include "jet/base/Error.h"
 #include "jet/file/PageCodec.h"
 #include "jet/file/Pager.h"
 
@@ -26,9 +28,9 @@ inline constexpr std::size_t MaxPendingPages = 16384;
 class PageOutput {
 public:
     virtual ~PageOutput() = default;
-    // Writes all `size` bytes at `offset`; throws Error when it cannot.
+    // Writes all `size` bytes at `offset`; throws WriteFailure when it cannot.
     virtual void write(std::uint64_t offset, const std::uint8_t* data, std::size_t size) = 0;
-    // Makes everything written so far durable; throws Error when it cannot.
+    // Makes everything written so far durable; throws WriteFailure when it cannot.
     virtual void sync() = 0;
 };
 
@@ -102,8 +104,19 @@ public:
     // set already promises (then commit first and ask again: on an empty set they always hold).
     bool tryOrder(const std::vector<Order>& orders);
 
-    // Writes the write set, stage by stage, each followed by fsync. Throws Error on a failed write.
+    // Writes the write set, stage by stage, each followed by fsync. A write or sync that fails
+    // stops the writer (see stop) and its WriteFailure is thrown.
     void commit();
+    // Drops the write set unwritten and refuses every later change and commit, each with a
+    // WriteFailure that says why (the first failure's own message is told once, by its thrower).
+    // The reader's cached pages are dropped too: stages written before a failure may be on disk.
+    // After a failed sync what the file holds is not known for sure, so nothing is written over
+    // it: the file is opened again to go on.
+    void stop(const WriteFailure& why);
+    // Whether the writer has stopped.
+    bool stopped() const { return stopped_.has_value(); }
+    // Throws the refusal of a stopped writer (a WriteFailure of its failure's kind).
+    void refuseWhenStopped() const;
     // Drops the write set unwritten.
     void discard();
     // Pages waiting in the write set.
@@ -129,6 +142,7 @@ private:
     std::unordered_map<std::uint32_t, std::shared_ptr<Page>> pages_;
     std::unordered_map<std::uint32_t, Stage> stages_;
     std::uint64_t syncs_ = 0;
+    std::optional<WriteFailure> stopped_;
 };
 
 } // namespace jet

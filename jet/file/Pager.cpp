@@ -25,6 +25,13 @@ void Pager::replaceFile(std::unique_ptr<PageFile> file) {
     index_.clear();
 }
 
+void Pager::forgetCached() {
+    lru_.clear();
+    index_.clear();
+    file_->refreshSize();
+    pageCount_ = countPages();
+}
+
 void Pager::written(const std::vector<PageRef>& pages, std::uint32_t count) {
     for (const PageRef& p : pages)
         if (auto hit = index_.find(p->number()); hit != index_.end()) *hit->second = p;

@@ -52,6 +52,9 @@ public:
 
     // Puts a freshly opened file in place of the current one and empties the cache.
     void replaceFile(std::unique_ptr<PageFile> file);
+    // Empties the cache and reads the file's size anew: what the file holds is no longer known (a
+    // writer's commit failed partway).
+    void forgetCached();
     // A writer in this process has written `pages` to the file, which now has `count` pages: the
     // cached copies of those pages are replaced by what was written, the others stay hot.
     void written(const std::vector<PageRef>& pages, std::uint32_t count);

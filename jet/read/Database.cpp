@@ -19,6 +19,9 @@ void rethrowNamingFile(const std::string& path) {
     } catch (const Unsupported& e) {
         if (std::string(e.what()).rfind(prefix, 0) == 0) throw;
         throw Unsupported(prefix + e.what());
+    } catch (const WriteFailure& e) {
+        if (std::string(e.what()).rfind(prefix, 0) == 0) throw;
+        throw WriteFailure(prefix + e.what(), e.kind());
     } catch (const Error& e) {
         if (std::string(e.what()).rfind(prefix, 0) == 0) throw;
         throw Error(prefix + e.what());
@@ -84,6 +87,11 @@ std::unique_ptr<Database> Database::open(std::unique_ptr<PageFile> file, const O
     } catch (...) {
         rethrowNamingFile(path);
     }
+}
+
+void Database::forgetCached() {
+    catalog_.reset();
+    pager_->forgetCached();
 }
 
 const std::vector<CatalogEntry>& Database::catalog() {

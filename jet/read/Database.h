@@ -68,6 +68,10 @@ public:
     std::shared_ptr<const TableDef> table(const std::string& name);
     RowReader rows(const std::string& table);
 
+    // Forgets the catalog and the cached pages: a writer's commit failed partway, so what the file
+    // holds is read anew.
+    void forgetCached();
+
     // Runs f and gives any engine error that escapes it this file's name.
     template <class F> auto guarded(F&& f) -> decltype(f());
     // This process's writer changes the file through this database: errors are then never put down

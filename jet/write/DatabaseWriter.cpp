@@ -14,6 +14,9 @@ namespace jet {
 template <class F> auto DatabaseWriter::guarded(F&& f) -> decltype(f()) {
     try {
         return f();
+    } catch (const WriteFailure&) {
+        forgetAll();
+        rethrowNamingFile(db_->path());
     } catch (...) {
         rethrowNamingFile(db_->path());
     }
@@ -29,6 +32,8 @@ DatabaseWriter::DatabaseWriter(const std::string& path, const OpenOptions& optio
 }
 
 DatabaseWriter::~DatabaseWriter() {
+    // A stopped session has nothing left to write, and its failure was told when it happened.
+    if (stopped()) return;
     try {
         commit();
     } catch (const std::exception& e) {
@@ -94,6 +99,20 @@ void DatabaseWriter::forget(std::uint32_t tdefPage) {
     tables_.erase(it);
 }
 
+void DatabaseWriter::forgetAll() {
+    for (const auto& [page, t] : tables_)
+        movedBefore_ += t.updater->moves();
+    tables_.clear();
+    pageOf_.clear();
+    healed_.clear();
+    lost_.clear();
+    db_->forgetCached();
+}
+
+void DatabaseWriter::checkWritable() const {
+    pages_->refuseWhenStopped();
+}
+
 std::uint64_t DatabaseWriter::rowsMoved() const {
     std::uint64_t n = movedBefore_;
     for (const auto& [page, t] : tables_)
@@ -103,8 +122,9 @@ std::uint64_t DatabaseWriter::rowsMoved() const {
 
 void DatabaseWriter::scan(const std::string& table, std::size_t column,
                           const std::function<void(RowKey, const Value&)>& visit) {
-    // The scan reads the file: what a batch holds so far goes there first (the batch goes on).
-    guarded([&] { pages_->commit(); });
+    // The scan reads the file: what a batch holds so far goes there first (the batch goes on). A
+    // stopped session holds nothing and reads what the file holds.
+    if (!stopped()) guarded([&] { pages_->commit(); });
     RowReader reader = db_->rows(tableName(table));
     const TableDef& def = reader.def();
     if (column >= def.columns.size())
@@ -124,6 +144,8 @@ void DatabaseWriter::update(const std::string& table, RowKey row,
     try {
         guarded([&] { t.updater->update(rowIdOf(row), values); });
     } catch (...) {
+        // A failed write has already dropped the batch and every table (t among them).
+        if (stopped()) throw;
         // An update that failed halfway leaves pages that must not reach the file: the batch goes.
         if (t.updater->halfway()) {
             if (lasting_ && pages_->pending() != 0)
@@ -178,6 +200,16 @@ void DatabaseWriter::commit() {
         throw Error(db_->path() + ": " + why);
     }
     guarded([&] { pages_->commit(); });
+    if (!lock_->stillAtPath()) {
+        const WriteFailure replaced(
+            db_->path() +
+                ": the file at this path is no longer the one being changed (another file was moved over "
+                "it, or it was removed): the changes went to the file that was there before",
+            WriteFailure::Kind::Replaced);
+        pages_->stop(replaced);
+        forgetAll();
+        throw replaced;
+    }
 }
 
 } // namespace jet

@@ -67,9 +67,16 @@ public:
 
     // Updates from here to commit() are written together.
     void beginBatch() { batch_ = true; }
-    // Writes what is pending and ends the batch. Throws Error when the file cannot be written, and
-    // when updates of a lasting batch were lost since the last commit (see keepBatching).
+    // Writes what is pending and ends the batch, then checks that the path still names the file
+    // written. Throws Error when updates of a lasting batch were lost since the last commit (see
+    // keepBatching), and WriteFailure when a write or sync failed or the file was replaced.
     void commit();
+    // After a WriteFailure, from any call: the session has dropped what it had pending, its table
+    // definitions and its cached pages, and refuses every later change and commit (WriteFailure).
+    // It may still be read; the file holds every change committed before the failure.
+    bool stopped() const { return pages_->stopped(); }
+    // Throws the WriteFailure that refuses changes once the session has stopped.
+    void checkWritable() const;
     // From here on every update waits for commit() (or for `pendingPages` changed pages, when they
     // are written together): one lasting batch across many statements, written at checkpoints.
     // An update that fails halfway then drops what the batch held, and the next commit() says so.
@@ -90,6 +97,8 @@ private:
     Table& openForChange(const std::string& name);
     template <class F> auto guarded(F&& f) -> decltype(f());
     void forget(std::uint32_t tdefPage);
+    // What a failed write leaves: nothing of the session's own view of the file is kept.
+    void forgetAll();
 
     std::unique_ptr<FileLock> lock_;
     std::unique_ptr<Database> db_;

@@ -1,6 +1,6 @@
 // UPDATEs reach the file at checkpoints: what a connection reads, what another reader finds after
-// Checkpoint and Close, and a commit that cannot be written heard from Checkpoint, Close or, as a
-// last resort, stderr.
+// Checkpoint and Close, a commit that cannot be written heard from Checkpoint, Close or, as a last
+// resort, stderr, and a session stopped by a failed write or a file replaced under it.
 
 #include "db/Connection.h"
 #include "db/Error.h"
@@ -139,37 +139,102 @@ TEST(Checkpoints, StatementsAreReadBackAndReachTheFileAtCheckpointAndClose) {
     EXPECT_EQ(fileColumn(path, 2).back(), "last");
 }
 
-TEST(Checkpoints, AFileThatCannotBeWrittenIsHeardOfAndNothingIsLost) {
+// A checkpoint whose writes fail (the file may not grow: EFBIG, as a full disk's ENOSPC) stops the
+// session: the failure is told once as one that ends changes, the statements it held are dropped,
+// every later change and checkpoint is refused, reads go on from the file, and the file, which
+// holds every earlier checkpoint, takes the same statements once opened again.
+TEST(Checkpoints, AFailedWriteStopsTheSessionAndTheFileOpenedAgainTakesTheSameStatements) {
     TempDir dir;
     const std::string path = makeTable(dir, 300);
-    ADODB::Connection cn;
-    openWithS(cn, path);
     {
-        SizeLimit limit(path);
-        fillWide(cn, 300);
+        ADODB::Connection cn;
+        openWithS(cn, path);
+        fillWide(cn, 100);
+        cn.Checkpoint();
+        {
+            SizeLimit limit(path);
+            fillWide(cn, 300);
+            try {
+                cn.Checkpoint();
+                ADD_FAILURE() << "the checkpoint's failed write was not told";
+            } catch (const db::Error& e) {
+                EXPECT_EQ(e.number(), db::ErrorNumber::DiskFull);
+                EXPECT_TRUE(e.endsChanges());
+                EXPECT_NE(e.description().find("cannot write"), std::string::npos) << e.description();
+            }
+        }
+        for (const std::string& statement :
+             {std::string("UPDATE `T` SET S='late' WHERE `Name` = 'n1'"),
+              std::string("ALTER TABLE [T] ADD COLUMN [U] VARCHAR"), std::string("ALTER TABLE [T] DROP COLUMN [S]")}) {
+            try {
+                cn.Execute(statement);
+                ADD_FAILURE() << statement << " ran after the session stopped";
+            } catch (const db::Error& e) {
+                EXPECT_TRUE(e.endsChanges()) << statement;
+                EXPECT_NE(e.description().find("open it again"), std::string::npos) << e.description();
+            }
+        }
         EXPECT_THROW(cn.Checkpoint(), db::Error);
-        EXPECT_THROW(cn.Checkpoint(), db::Error); // still pending, still not written
+        // The session reads what the file holds: the first checkpoint's values, no more.
+        ADODB::RecordSet rs;
+        rs.Open("SELECT * FROM `T`", cn, ADODB::adOpenStatic, ADODB::adLockReadOnly);
+        int seen = 0;
+        for (; !rs.Eof(); rs.MoveNext(), ++seen) {
+            const int id = static_cast<int>(rs.Fields()(0).Value().get<std::int64_t>());
+            const db::Variant& v = rs.Fields()(2).Value();
+            EXPECT_EQ(v.isNull() ? std::string("<null>") : v.get<std::string>(), id <= 100 ? wide(id) : "<null>");
+        }
+        EXPECT_EQ(seen, 300);
+        EXPECT_EQ(rs.Fields().count(), 3);
+        rs.Close();
+        EXPECT_THROW(cn.Close(), db::Error);
+        EXPECT_FALSE(cn.isOpen());
     }
-    // Once the file can grow again, the same checkpoint writes every statement.
-    cn.Checkpoint();
+    std::vector<std::string> names = fileColumn(path, 1);
+    for (int i = 1; i <= 300; ++i)
+        EXPECT_EQ(names[static_cast<std::size_t>(i - 1)], "n" + std::to_string(i));
+    ADODB::Connection again;
+    again.Mode = ADODB::adModeReadWrite;
+    again.Open(connectionString(path));
+    fillWide(again, 300);
+    again.Close();
     auto column = fileColumn(path, 2);
     ASSERT_EQ(column.size(), 300u);
     for (int i = 1; i <= 300; ++i)
         EXPECT_EQ(column[i - 1], wide(i)) << "row " << i;
+}
 
-    // Close says so too, and the connection is closed all the same.
-    cn.Execute("ALTER TABLE [T] ADD COLUMN [U] VARCHAR");
-    {
-        SizeLimit limit(path);
-        for (int i = 1; i <= 300; ++i)
-            cn.Execute("UPDATE `T` SET U='" + wide(i + 1) + "' WHERE `Name` = 'n" + std::to_string(i) + "'");
+// Another file moved over the path, or the path removed, while a session changes the file: the
+// checkpoint finds the path no longer names the file written and says so, and the session stops.
+TEST(Checkpoints, AFileReplacedOrRemovedUnderTheSessionIsFoundAtTheCheckpoint) {
+    for (const bool removed : {false, true}) {
+        SCOPED_TRACE(removed ? "removed" : "replaced");
+        TempDir dir;
+        const std::string path = makeTable(dir, 50);
+        const std::string other = (dir.path / "other.mdb").string();
+        std::filesystem::copy_file(path, other);
+        ADODB::Connection cn;
+        openWithS(cn, path);
+        fillWide(cn, 50);
+        if (removed)
+            std::filesystem::remove(path);
+        else
+            std::filesystem::rename(other, path);
         try {
-            cn.Close();
-            ADD_FAILURE() << "Close did not report the failed write";
+            cn.Checkpoint();
+            ADD_FAILURE() << "the checkpoint did not find the file gone from its path";
         } catch (const db::Error& e) {
-            EXPECT_NE(e.description().find("cannot write"), std::string::npos) << e.description();
+            EXPECT_EQ(e.number(), db::ErrorNumber::FileReplaced);
+            EXPECT_TRUE(e.endsChanges());
+            EXPECT_NE(e.description().find("no longer the one being changed"), std::string::npos)
+                << e.description();
         }
-        EXPECT_FALSE(cn.isOpen());
+        EXPECT_THROW(cn.Execute("UPDATE `T` SET S='late' WHERE `Name` = 'n1'"), db::Error);
+        if (!removed) {
+            EXPECT_EQ(jet::Database::open(path)->table("T")->columns.size(), 2u)
+                << "the file moved in stays as it was, without S";
+        }
+        EXPECT_THROW(cn.Close(), db::Error);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <random>
 #include <set>
 #include <unistd.h>
 
@@ -186,23 +187,114 @@ TEST(PageWriterStages, AMovedRowsPointerWaitsForTheMapsThatListItsCopy) {
     EXPECT_EQ(grown, ids.size());
 }
 
-TEST(PageWriterStages, AFailedWriteKeepsTheWriteSetToTryAgain) {
-    Opened o(100);
+// A write set's stages, at random: every order a writer takes on holds in the writes it makes,
+// also where a page is ordered right up to the ceiling a later page set for it.
+TEST(PageWriterStages, EveryOrderTakenOnHoldsInTheWrites) {
+    Opened o(400);
+    // Pages only logged, not written: the stages are all that is looked at.
+    struct LogOnly : jet::PageOutput {
+        std::vector<Recorder::Event>& log;
+        std::size_t pageSize;
+        LogOnly(std::vector<Recorder::Event>& l, std::size_t size) : log(l), pageSize(size) {}
+        void write(std::uint64_t offset, const std::uint8_t*, std::size_t) override {
+            log.push_back({false, static_cast<std::uint32_t>(offset / pageSize)});
+        }
+        void sync() override { log.push_back({true, 0}); }
+    };
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 300; ++trial) {
+        SCOPED_TRACE(trial);
+        std::vector<Recorder::Event> log;
+        jet::PageWriter w(o.db->pager(), std::make_unique<LogOnly>(log, o.db->format().pageSize), nullptr, o.path);
+        for (std::uint32_t p = 2; p <= 9; ++p)
+            w.edit(p)[100] ^= 1;
+        std::vector<jet::PageWriter::Order> taken;
+        for (int set = 0; set < 12; ++set) {
+            std::vector<jet::PageWriter::Order> orders;
+            for (int k = 0, n = 1 + static_cast<int>(random() % 2); k < n; ++k)
+                orders.push_back({2 + static_cast<std::uint32_t>(random() % 8),
+                                  2 + static_cast<std::uint32_t>(random() % 8),
+                                  random() % 4 == 0 ? static_cast<int>(random() % 4) : 0});
+            if (w.tryOrder(orders)) taken.insert(taken.end(), orders.begin(), orders.end());
+        }
+        w.commit();
+        const auto group = groupsOf(log);
+        for (const auto& order : taken)
+            EXPECT_LT(group.at(order.earlier), group.at(order.later))
+                << order.later << " after " << order.earlier;
+    }
+    // The case at the ceiling itself: 3 must follow 2, so 2 cannot move up to 3's stage.
+    std::vector<Recorder::Event> log;
     o.w->edit(2)[100] ^= 1;
     o.w->edit(3)[100] ^= 1;
+    o.w->edit(4)[100] ^= 1;
     ASSERT_TRUE(o.w->tryOrder({{3, 2}}));
-    ::close(o.fd);
-    const int bad = ::open("/dev/null", O_RDONLY);
-    ASSERT_EQ(bad, o.fd) << "the descriptor is reused";
-    EXPECT_THROW(o.w->commit(), jet::Error);
-    EXPECT_EQ(o.w->pending(), 2u);
-    ::close(bad);
-    o.fd = ::open(o.path.c_str(), O_RDWR);
-    ASSERT_EQ(o.fd, bad);
-    o.log.clear();
-    o.w->commit();
-    const auto group = groupsOf(o.log);
-    EXPECT_LT(group.at(2), group.at(3));
+    EXPECT_FALSE(o.w->tryOrder({{2, 4}})) << "2 would share a stage with 3, which must follow it";
+    EXPECT_TRUE(o.w->tryOrder({{3, 4}}));
+}
+
+// A failed write or sync stops the writer: what it held goes unwritten, every later change and
+// commit is refused saying so, and the reader's cache, which may hold pages a stage wrote before
+// the failure, is read anew from the file.
+TEST(PageWriterStages, AFailedWriteOrSyncStopsTheWriter) {
+    {
+        Opened o(100);
+        o.w->edit(2)[100] ^= 1;
+        o.w->edit(3)[100] ^= 1;
+        ASSERT_TRUE(o.w->tryOrder({{3, 2}}));
+        ::close(o.fd);
+        const int bad = ::open("/dev/null", O_RDONLY);
+        ASSERT_EQ(bad, o.fd) << "the descriptor is reused";
+        try {
+            o.w->commit();
+            ADD_FAILURE() << "the write to a read-only descriptor went through";
+        } catch (const jet::WriteFailure& e) {
+            EXPECT_EQ(e.kind(), jet::WriteFailure::Kind::Io);
+            EXPECT_NE(std::string(e.what()).find("cannot write page"), std::string::npos) << e.what();
+        }
+        EXPECT_TRUE(o.w->stopped());
+        EXPECT_EQ(o.w->pending(), 0u);
+        ::close(bad);
+        o.fd = ::open(o.path.c_str(), O_RDWR);
+        ASSERT_EQ(o.fd, bad);
+        o.log.clear();
+        EXPECT_THROW(o.w->commit(), jet::WriteFailure);
+        EXPECT_THROW(o.w->edit(4), jet::WriteFailure);
+        EXPECT_THROW(o.w->append(), jet::WriteFailure);
+        EXPECT_NE(errorOf([&] { o.w->commit(); }).find("open it again"), std::string::npos);
+        EXPECT_TRUE(o.log.empty()) << "nothing is written after the failure";
+    }
+    {
+        // The first stage reaches the file and its sync fails: the cache shows the file.
+        struct FailingSync : jet::PageOutput {
+            jet::FileOutput file;
+            explicit FailingSync(int fd) : file(fd, "test") {}
+            void write(std::uint64_t offset, const std::uint8_t* data, std::size_t size) override {
+                file.write(offset, data, size);
+            }
+            void sync() override {
+                throw jet::WriteFailure("test: cannot flush the file to disk: No space left on device",
+                                        jet::WriteFailure::Kind::DiskFull);
+            }
+        };
+        Opened o(100);
+        jet::Pager& pager = o.db->pager();
+        const std::uint8_t before = pager.page(2)->view().data()[100];
+        jet::PageWriter w(pager, std::make_unique<FailingSync>(o.fd), nullptr, o.path);
+        w.edit(2)[100] ^= 0xFF;
+        w.edit(3)[100] ^= 0xFF;
+        ASSERT_TRUE(w.tryOrder({{3, 2}}));
+        try {
+            w.commit();
+            ADD_FAILURE() << "the sync's failure was not told";
+        } catch (const jet::WriteFailure& e) {
+            EXPECT_EQ(e.kind(), jet::WriteFailure::Kind::DiskFull);
+        }
+        const auto read = pager.pagesRead();
+        EXPECT_EQ(pager.page(2)->view().data()[100], static_cast<std::uint8_t>(before ^ 0xFF))
+            << "page 2, written before the failed sync, is read from the file";
+        EXPECT_EQ(pager.pagesRead(), read + 1);
+    }
 }
 
 } // namespace

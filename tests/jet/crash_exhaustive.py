@@ -478,8 +478,13 @@ def durable_since(lines, done):
     return since
 
 
-def run_workload(w, fmt, work, shim, reorder):
-    d = os.path.join(work, f"{w.name}-{fmt}")
+class Prepared:
+    """A workload made ready on one format: its base file, its script, its commands and the model of
+    what each reader may show."""
+
+
+def prepare(w, fmt, work, label=""):
+    d = os.path.join(work, f"{w.name}-{fmt}{label}")
     os.makedirs(d)
     PAGE = page_size(fmt)
     ext = extension(fmt)
@@ -521,6 +526,16 @@ def run_workload(w, fmt, work, shim, reorder):
         if error:
             raise RuntimeError(f"the base file of {w.name} does not read: {error}")
     model = Model({r: by_id(rows) for r, (rows, _) in base_listings.items()}, effects)
+    p = Prepared()
+    p.d, p.PAGE, p.ext, p.base, p.keys, p.lines, p.effects = d, PAGE, ext, base, keys, lines, effects
+    p.command, p.heal_command, p.heal, p.model = command, heal_command, heal, model
+    return p
+
+
+def run_workload(w, fmt, work, shim, reorder):
+    p = prepare(w, fmt, work)
+    d, PAGE, ext, base, keys, lines, effects = p.d, p.PAGE, p.ext, p.base, p.keys, p.lines, p.effects
+    command, heal_command, heal, model = p.command, p.heal_command, p.heal, p.model
 
     # The uninterrupted run, its writes and syncs recorded.
     full = os.path.join(d, "full." + ext)
@@ -603,6 +618,23 @@ def run_workload(w, fmt, work, shim, reorder):
     return len(writes), counts, failures
 
 
+def note_readers():
+    if not have_oracle():
+        print("note: mdb-reader is not installed (FENDREL_ORACLE_DIR); checking with fendrel-db and mdbtools")
+
+
+def missing_tool(chosen):
+    """What the workloads `chosen` need and this machine lacks, or None."""
+    if not os.path.isfile(DB_TOOL):
+        return "fendrel-db is not built"
+    if any(w.split for w in chosen) and not os.path.isfile(SPLIT_TOOL):
+        return "fendrel-split is not built"
+    for tool in ("mdb-export", "mdb-count"):
+        if not shutil.which(tool):
+            return f"{tool} is absent"
+    return None
+
+
 def main():
     args = sys.argv[1:]
     short = "--short" in args
@@ -614,24 +646,17 @@ def main():
         print("\n".join(w.name for w in every))
         return 0
     chosen = [w for w in every if (w.name in names if names else (w.short or not short))]
-    if not os.path.isfile(DB_TOOL):
-        print("skip: fendrel-db is not built")
+    missing = missing_tool(chosen)
+    if missing:
+        print(f"skip: {missing}")
         return 77
-    if any(w.split for w in chosen) and not os.path.isfile(SPLIT_TOOL):
-        print("skip: fendrel-split is not built")
-        return 77
-    for tool in ("mdb-export", "mdb-count"):
-        if not shutil.which(tool):
-            print(f"skip: {tool} is absent")
-            return 77
     work = tempfile.mkdtemp(prefix="fendrel-crashx-")
     try:
         shim = build_shim(work)
         if not shim:
             print("skip: no C compiler for the write shim")
             return 77
-        if not have_oracle():
-            print("note: mdb-reader is not installed (FENDREL_ORACLE_DIR); checking with fendrel-db and mdbtools")
+        note_readers()
         total = {"kill": [0, 0], "stage": [0, 0]}
         bad = 0
         for w in chosen:
