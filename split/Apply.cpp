@@ -19,7 +19,7 @@ public:
             columns();
             update();
         } catch (const Stop&) {
-            if (changed_) checkpoint();
+            if (changed_ && !r_.changesEnded()) checkpoint();
             throw;
         }
         checkpoint();

@@ -16,12 +16,21 @@ void Reporter::yield() {
     if (!observer_.onYield()) throw Stop{Outcome::Stopped};
 }
 
-void Reporter::describeCurrent(Failure& f) {
+void Reporter::endChanges(Failure failure) {
+    changesEnded_ = true;
+    failure.description += " The split stopped there; what it wrote before is in the file. Run the same split "
+                           "again, with room on the disk, to complete it.";
+    fail(std::move(failure));
+    throw Stop{Outcome::Stopped};
+}
+
+bool Reporter::describeCurrent(Failure& f) {
     try {
         throw;
     } catch (const db::Error& e) {
         f.number = e.number();
         f.description = e.description();
+        return e.endsChanges();
     } catch (const std::bad_alloc&) {
         f.number = db::ErrorNumber::Unspecified;
         f.description = "Not enough memory to complete the operation.";
@@ -29,6 +38,7 @@ void Reporter::describeCurrent(Failure& f) {
         f.number = db::ErrorNumber::Unspecified;
         f.description = e.what();
     }
+    return false;
 }
 
 } // namespace split

@@ -18,15 +18,19 @@ class Reporter {
 public:
     explicit Reporter(Observer& observer) : observer_(observer) {}
 
-    // Runs `work`; a failure is told (with `about` filled in) and gives false.
+    // Runs `work`; a failure is told (with `about` filled in) and gives false. A failure after
+    // which the database takes no more changes (a full disk, a failed write, the file replaced) is
+    // told once and ends the split.
     template <class F> bool attempt(Step step, F&& work, Failure about = {}) {
         about.step = step;
+        bool ends = false;
         try {
             std::forward<F>(work)();
             return true;
         } catch (...) {
-            describeCurrent(about);
+            ends = describeCurrent(about);
         }
+        if (ends) endChanges(std::move(about));
         fail(std::move(about));
         return false;
     }
@@ -42,12 +46,18 @@ public:
     Observer& observer() { return observer_; }
     std::int64_t failures() const { return failures_; }
 
-    // Fills in the error number and description of the exception in flight (inside a catch).
-    static void describeCurrent(Failure& f);
+    // Fills in the error number and description of the exception in flight (inside a catch); true
+    // when the database takes no more changes after it.
+    static bool describeCurrent(Failure& f);
+    // True once a failure ended the changes: nothing more is written, not even a checkpoint.
+    bool changesEnded() const { return changesEnded_; }
 
 private:
+    [[noreturn]] void endChanges(Failure failure);
+
     Observer& observer_;
     std::int64_t failures_ = 0;
+    bool changesEnded_ = false;
 };
 
 } // namespace split

@@ -74,6 +74,8 @@ def main():
         if FULL not in said:
             faults.append("the run did not say the disk is full: %r" % said[-400:])
         told = said.count(FULL)
+        if told != 1:
+            faults.append("the full disk was told %d times, not once: %r" % (told, said[-600:]))
         failed = r.returncode != 0
         faults += sc.check(db, original, False)
         state = sc.state_of(db)
