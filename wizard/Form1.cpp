@@ -56,7 +56,11 @@ Form1::Form1(Wizard& wizard) : Page(QStringLiteral("Form1"), 8040, 2085), wizard
                                   Place{120, 1580, 3840, 405});
     PushButton3 =
         app::PushButton(this, "PushButton3", QStringLiteral("Next >"), Place{4080, 1575, 3840, 405});
-    SetTabOrder({Text1, PushButton5, Text2, PushButton3, PushButton1});
+    // Each box is named by its label, for screen readers and the label's mnemonic; the keyboard goes
+    // through the page as it reads, top to bottom and left to right.
+    Label5->setBuddy(Text1);
+    lblPassword->setBuddy(Text2);
+    SetTabOrder({Text1, PushButton5, Text2, PushButton1, PushButton3});
 
     Pointer()->HandOver({PushButton1, PushButton3, PushButton5});
     Pointer()->ArrowOver({this, Text1, Text2, Frame1});

@@ -45,6 +45,8 @@ Form2::Form2(Wizard& wizard) : Page(QStringLiteral("Form2"), 8040, 2610), wizard
         app::PushButton(Frame1, "PushButton2", QStringLiteral("< Back"), Place{240, 1845, 3600, 405});
     PushButton3 =
         app::PushButton(Frame1, "PushButton3", QStringLiteral("Next >"), Place{3960, 1845, 3600, 405});
+    // The list is named by the question it answers, for screen readers.
+    List1->setAccessibleName(Frame1->title());
     SetTabOrder({List1, PushButton2, PushButton3});
 
     Pointer()->HandOver({PushButton2, PushButton3});

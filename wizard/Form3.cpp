@@ -45,7 +45,16 @@ Form3::Form3(Wizard& wizard) : Page(QStringLiteral("Form3"), 8040, 5010), wizard
     PushButton2 = app::PushButton(this, "PushButton2", QStringLiteral("< Back"), Place{120, 4530, 3840, 405});
     PushButton3 =
         app::PushButton(this, "PushButton3", QStringLiteral("Next >"), Place{4080, 4530, 3840, 405});
-    SetTabOrder({DataGrid1, List2, List1, PushButton5, PushButton7, PushButton2, PushButton3});
+    // Names for screen readers: the grid by its frame, the two lists apart, the arrow buttons by what
+    // they do. The keyboard goes through the page as it reads, top to bottom and left to right.
+    DataGrid1->setAccessibleName(Frame1->title());
+    List1->setAccessibleName(QStringLiteral("Fields on offer"));
+    List2->setAccessibleName(QStringLiteral("Field to split"));
+    for (QListWidget* list : {List1, List2})
+        list->setAccessibleDescription(Frame2->title().trimmed());
+    PushButton5->setAccessibleName(QStringLiteral("Move to the field to split"));
+    PushButton7->setAccessibleName(QStringLiteral("Move back to the fields on offer"));
+    SetTabOrder({DataGrid1, List1, PushButton5, PushButton7, List2, PushButton2, PushButton3});
 
     // Both lists are empty until page 2 fills them.
     EnableOffer();

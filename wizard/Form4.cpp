@@ -106,6 +106,10 @@ Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 7095), wizard
     ProgressBar1->setGeometry(app::TwipsRect(120, 4280, 7800, 405));
     ProgressBar1->SetText(QStringLiteral("Progress Bar"));
     DataGrid1 = app::DataGrid(this, "DataGrid1", Place{360, 4920, 5655, 2055});
+    // Names for screen readers: the separator's box by its option, the label's box by its question,
+    // the grid by what it shows. The keyboard goes through the page as it reads, top to bottom.
+    Text1->setAccessibleName(QStringLiteral("Other separator"));
+    Text2->setAccessibleName(Frame2->title());
     DataGrid1->setAccessibleName(QStringLiteral("Result"));
     UndoButton = app::PushButton(this, "UndoButton", QStringLiteral("Undo"), Place{6120, 4920, 1800, 405});
     UndoButton->hide();
@@ -114,8 +118,8 @@ Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 7095), wizard
     BackupLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     BackupLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     BackupLine->setAccessibleName(QStringLiteral("Backup"));
-    SetTabOrder(
-        {PushButton2, PushButton4, Option5, Option4, Option3, Option2, Option1, Text1, Text2, DataGrid1, UndoButton});
+    SetTabOrder({PushButton2, Option1, Option2, Option3, Option5, Option4, Text1, Text2, PushButton4, DataGrid1,
+                 UndoButton});
 
     Pointer()->HandOver({PushButton2, PushButton4, UndoButton});
     Pointer()->ArrowOver({this, Text1, Frame1, Frame2});
@@ -272,6 +276,9 @@ void Form4::HoldControls(bool hold) {
     for (QWidget* control : std::initializer_list<QWidget*>{PushButton2, PushButton4, Option1, Option2, Option3,
                                                             Option4, Option5, Text1, Text2, UndoButton})
         control->setEnabled(!hold);
+    // Holding the button took the keyboard focus off it; it comes back to the button (now "Exit"), so
+    // that Space ends the program as it started the run.
+    if (!hold) PushButton4->setFocus();
 }
 
 void Form4::Form_Unload() {

@@ -21,6 +21,12 @@ namespace app {
 
 namespace {
 
+// A list or grid with the keyboard focus is framed in the highlight colour: its selection alone looks
+// the same with or without the focus.
+void FrameWhenFocused(QAbstractItemView* view) {
+    view->setStyleSheet(QStringLiteral("QAbstractItemView:focus { border: 1px solid palette(highlight); }"));
+}
+
 template <class Control> Control* Make(Control* control, const char* name, Place place, const QFont& font) {
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(TwipsRect(place.left, place.top, place.width, place.height));
@@ -92,6 +98,7 @@ QListWidget* ListBox(QWidget* container, const char* name, Place place) {
     auto* list = Make(new QListWidget(container), name, place, ControlFont());
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSortingEnabled(false);
+    FrameWhenFocused(list);
     return list;
 }
 
@@ -102,6 +109,8 @@ QRadioButton* OptionButton(QWidget* container, const char* name, const QString& 
 QTableView* DataGrid(QWidget* container, const char* name, Place place) {
     auto* grid = Make(new QTableView(container), name, place, container->font());
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Read-only: the arrow keys move from cell to cell, Tab leaves the grid for the next control.
+    grid->setTabKeyNavigation(false);
     grid->setModel(new RecordSetModel(grid));
     // One line to a row, however long or many-lined a value is.
     grid->setWordWrap(false);
@@ -111,6 +120,7 @@ QTableView* DataGrid(QWidget* container, const char* name, Place place) {
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setMinimumSectionSize(1);
     rows->setDefaultSectionSize(QFontMetrics(grid->font()).height() + 4);
+    FrameWhenFocused(grid);
     return grid;
 }
 

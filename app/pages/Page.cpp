@@ -49,6 +49,9 @@ void Page::Show() {
     show();
     raise();
     activateWindow();
+    // The focused control shows as such from the start, not only after the first Tab: the page may
+    // have been reached by the keyboard. A click hides it again until a key moves the focus.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void Page::Hide() {

@@ -1,5 +1,5 @@
 // The pages' controls as the design places them: name, caption, place (15 twips to a pixel),
-// font, keyboard order.
+// font, keyboard order (top to bottom, as the page reads).
 #include "WizardFixture.h"
 
 #include <QAbstractButton>
@@ -81,7 +81,7 @@ TEST_F(LayoutTest, Page1) {
     EXPECT_EQ(page.font().pointSizeF(), 9);
     EXPECT_FALSE(page.font().bold());
     EXPECT_EQ(TabOrder(page.Text1),
-              QStringList({"Text1", "PushButton5", "Text2", "PushButton3", "PushButton1"}));
+              QStringList({"Text1", "PushButton5", "Text2", "PushButton1", "PushButton3"}));
     EXPECT_EQ(page.Text2->echoMode(), QLineEdit::Password);
     EXPECT_EQ(page.Text2->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, page.Text2),
               '*');
@@ -110,13 +110,13 @@ TEST_F(LayoutTest, Page3) {
                   {"List2", nullptr, 4200, 300, 3360, 1860, 9, true},
                   {"PushButton2", "< Back", 120, 4530, 3840, 405, 11.25, true},
                   {"PushButton3", "Next >", 4080, 4530, 3840, 405, 11.25, true}});
-    EXPECT_EQ(TabOrder(page.DataGrid1), QStringList({"DataGrid1", "List2", "List1", "PushButton5",
-                                                     "PushButton7", "PushButton2", "PushButton3"}));
+    EXPECT_EQ(TabOrder(page.DataGrid1), QStringList({"DataGrid1", "List1", "PushButton5", "PushButton7",
+                                                     "List2", "PushButton2", "PushButton3"}));
 }
 
 TEST_F(LayoutTest, Page4) {
     Form4& page = wizard->Form4();
-    ExpectLayout(page, {536, 315},
+    ExpectLayout(page, {536, 473},
                  {{"PushButton2", "< Back", 120, 120, 7800, 405, 11.25, true},
                   {"Frame1", " What character would you like to split all values in the field by?", 120, 570,
                    7800, 2205, 9, true},
@@ -132,11 +132,12 @@ TEST_F(LayoutTest, Page4) {
                   {"Text2", "SPLITCOLUMN", 240, 300, 7335, 345, 9, true},
                   {"PushButton4", "Finish", 120, 3760, 7800, 405, 11.25, true},
                   {"ProgressBar1", nullptr, 120, 4280, 7800, 405, 9, true},
-                  {"DataGrid1", nullptr, 360, 4920, 5655, 2055, 9, true}});
+                  {"DataGrid1", nullptr, 360, 4920, 5655, 2055, 9, true},
+                  {"UndoButton", "Undo", 6120, 4920, 1800, 405, 11.25, true}});
     EXPECT_TRUE(page.font().bold());
     EXPECT_EQ(TabOrder(page.PushButton2),
-              QStringList({"PushButton2", "PushButton4", "Option5", "Option4", "Option3", "Option2",
-                           "Option1", "Text1", "Text2", "DataGrid1"}));
+              QStringList({"PushButton2", "Option1", "Option2", "Option3", "Option5", "Option4", "Text1",
+                           "Text2", "PushButton4", "DataGrid1", "UndoButton"}));
 }
 
 } // namespace

@@ -1,0 +1,62 @@
+# cmake -DPROGRAM=... -DNAME=... -DSUMMARY=... -DVERSION=... -DSEE_ALSO=... -DOUTPUT=... -P HelpToMan.cmake
+#
+# Writes the manual page NAME(1) from the program's own --help (CLI11's layout: description, "Usage:",
+# then sections such as "Positionals:" and "Options:" of two-space-indented items whose description
+# stands after two blanks or more), so that the page says what the program says and nothing else.
+foreach(v PROGRAM NAME SUMMARY VERSION OUTPUT)
+  if(NOT DEFINED ${v})
+    message(FATAL_ERROR "HelpToMan: ${v} is not set")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${PROGRAM} --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR help STREQUAL "")
+  message(FATAL_ERROR "HelpToMan: ${PROGRAM} --help failed (${status})")
+endif()
+
+# roff: backslashes doubled, a leading dot or quote protected, hyphens as minus signs.
+function(roff text out)
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  string(REGEX REPLACE "^([.'])" "\\\\&\\1" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+string(TOUPPER "${NAME}" title)
+roff("${SUMMARY}" summary)
+set(man ".TH ${title} 1 \"\" \"Fendrel ${VERSION}\" \"User Commands\"\n.SH NAME\n${NAME} \\- ${summary}\n")
+
+string(REPLACE ";" "\\;" help "${help}")
+string(REPLACE "\n" ";" lines "${help}")
+set(description "")
+set(in_item FALSE)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^Usage: (.*)$")
+    roff("${CMAKE_MATCH_1}" usage)
+    string(APPEND man ".SH SYNOPSIS\n${usage}\n.SH DESCRIPTION\n${description}")
+  elseif(line MATCHES "^([A-Z][A-Za-z ]*):$")
+    string(TOUPPER "${CMAKE_MATCH_1}" section)
+    if(section STREQUAL "POSITIONALS")
+      set(section ARGUMENTS)
+    endif()
+    string(APPEND man ".SH ${section}\n")
+  elseif(line MATCHES "^  ([^ ]+( [^ ]+)*)  +([^ ].*)$")
+    roff("${CMAKE_MATCH_1}" item)
+    roff("${CMAKE_MATCH_3}" text)
+    string(APPEND man ".TP\n.B ${item}\n${text}\n")
+  elseif(line MATCHES "^  ([^ ].*)$")
+    # An item whose name fills its column: its description follows on indented lines.
+    roff("${CMAKE_MATCH_1}" item)
+    string(APPEND man ".TP\n.B ${item}\n")
+  elseif(line MATCHES "^ +([^ ].*)$")
+    roff("${CMAKE_MATCH_1}" text)
+    string(APPEND man "${text}\n")
+  elseif(NOT line STREQUAL "" AND NOT DEFINED usage)
+    roff("${line}" text)
+    string(APPEND description "${text}\n")
+  endif()
+endforeach()
+if(DEFINED SEE_ALSO AND NOT SEE_ALSO STREQUAL "")
+  string(APPEND man ".SH SEE ALSO\n.BR ${SEE_ALSO} (1)\n")
+endif()
+file(WRITE "${OUTPUT}" "${man}")
