@@ -38,10 +38,10 @@ constexpr int adBigInt = 20;          // Large Number
 constexpr int adGUID = 72;            // Replication ID
 constexpr int adNumeric = 131;        // Decimal
 constexpr int adDBTimeStamp = 135;    // Extended Date/Time
-constexpr int adBinary = 128;         // fixed-length bytes
+constexpr int adBinary = 128;         // fixed-length bytes; a fixed column of an unknown type
 constexpr int adVarWChar = 202;       // Text
 constexpr int adLongVarWChar = 203;   // Memo
 constexpr int adVarBinary = 204;      // bytes of a varying length
-constexpr int adLongVarBinary = 205;  // OLE and binary
+constexpr int adLongVarBinary = 205;  // OLE and binary; a variable column of an unknown type
 
 } // namespace ADODB

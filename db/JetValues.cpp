@@ -97,7 +97,8 @@ int adoTypeOf(const jet::Column& column) {
     case T::Unknown11:
         return ADODB::adLongVarBinary;
     }
-    return ADODB::adEmpty;
+    // A type this engine does not know: its bytes, of a fixed size or not as its column says.
+    return column.fixed() ? ADODB::adBinary : ADODB::adLongVarBinary;
 }
 
 void rethrowAsDbError() {

@@ -114,6 +114,7 @@ ValueDomain domainOf(int adoType) {
         return ValueDomain::Boolean;
     case adGUID:
         return ValueDomain::Guid;
+    case adBinary:
     case adLongVarBinary:
         return ValueDomain::Binary;
     default:

@@ -45,7 +45,7 @@ std::string columnTypeName(ColumnType t) {
     case ColumnType::ExtDateTime:
         return "Extended Date/Time";
     }
-    return "Unknown";
+    return "Unknown type " + std::to_string(static_cast<unsigned>(t));
 }
 
 std::size_t fixedSizeOf(ColumnType t) {

@@ -28,10 +28,16 @@ enum class ColumnType : std::uint8_t {
     ExtDateTime = 0x14,
 };
 
-// True for the codes this engine knows.
+// True for the codes this engine knows. A column of another code (a type of a later Access) is
+// still read: its values are its bytes, fixed or variable as its column block's flag says, and they
+// are kept as they are whenever its rows are rewritten.
 bool isKnownColumnType(std::uint8_t code);
+inline bool isKnownColumnType(ColumnType t) {
+    return isKnownColumnType(static_cast<std::uint8_t>(t));
+}
 
-// The type's name as the tools print it ("Long", "Yes/No", "Replication ID", ...).
+// The type's name as the tools print it ("Long", "Yes/No", "Replication ID", ...); "Unknown type N"
+// for a code this engine does not know.
 std::string columnTypeName(ColumnType t);
 
 // Bytes a value of this type takes in the fixed area, 0 when it has no fixed size.

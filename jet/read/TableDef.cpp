@@ -109,10 +109,7 @@ TableDef readTableDef(Pager& pager, std::uint32_t firstPage, unsigned codePage) 
     for (std::size_t i = 0; i < columnCount; ++i) {
         ByteView b = c.take(f.columnEntry, "column");
         Column& col = t.columns[i];
-        std::uint8_t code = b.u8(f.colType);
-        if (!isKnownColumnType(code))
-            corrupt("column " + std::to_string(i) + " has unknown type " + std::to_string(code));
-        col.type = static_cast<ColumnType>(code);
+        col.type = static_cast<ColumnType>(b.u8(f.colType)); // unknown codes too: read as bytes
         col.number = b.u16(f.colNumber);
         col.varIndex = b.u16(f.colVarIndex);
         col.flags = b.u8(f.colFlags);

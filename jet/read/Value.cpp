@@ -191,8 +191,9 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
         out.real = v;
     };
     switch (type) {
-    case ColumnType::Boolean:
-        break;
+    case ColumnType::Boolean: // answered above
+        out.kind = K::Null;
+        return;
     case ColumnType::Byte:
         return whole(K::Integer, b.u8(0));
     case ColumnType::Integer:
@@ -249,7 +250,9 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
         out.bytes = readLongValue(pager, b);
         return;
     }
-    out.kind = K::Null;
+    // A type this engine does not know: the field's bytes as the row holds them.
+    out.kind = K::Binary;
+    out.bytes.assign(b.data(), b.data() + b.size());
 }
 
 } // namespace jet

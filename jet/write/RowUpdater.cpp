@@ -72,6 +72,9 @@ void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values)
                               " is part of an index; changing indexed columns is not supported yet");
         if (c.calculated())
             throw Unsupported("column " + c.name + " is calculated; its values cannot be set");
+        if (!isKnownColumnType(c.type))
+            throw Unsupported("column " + c.name + " is of a type this engine does not know (" +
+                              std::to_string(static_cast<unsigned>(c.type)) + "); its values cannot be set");
         if (c.type == ColumnType::Complex)
             throw Unsupported("column " + c.name + " holds several values; changing it is not supported");
     }

@@ -194,8 +194,13 @@ TEST(Executor, RefusesBeforeChangingAnything) {
     EXPECT_NE(errorOf(x, "UPDATE `People` SET Nope='x'").find("'Nope'"), std::string::npos);
     EXPECT_NE(errorOf(x, "UPDATE `People` SET S1='x' WHERE Nope = 1").find("'Nope'"), std::string::npos);
     EXPECT_EQ(s.updates, 0);
-    // Three characters fit, counted as Access counts them.
+    // Three characters fit, counted as Access counts them: in UTF-16 units, two for a character beyond
+    // the Basic Multilingual Plane.
     EXPECT_EQ(update(x, "UPDATE `People` SET S1='Łód' WHERE `Name` = 'Ada Lovelace'"), 2u);
+    EXPECT_EQ(update(x, "UPDATE `People` SET S1='\U0001F600a' WHERE `Name` = 'Ada Lovelace'"), 2u);
+    EXPECT_NE(errorOf(x, "UPDATE `People` SET S1='\U0001F600\U0001F600' WHERE `Name` = 'Ada Lovelace'")
+                  .find("too small"),
+              std::string::npos);
 }
 
 TEST(Executor, AddsAndDropsColumns) {
