@@ -64,7 +64,7 @@ std::unique_ptr<db::RowSource> Connection::query(const std::string& text) {
 
 void Connection::Execute(const std::string& text, long* recordsAffected) {
     db::Session& s = session();
-    const db::sql::Statement statement = db::sql::parse(text);
+    const db::sql::Statement& statement = shapes_.parse(text);
     if (recordsAffected) *recordsAffected = 0;
     if (std::holds_alternative<db::sql::Select>(statement)) {
         query(text); // checks the table and columns; the rows are not read

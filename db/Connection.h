@@ -6,6 +6,7 @@
 #include "db/RecordSet.h"
 #include "db/RowSource.h"
 #include "db/TableShape.h"
+#include "db/sql/Shapes.h"
 
 #include <memory>
 #include <string>
@@ -54,6 +55,7 @@ public:
 private:
     db::Session& session();
     std::shared_ptr<db::Session> session_;
+    db::sql::Shapes shapes_; // the statements Execute has parsed, by shape
 };
 
 } // namespace ADODB

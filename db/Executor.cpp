@@ -62,9 +62,8 @@ void Executor::run(const sql::DropColumn& s) {
 
 const Executor::Index& Executor::indexOf(const std::string& table, std::size_t column,
                                          const StoreColumn& info) {
-    const auto key = std::make_pair(table, info.name);
-    auto found = indexes_.find(key);
-    if (found != indexes_.end()) return found->second;
+    auto& ofTable = indexes_[table];
+    if (auto found = ofTable.find(info.name); found != ofTable.end()) return found->second;
     Index index;
     const ValueDomain domain = domainOf(info.adoType);
     std::vector<std::pair<std::uint32_t, RowKey>> later; // rows of values seen before, in scan order
@@ -99,7 +98,7 @@ const Executor::Index& Executor::indexOf(const std::string& table, std::size_t c
             index.more[index.row[id] + filled[id]++] = row;
     }
     ++built_;
-    return indexes_.emplace(key, std::move(index)).first->second;
+    return ofTable.emplace(info.name, std::move(index)).first->second;
 }
 
 std::span<const RowKey> Executor::Index::rows(std::string_view key) const {
@@ -110,7 +109,9 @@ std::span<const RowKey> Executor::Index::rows(std::string_view key) const {
 }
 
 void Executor::forget(const std::string& table, const std::string& column) {
-    indexes_.erase({table, column});
+    auto ofTable = indexes_.find(table);
+    if (ofTable == indexes_.end()) return;
+    if (auto found = ofTable->second.find(column); found != ofTable->second.end()) ofTable->second.erase(found);
 }
 
 std::size_t Executor::run(const sql::Update& s) {

@@ -57,8 +57,9 @@ private:
 
     TableStore& store_;
     std::unordered_map<std::string, TableShape> shapes_;
-    std::map<std::pair<std::string, std::string>, Index>
-        indexes_; // (table, column) as the catalog spells them
+    // By table, then column, as the catalog spells them (looked up by every statement, without a
+    // copy of either name).
+    std::map<std::string, std::map<std::string, Index, std::less<>>, std::less<>> indexes_;
     std::size_t built_ = 0;
 };
 

@@ -50,8 +50,33 @@ PageWriter::PageWriter(Pager& pager, std::unique_ptr<PageOutput> out, std::uniqu
 
 PeekedPage PageWriter::peek(std::uint32_t n) {
     auto it = pages_.find(n);
-    if (it != pages_.end()) return PeekedPage(it->second);
-    return PeekedPage(pager_.page(n));
+    if (it == pages_.end()) return PeekedPage(pager_.page(n));
+    if (auto d = drafts_.find(n); d != drafts_.end()) layOut(n, d->second);
+    return PeekedPage(it->second);
+}
+
+void PageWriter::layOut(std::uint32_t n, Drafted& d) {
+    if (!d.stale) return;
+    d.draft->layOut(pages_.at(n)->bytes_);
+    d.stale = false;
+}
+
+PageDraft* PageWriter::draft(std::uint32_t n) const {
+    auto it = drafts_.find(n);
+    return it == drafts_.end() ? nullptr : it->second.draft.get();
+}
+
+PageDraft& PageWriter::keepDraft(std::uint32_t n,
+                                 const std::function<std::unique_ptr<PageDraft>(Bytes&)>& make) {
+    if (drafts_.count(n)) throw Error("internal error: page " + std::to_string(n) + " is drafted twice");
+    Drafted d{make(bytesOf(n)), false};
+    return *drafts_.emplace(n, std::move(d)).first->second.draft;
+}
+
+void PageWriter::drafted(std::uint32_t n) {
+    auto it = drafts_.find(n);
+    if (it == drafts_.end()) throw Error("internal error: page " + std::to_string(n) + " has no draft");
+    it->second.stale = true;
 }
 
 void PageWriter::refuseWhenStopped() const {
@@ -68,6 +93,15 @@ void PageWriter::stop(const WriteFailure& why) {
 }
 
 Bytes& PageWriter::edit(std::uint32_t n) {
+    // Whoever edits the bytes changes them behind the draft's back: the draft goes.
+    if (auto d = drafts_.find(n); d != drafts_.end()) {
+        layOut(n, d->second);
+        drafts_.erase(d);
+    }
+    return bytesOf(n);
+}
+
+Bytes& PageWriter::bytesOf(std::uint32_t n) {
     refuseWhenStopped();
     auto it = pages_.find(n);
     if (it != pages_.end()) return it->second->bytes_;
@@ -140,6 +174,7 @@ void PageWriter::sync() {
 }
 
 void PageWriter::discard() {
+    drafts_.clear();
     pages_.clear();
     stages_.clear();
     pageCount_ = fileCount_;
@@ -151,6 +186,8 @@ void PageWriter::commit() {
         stages_.clear();
         return;
     }
+    for (auto& [n, d] : drafts_)
+        layOut(n, d);
     std::map<int, std::vector<std::uint32_t>> byStage;
     for (const auto& [n, bytes] : pages_)
         byStage[stageOf(n).level].push_back(n);
@@ -173,6 +210,7 @@ void PageWriter::commit() {
         stop(e);
         throw;
     }
+    drafts_.clear();
     pages_.clear();
     stages_.clear();
     fileCount_ = pageCount_;

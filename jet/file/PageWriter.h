@@ -7,6 +7,7 @@
 // new content of every page and never a pointer to something not yet written.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -61,6 +62,17 @@ private:
     PageRef page_;
 };
 
+// A page of the write set held by its changer in a form of its own (a data page's rows, say) that is
+// cheaper to change again than the page's bytes. The bytes are laid out from it only when they are
+// needed: before the page is peeked, edited, replaced or written.
+class PageDraft {
+public:
+    virtual ~PageDraft() = default;
+    // Writes the draft's content into `page`, the write set's bytes of its page (the ones it was made
+    // from and laid out into before).
+    virtual void layOut(Bytes& page) = 0;
+};
+
 class PageWriter {
 public:
     // `fd` is the database opened for writing (held by the caller's lock); `codec` encodes pages
@@ -83,6 +95,15 @@ public:
     Bytes& edit(std::uint32_t n);
     // Sets the whole content of page n (which joins the write set) to `bytes`, a page's worth.
     void replace(std::uint32_t n, const Bytes& bytes);
+    // The draft page n is held in, or null. A draft lives as long as its page waits in the write set
+    // and nobody edits or replaces the page's bytes: it goes when the page is written or discarded,
+    // and when edit() or replace() is asked for the page (the bytes are laid out first).
+    PageDraft* draft(std::uint32_t n) const;
+    // Page n joins the write set, held in the draft that `make` makes of its bytes (the write set's,
+    // which the draft may read and lay itself out into while it lives). Returns the draft.
+    PageDraft& keepDraft(std::uint32_t n, const std::function<std::unique_ptr<PageDraft>(Bytes&)>& make);
+    // The draft of page n changed: its bytes are laid out again before anyone reads or writes them.
+    void drafted(std::uint32_t n);
     // Whether page n waits in the write set.
     bool holds(std::uint32_t n) const { return pages_.count(n) != 0; }
     // A new page of zeros at the end of the file; returns its number. Throws Error when the file
@@ -129,7 +150,13 @@ private:
         int level = 0;
         int ceiling = 1 << 30; // lowest stage of a page that must follow this one
     };
+    struct Drafted {
+        std::unique_ptr<PageDraft> draft;
+        bool stale = false; // changed since its bytes were last laid out
+    };
     Stage stageOf(std::uint32_t n) const;
+    Bytes& bytesOf(std::uint32_t n);
+    void layOut(std::uint32_t n, Drafted& d);
     void writeThrough(std::uint32_t n, const Bytes& plain);
     void sync();
 
@@ -141,6 +168,7 @@ private:
     std::uint32_t pageCount_;
     std::unordered_map<std::uint32_t, std::shared_ptr<Page>> pages_;
     std::unordered_map<std::uint32_t, Stage> stages_;
+    std::unordered_map<std::uint32_t, Drafted> drafts_; // pages of the write set held in drafts
     std::uint64_t syncs_ = 0;
     std::optional<WriteFailure> stopped_;
 };

@@ -1,5 +1,7 @@
 #include "jet/write/RowUpdater.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "jet/base/Error.h"
@@ -97,40 +99,71 @@ void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
 }
 
 RowUpdater::Location RowUpdater::locate(RowId id) {
-    const Format& f = w_.format();
     Location at;
     at.home = id;
-    PeekedPage home = w_.peek(id.page);
-    ByteView page = home.view();
-    if (page.u8(0) != page_type::Data || page.u32(f.dataTdefPage) != def_.page ||
-        id.row >= dataPageRowCount(f, page))
-        throw Error("the table has no " + describe(id));
-    RowSlot slot = dataPageRow(f, page, id.row);
-    if (slot.deleted()) throw Error("the table has no " + describe(id) + " (it was deleted)");
-    at.homeLength = slot.fits ? slot.end - slot.start : 0;
-    at.page = id.page;
-    at.row = id.row;
-    at.flags = slot.flags;
-    ByteView bytes = dataPageRowBytes(f, page, id.row);
-    at.bytes.assign(bytes.data(), bytes.data() + at.homeLength);
+    if (!read(id.page, id.row, at)) throw Error("the table has no " + describe(id));
+    if (at.flags & row_slot::Deleted) throw Error("the table has no " + describe(id) + " (it was deleted)");
+    at.homeLength = at.bytes.size();
     // Where the home slot's pointer leads, and on, while the slot there is a pointer too.
     for (int hops = 0; at.flags & row_slot::Overflow; ++hops) {
         if (at.bytes.size() < kPointerSize || hops >= TableScan::MaxMoves)
             corrupt(describe(id) + " has a damaged pointer to where it moved");
         RowPointer to = RowPointer::fromU32(ByteView(at.bytes.data(), at.bytes.size()).u32(0));
-        PeekedPage target = w_.peek(to.page);
-        ByteView v = target.view();
-        if (v.u8(0) != page_type::Data || v.u32(f.dataTdefPage) != def_.page ||
-            to.row >= dataPageRowCount(f, v))
+        if (!read(to.page, to.row, at))
             corrupt(describe(id) + " points into page " + std::to_string(to.page) +
                     ", which is not one of its table's");
-        at.flags = dataPageRow(f, v, to.row).flags;
-        ByteView moved = dataPageRowBytes(f, v, to.row);
-        at.bytes.assign(moved.data(), moved.data() + moved.size());
-        at.page = to.page;
-        at.row = to.row;
     }
     return at;
+}
+
+bool RowUpdater::read(std::uint32_t page, unsigned row, Location& at) {
+    const Format& f = w_.format();
+    auto ours = [&](ByteView v) { return v.u8(0) == page_type::Data && v.u32(f.dataTdefPage) == def_.page; };
+    ByteView bytes;
+    std::optional<PeekedPage> peeked; // holds the page `bytes` shows
+    if (DataPageDraft* draft = draftIfAny(page)) {
+        if (!ours(ByteView(draft->page().data(), draft->page().size())) || row >= draft->rowCount()) return false;
+        at.flags = draft->flags(row);
+        bytes = draft->row(row);
+    } else {
+        peeked.emplace(w_.peek(page));
+        ByteView v = peeked->view();
+        if (!ours(v) || row >= dataPageRowCount(f, v)) return false;
+        const RowSlot slot = dataPageRow(f, v, row);
+        at.flags = slot.flags;
+        // A deleted row's bounds are not trusted: it has no bytes when they make no sense.
+        if (slot.fits || !slot.deleted()) bytes = dataPageRowBytes(f, v, row);
+    }
+    at.bytes.assign(bytes.data(), bytes.data() + bytes.size());
+    at.page = page;
+    at.row = row;
+    return true;
+}
+
+DataPageDraft* RowUpdater::draftIfAny(std::uint32_t page) const {
+    PageDraft* d = w_.draft(page);
+    if (!d) return nullptr;
+    if (auto* rows = dynamic_cast<DataPageDraft*>(d)) return rows;
+    throw Error("internal error: page " + std::to_string(page) + " is held as something other than rows");
+}
+
+DataPageDraft& RowUpdater::draftOf(std::uint32_t page) {
+    if (DataPageDraft* d = draftIfAny(page)) return *d;
+    const Format& f = w_.format();
+    return static_cast<DataPageDraft&>(
+        w_.keepDraft(page, [&](Bytes& bytes) { return std::make_unique<DataPageDraft>(f, bytes); }));
+}
+
+bool RowUpdater::setRow(std::uint32_t page, unsigned row, ByteView bytes, std::uint16_t flags) {
+    if (!draftOf(page).set(row, bytes, flags)) return false;
+    w_.drafted(page);
+    return true;
+}
+
+std::size_t RowUpdater::freeSpace(std::uint32_t page) {
+    if (const DataPageDraft* d = draftIfAny(page)) return d->freeSpace();
+    const PeekedPage p = w_.peek(page);
+    return dataPageFreeSpace(w_.format(), p.view());
 }
 
 Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values) {
@@ -161,15 +194,14 @@ Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::si
 }
 
 bool RowUpdater::placeWhereItIs(const Location& at, ByteView row) {
-    if (!rewriteDataPageRow(w_.format(), w_.edit(at.page), at.row, row, at.flags)) return false;
+    if (!setRow(at.page, at.row, row, at.flags)) return false;
     noteRoom(at.page);
     return true;
 }
 
 RowUpdater::Move RowUpdater::chooseMove(const Location& at, std::size_t size) {
     // The home slot must be able to hold a pointer first.
-    const PeekedPage home = w_.peek(at.home.page);
-    if (at.homeLength < kPointerSize && dataPageFreeSpace(w_.format(), home.view()) < kPointerSize - at.homeLength)
+    if (at.homeLength < kPointerSize && freeSpace(at.home.page) < kPointerSize - at.homeLength)
         throw Error(describe(at.home) +
                     " cannot grow: its page has no room left even for a pointer to a new place");
     for (int attempt = 0;; ++attempt) {
@@ -220,9 +252,8 @@ void RowUpdater::placeElsewhere(const Location& at, const Move& move, ByteView r
             throw Error("internal error: a new page is not where it was expected");
         w_.replace(move.target, DataPageWriter(f, def_.page).bytes());
     }
-    Bytes& targetPage = w_.edit(move.target);
-    const unsigned targetRow = dataPageRowCount(f, ByteView(targetPage.data(), targetPage.size()));
-    if (!rewriteDataPageRow(f, targetPage, targetRow, row, row_slot::Deleted))
+    const unsigned targetRow = draftOf(move.target).rowCount();
+    if (!setRow(move.target, targetRow, row, row_slot::Deleted))
         throw Error("internal error: a moved row does not fit the page chosen for it");
     if (move.fresh) {
         maps_.addOwned(def_.ownedPages, move.target);
@@ -230,15 +261,13 @@ void RowUpdater::placeElsewhere(const Location& at, const Move& move, ByteView r
     }
     Bytes pointer(kPointerSize, 0);
     putU32(pointer, 0, rowPointerValue(move.target, static_cast<std::uint8_t>(targetRow)));
-    if (!rewriteDataPageRow(f, w_.edit(at.home.page), at.home.row, ByteView(pointer.data(), pointer.size()),
-                            row_slot::Overflow))
+    if (!setRow(at.home.page, at.home.row, ByteView(pointer.data(), pointer.size()), row_slot::Overflow))
         throw Error("internal error: " + describe(at.home) + " has no room for its pointer");
     if (at.moved()) {
         // The earlier copy is reached by nothing now; its room goes back to its page. It is marked
         // as Access marks a deleted row (both flags): some readers take a row flagged only
         // "deleted" for a moved row's data and read it.
-        rewriteDataPageRow(f, w_.edit(at.page), at.row, ByteView(),
-                           static_cast<std::uint16_t>(row_slot::Deleted | row_slot::Overflow));
+        setRow(at.page, at.row, ByteView(), static_cast<std::uint16_t>(row_slot::Deleted | row_slot::Overflow));
         noteRoom(at.page);
     }
     noteRoom(at.home.page);
@@ -260,21 +289,24 @@ std::uint32_t RowUpdater::chooseTarget(std::size_t size, std::uint32_t home, std
             ++it;
             continue;
         }
-        PeekedPage p = w_.peek(page);
-        ByteView v = p.view();
-        if (v.u8(0) == page_type::Data && v.u32(f.dataTdefPage) == def_.page && dataPageTakes(f, v, size))
-            return page;
+        if (const DataPageDraft* d = draftIfAny(page)) {
+            if (d->takes(size)) return page;
+        } else {
+            PeekedPage p = w_.peek(page);
+            ByteView v = p.view();
+            if (v.u8(0) == page_type::Data && v.u32(f.dataTdefPage) == def_.page && dataPageTakes(f, v, size))
+                return page;
+        }
         it = room_.erase(it);
     }
     return 0;
 }
 
 void RowUpdater::noteRoom(std::uint32_t page) {
-    const Format& f = w_.format();
-    PeekedPage p = w_.peek(page);
-    ByteView v = p.view();
-    std::size_t free = v.u16(data_page::FreeSpace);
-    if (free < kUsefulRoom || dataPageRowCount(f, v) >= data_page::MaxRows) {
+    // Only pages this updater has just changed are noted: their drafts know their room.
+    const DataPageDraft& d = draftOf(page);
+    const std::size_t free = d.freeSpace();
+    if (free < kUsefulRoom || d.rowCount() >= data_page::MaxRows) {
         room_.erase(page);
         return;
     }

@@ -17,6 +17,7 @@
 #include "jet/read/TableDef.h"
 #include "jet/read/TableScan.h"
 #include "jet/read/Value.h"
+#include "jet/write/DataPageCompactor.h"
 #include "jet/write/UsageMapEditor.h"
 
 namespace jet {
@@ -58,6 +59,15 @@ private:
 
     void check(const std::vector<std::pair<std::size_t, Value>>& values) const;
     Location locate(RowId id);
+    // Reads slot `row` of `page` into `at` (page, row, flags, bytes); false when the page is not one
+    // of the table's data pages or has no such slot.
+    bool read(std::uint32_t page, unsigned row, Location& at);
+    // The pages this session changes are held as drafts (DataPageDraft) while they wait in the
+    // write set: rows are set there and the page laid out once, when it is read or written.
+    DataPageDraft* draftIfAny(std::uint32_t page) const;
+    DataPageDraft& draftOf(std::uint32_t page);
+    bool setRow(std::uint32_t page, unsigned row, ByteView bytes, std::uint16_t flags);
+    std::size_t freeSpace(std::uint32_t page);
     Bytes encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values);
     bool placeWhereItIs(const Location& at, ByteView row);
     Move chooseMove(const Location& at, std::size_t size);

@@ -1,6 +1,7 @@
 // The order in which changed pages reach the file: each stage whole before the sync that ends it,
 // and nothing of a later stage before that sync; orders that contradict the write set refused
-// whole; and the orders a moved row needs, read back from the writes a batch makes.
+// whole; the orders a moved row needs, read back from the writes a batch makes; and data pages held
+// as drafts, laid out once.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 
 #include "WriteSupport.h"
 #include "jet/base/Error.h"
+#include "jet/format/DataPage.h"
+#include "jet/write/DataPageCompactor.h"
 #include "jet/write/RowUpdater.h"
 #include "jet/write/UsageMapEditor.h"
 
@@ -336,4 +339,67 @@ TEST(PageWriterCommit, APeekedPageOutlivesTheWriteSetItCameFrom) {
     o.w->discard();
     EXPECT_EQ(second.view().data()[200], 0x33);
     EXPECT_EQ(o.w->peek(4).number(), 4u);
+}
+
+// A data page held as a draft: thousands of rows set, grown, shrunk, emptied and added through it
+// (with the page read now and then, which lays it out) give the same bytes as the same rows
+// rewritten in the page one at a time; the page is laid out when it is peeked, edited or written,
+// and a discard drops the draft with the page.
+TEST(PageWriterDrafts, RowsSetThroughADraftLayOutAsTheSameRowsRewrittenOneByOne) {
+    Opened o(400);
+    const jet::Format& f = o.db->format();
+    const std::uint32_t owner = o.db->table("People")->page;
+    std::uint32_t p = 0;
+    for (std::uint32_t n = 1; n < o.w->pageCount() && !p; ++n) {
+        const jet::PeekedPage page = o.w->peek(n);
+        if (page.view().u8(0) == jet::page_type::Data && page.view().u32(f.dataTdefPage) == owner) p = n;
+    }
+    ASSERT_NE(p, 0u);
+    auto draftOf = [&]() -> jet::DataPageDraft& {
+        return static_cast<jet::DataPageDraft&>(
+            o.w->keepDraft(p, [&](jet::Bytes& b) { return std::make_unique<jet::DataPageDraft>(f, b); }));
+    };
+    auto bytesOfPage = [&] {
+        const jet::PeekedPage page = o.w->peek(p);
+        return jet::Bytes(page.view().data(), page.view().data() + page.view().size());
+    };
+    jet::Bytes expected = bytesOfPage();
+    const jet::Bytes original = expected;
+    jet::DataPageDraft* draft = &draftOf();
+    std::mt19937 random(11);
+    int refused = 0;
+    for (int i = 0; i < 4000; ++i) {
+        const unsigned slot = static_cast<unsigned>(random() % (draft->rowCount() + 1));
+        const std::size_t length = random() % 4 == 0 ? 0 : random() % 160;
+        const jet::Bytes row(length, static_cast<std::uint8_t>(i));
+        const std::uint16_t flags = slot < draft->rowCount() ? draft->flags(slot) : jet::row_slot::Deleted;
+        const jet::ByteView view(row.data(), row.size());
+        const bool fits = jet::rewriteDataPageRow(f, expected, slot, view, flags);
+        ASSERT_EQ(draft->set(slot, view, flags), fits) << "change " << i;
+        refused += !fits;
+        if (fits) {
+            o.w->drafted(p);
+            ASSERT_EQ(draft->row(slot).size(), length);
+        }
+        if (i % 700 == 0) {
+            ASSERT_EQ(bytesOfPage(), expected) << "peeked after change " << i;
+        }
+        if (i == 2000) {
+            o.w->edit(p); // edited by someone else: laid out, and the draft goes
+            ASSERT_EQ(o.w->draft(p), nullptr);
+            draft = &draftOf();
+        }
+    }
+    EXPECT_GT(refused, 0) << "the page filled up now and then";
+    EXPECT_EQ(jet::dataPageFreeSpace(f, jet::ByteView(expected.data(), expected.size())), draft->freeSpace());
+    o.w->commit();
+    EXPECT_EQ(o.w->draft(p), nullptr);
+    const jet::PageRef written = o.db->pager().page(p);
+    EXPECT_EQ(jet::Bytes(written->view().data(), written->view().data() + written->view().size()), expected);
+
+    draftOf().set(0, jet::ByteView(original.data(), 8), 0);
+    o.w->drafted(p);
+    o.w->discard();
+    EXPECT_EQ(o.w->draft(p), nullptr);
+    EXPECT_EQ(bytesOfPage(), expected);
 }
