@@ -11,28 +11,6 @@ namespace split {
 
 namespace {
 
-// The next code point of well-formed UTF-8, or -1.
-long nextCodePoint(std::string_view s, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = byte(i);
-    const int extra = c < 0x80             ? 0
-                      : (c & 0xE0) == 0xC0 ? 1
-                      : (c & 0xF0) == 0xE0 ? 2
-                      : (c & 0xF8) == 0xF0 ? 3
-                                           : -1;
-    if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size()) return -1;
-    long cp = extra == 0 ? c : c & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) {
-        const unsigned char b = byte(i + k);
-        if ((b & 0xC0) != 0x80) return -1;
-        cp = cp << 6 | (b & 0x3F);
-    }
-    static const long least[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
-    i += extra + 1;
-    return cp;
-}
-
 // Letters of every script, as Unicode classes them.
 bool isLetter(long cp) {
     if (cp < 0x80) return (cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z');
@@ -49,8 +27,9 @@ bool IsPlainName(std::string_view s) {
     if (s.empty()) return false;
     for (std::size_t i = 0; i < s.size();) {
         const bool first = i == 0;
-        const long cp = nextCodePoint(s, i);
-        if (cp < 0) return false;
+        const std::optional<char32_t> next = jet::nextCodePoint(s, i);
+        if (!next) return false;
+        const long cp = static_cast<long>(*next);
         const bool digit = cp >= '0' && cp <= '9';
         if (first && digit) return false;
         if (!(digit || cp == '_' || isLetter(cp))) return false;

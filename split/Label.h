@@ -3,13 +3,16 @@
 // name: letters of any script, digits and underscores, not starting with a digit; and a column
 // name, label + its number, has at most 64 characters.
 
+#include "jet/Jet.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace split {
 
-inline constexpr std::size_t MaxNameLength = 64;
+using jet::MaxNameLength;
+
 
 bool IsPlainName(std::string_view utf8);
 

@@ -1,5 +1,7 @@
 #include "split/Pieces.h"
 
+#include "jet/Jet.h"
+
 namespace split {
 
 namespace {
@@ -46,10 +48,7 @@ std::vector<std::string> Cut(std::string_view value, const Separator& separator)
 }
 
 std::size_t TextLength(std::string_view utf8) {
-    std::size_t n = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80) n += c >= 0xF0 ? 2 : 1;
-    return n;
+    return jet::utf16Length(utf8);
 }
 
 } // namespace split

@@ -1,5 +1,7 @@
 #include "split/Source.h"
 
+#include "jet/Jet.h"
+
 #include "db/Error.h"
 #include "db/RecordSet.h"
 #include "db/TextCase.h"
@@ -10,10 +12,6 @@
 namespace split {
 
 namespace {
-
-bool isSystemTable(const std::string& name, const std::string& type) {
-    return type == "SYSTEM TABLE" || type == "ACCESS TABLE" || db::asciiLower(name.substr(0, 4)) == "msys";
-}
 
 bool endsInDigit(const std::string& name) {
     return !name.empty() && name.back() >= '0' && name.back() <= '9';
@@ -58,7 +56,7 @@ void refuseSystemTable(ADODB::Connection& cn, const Source& s, Reporter& r) {
             }
         }
     });
-    if (!isSystemTable(s.inputs.table, type)) return;
+    if (!jet::isSystemTable(s.inputs.table, type)) return;
     Failure f;
     f.step = Step::ReadField;
     f.number = db::ErrorNumber::Unspecified;
