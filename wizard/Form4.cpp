@@ -228,10 +228,12 @@ bool Form4::BeforeChange(const split::Plan& plan) {
     }
     const std::string path = wizard_.Form1().Text1->text().toStdString();
     try {
+        // The copy's progress in the bar's text: its value is the updates' alone, rising once.
         ProgressBar1->SetText(QStringLiteral("Keeping a backup of the database..."));
         app::DoEvents();
         backup_ = split::MakeBackup(path, [this](std::uint64_t done, std::uint64_t total) {
-            ProgressBar1->setValue(total ? static_cast<int>(done * 100 / total) : 100);
+            ProgressBar1->SetText(QStringLiteral("Keeping a backup of the database... %1%")
+                                      .arg(total ? static_cast<int>(done * 100 / total) : 100));
             app::DoEvents();
         });
         BackupLine->setText(QStringLiteral("The database as it was is kept in ") +
