@@ -97,12 +97,13 @@ bool copyFile(const fs::path& from, const fs::path& to, mode_t mode, const CopyP
     }
 }
 
-std::string stamp(std::int64_t time) {
+// `time` in local time, as strftime's `format` writes it.
+std::string localTime(std::int64_t time, const char* format) {
     const std::time_t t = static_cast<std::time_t>(time);
     std::tm tm{};
     ::localtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
+    char buf[64];
+    std::strftime(buf, sizeof buf, format, &tm);
     return buf;
 }
 
@@ -210,7 +211,7 @@ BackupInfo MakeBackup(const std::string& database, const CopyProgress& progress)
     BackupInfo info;
     info.database = source.string();
     info.time = static_cast<std::int64_t>(std::time(nullptr));
-    const std::string base = source.filename().string() + Marker + stamp(info.time);
+    const std::string base = source.filename().string() + Marker + localTime(info.time, "%Y%m%d-%H%M%S");
     const std::string ext = source.extension().string();
     // A name no other backup has: never one replaced by another.
     fs::path target;
@@ -309,12 +310,7 @@ std::optional<BackupInfo> LatestSplit(const std::string& database) {
 }
 
 std::string BackupTime(std::int64_t time) {
-    const std::time_t t = static_cast<std::time_t>(time);
-    std::tm tm{};
-    ::localtime_r(&t, &tm);
-    char buf[40];
-    std::strftime(buf, sizeof buf, "%d %b %Y %H:%M:%S", &tm);
-    return buf;
+    return localTime(time, "%d %b %Y %H:%M:%S");
 }
 
 } // namespace split
