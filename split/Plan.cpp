@@ -97,8 +97,10 @@ private:
     void name() {
         const std::size_t columns = std::max<std::size_t>(widest_, 1);
         std::vector<std::int64_t> withPieces(widest_ + 1, 0); // records by their number of pieces
-        for (std::uint32_t id = 0; id < s_.texts.size(); ++id)
+        for (std::uint32_t id = 0; id < s_.texts.size(); ++id) {
+            pass();
             withPieces[p_.pieceCount(id)] += s_.holders[id];
+        }
         std::int64_t atLeast = 0;
         std::vector<std::int64_t> filled(columns + 1, 0);
         for (std::size_t j = widest_; j >= 1; --j) {
@@ -135,6 +137,7 @@ private:
         std::int64_t count = 0;
         std::string named;
         for (std::size_t i = 0; i < s_.records.size(); ++i) {
+            pass();
             const std::uint32_t id = s_.records[i];
             if (!pick(id)) continue;
             if (++count <= static_cast<std::int64_t>(NamedRecords))

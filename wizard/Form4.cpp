@@ -11,6 +11,9 @@
 #include "wizard/FinishLines.h"
 #include "wizard/Form1.h"
 #include "wizard/Form2.h"
+#include "wizard/PlanModel.h"
+#include "wizard/PlanPreview.h"
+#include "wizard/PlanSummary.h"
 #include "wizard/Wizard.h"
 
 #include <QElapsedTimer>
@@ -77,9 +80,10 @@ private:
     bool changed_ = false;
 };
 
-// The page is taller than the original's 4725 twips: the grid below the progress bar shows the
-// table after a split, with the undo button and the backup's place beside it.
-Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 7095), wizard_(wizard) {
+// The page is taller than the original's 4725 twips. Below the progress bar, before a split: the
+// plan in words and the preview grid under it; after a split: where the backup is, and the table
+// with the undo button beside it.
+Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 7935), wizard_(wizard) {
     using app::Place;
     setFont(app::ControlFont());
     PushButton2 = app::PushButton(this, "PushButton2", QStringLiteral("< Back"), Place{120, 120, 7800, 405});
@@ -105,21 +109,33 @@ Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 7095), wizard
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setGeometry(app::TwipsRect(120, 4280, 7800, 405));
     ProgressBar1->SetText(QStringLiteral("Progress Bar"));
-    DataGrid1 = app::DataGrid(this, "DataGrid1", Place{360, 4920, 5655, 2055});
+    PlanLine = app::Label(this, "PlanLine", QString(), Place{360, 4800, 7560, 900});
+    PlanLine->setWordWrap(true);
+    PlanLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlanLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    PreviewGrid = app::DataGrid(this, "PreviewGrid", Place{360, 5760, 5655, 2055});
+    previewRows_ = new PlanModel(PreviewGrid);
+    PreviewGrid->setModel(previewRows_);
+    DataGrid1 = app::DataGrid(this, "DataGrid1", Place{360, 5760, 5655, 2055});
+    DataGrid1->hide();
     // Names for screen readers: the separator's box by its option, the label's box by its question,
     // the grid by what it shows. The keyboard goes through the page as it reads, top to bottom.
     Text1->setAccessibleName(QStringLiteral("Other separator"));
     Text2->setAccessibleName(Frame2->title());
+    PlanLine->setAccessibleName(QStringLiteral("Plan"));
+    PreviewGrid->setAccessibleName(QStringLiteral("Preview"));
     DataGrid1->setAccessibleName(QStringLiteral("Result"));
-    UndoButton = app::PushButton(this, "UndoButton", QStringLiteral("Undo"), Place{6120, 4920, 1800, 405});
+    UndoButton = app::PushButton(this, "UndoButton", QStringLiteral("Undo"), Place{6120, 5760, 1800, 405});
     UndoButton->hide();
-    BackupLine = app::Label(this, "BackupLine", QString(), Place{6120, 5400, 1800, 1575});
+    // After a split, where the plan was: where the backup is (the plan is what was done).
+    BackupLine = app::Label(this, "BackupLine", QString(), Place{360, 4800, 7560, 900});
+    BackupLine->hide();
     BackupLine->setWordWrap(true);
     BackupLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     BackupLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     BackupLine->setAccessibleName(QStringLiteral("Backup"));
-    SetTabOrder({PushButton2, Option1, Option2, Option3, Option5, Option4, Text1, Text2, PushButton4, DataGrid1,
-                 UndoButton});
+    SetTabOrder({PushButton2, Option1, Option2, Option3, Option5, Option4, Text1, Text2, PushButton4, PreviewGrid,
+                 DataGrid1, UndoButton});
 
     Pointer()->HandOver({PushButton2, PushButton4, UndoButton});
     Pointer()->ArrowOver({this, Text1, Frame1, Frame2});
@@ -127,6 +143,64 @@ Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 7095), wizard
     connect(PushButton2, &QPushButton::clicked, this, &Form4::PushButton2_Click);
     connect(PushButton4, &QPushButton::clicked, this, &Form4::PushButton4_Click);
     connect(UndoButton, &QPushButton::clicked, this, &Form4::UndoButton_Click);
+
+    // The preview follows every change of separator and label.
+    preview_ = new PlanPreview(this);
+    for (QRadioButton* option : {Option1, Option2, Option3, Option4, Option5})
+        connect(option, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) FollowPreview();
+        });
+    connect(Text1, &QLineEdit::textChanged, this, &Form4::FollowPreview);
+    connect(Text2, &QLineEdit::textChanged, this, &Form4::FollowPreview);
+    connect(preview_, &PlanPreview::Reading, this, [this] {
+        previewRows_->SetPlan(nullptr);
+        PlanLine->setText(QStringLiteral("Reading the values of the field..."));
+    });
+    connect(preview_, &PlanPreview::Planned, this, [this](std::shared_ptr<const split::Plan> plan) {
+        PlanLine->setText(PlanSummary(*plan));
+        previewRows_->SetPlan(std::move(plan));
+    });
+    connect(preview_, &PlanPreview::Failed, this, [this](const QString& why) {
+        previewRows_->SetPlan(nullptr);
+        PlanLine->setText(QStringLiteral("The field's values could not be read: ") + why);
+    });
+}
+
+void Form4::showEvent(QShowEvent* event) {
+    Page::showEvent(event);
+    if (running_ || PushButton4->text() == QStringLiteral("Exit")) return;
+    ShowPreview(true);
+    FollowPreview();
+}
+
+void Form4::FollowPreview() {
+    if (!isVisible() || running_ || PushButton4->text() == QStringLiteral("Exit")) return;
+    preview_->Follow(ChosenInputs());
+}
+
+bool Form4::PreviewReady() const {
+    return preview_->Ready();
+}
+
+const split::Plan* Form4::PreviewedPlan() const {
+    return previewRows_->CurrentPlan();
+}
+
+split::Inputs Form4::ChosenInputs() const {
+    split::Inputs inputs;
+    inputs.connectionString = Access::BuildConnectionString();
+    inputs.table = Globals::SelectedTable.toStdString();
+    inputs.fieldReference = Globals::SelectedFields.toStdString();
+    inputs.separator = ChosenSeparator();
+    inputs.label = Text2->text().toStdString();
+    return inputs;
+}
+
+void Form4::ShowPreview(bool preview) {
+    PlanLine->setVisible(preview);
+    PreviewGrid->setVisible(preview);
+    BackupLine->setVisible(!preview);
+    DataGrid1->setVisible(!preview);
 }
 
 void Form4::Form_Load() {
@@ -141,6 +215,7 @@ void Form4::PushButton2_Click() {
     app::ErrorTrap trap = Trap(QStringLiteral("PushButton2_Click"));
     trap.Line(106, [&] { PushButton4->setText(QStringLiteral("Finish")); });
     trap.Line(108, [&] { ProgressBar1->SetText(QStringLiteral("ProgressBar")); });
+    preview_->Stop();
     trap.Line(110, [&] { wizard_.Form2().Show(); });
     trap.Line(112, [&] { Hide(); });
 }
@@ -156,14 +231,10 @@ void Form4::PushButton4_Click() {
     }
     split::Inputs inputs;
     trap.Line(112, [&] { SetMousePointer(app::vbHourglass); });
-    trap.Line(114, [&] {
-        inputs.connectionString = Access::BuildConnectionString();
-        inputs.table = Globals::SelectedTable.toStdString();
-        inputs.fieldReference = Globals::SelectedFields.toStdString();
-        inputs.separator = ChosenSeparator();
-        inputs.label = Text2->text().toStdString();
-    });
+    trap.Line(114, [&] { inputs = ChosenInputs(); });
     HoldControls(true);
+    // Nothing of the preview reads the file while the split changes it.
+    preview_->Stop();
     FinishObserver observer(*this);
     const split::Result result = split::Run(inputs, observer, split::Mode::Split, Safeguards());
     HoldControls(false);
@@ -171,7 +242,12 @@ void Form4::PushButton4_Click() {
         app::End();
         return;
     }
-    if (result.table) trap.Line(254, [&] { app::SetDataSource(*DataGrid1, result.table); });
+    const bool changed = result.outcome == split::Outcome::Completed || result.outcome == split::Outcome::Stopped;
+    if (changed) preview_->Forget();
+    if (result.table) {
+        trap.Line(254, [&] { app::SetDataSource(*DataGrid1, result.table); });
+        ShowPreview(false);
+    }
     if (result.outcome == split::Outcome::Completed)
         trap.Line(256, [&] { PushButton4->setText(QStringLiteral("Exit")); });
     UndoButton->setVisible(backup_ && result.outcome != split::Outcome::Declined);
@@ -183,6 +259,7 @@ void Form4::PushButton4_Click() {
         ProgressBar1->setValue(0);
         ProgressBar1->SetText(QStringLiteral("Progress Bar"));
     });
+    FollowPreview();
 }
 
 // The option buttons are tested in the order of their names, the first one set deciding; they are
@@ -199,6 +276,7 @@ split::Separator Form4::ChosenSeparator() const {
 split::Safeguards Form4::Safeguards() {
     backup_.reset();
     BackupLine->clear();
+    BackupLine->setToolTip(QString());
     split::Safeguards s;
     s.beforeChange = [this](const split::Plan& plan) { return BeforeChange(plan); };
     s.afterChange = [this](const split::Result&) {
@@ -236,14 +314,17 @@ bool Form4::BeforeChange(const split::Plan& plan) {
                                       .arg(total ? static_cast<int>(done * 100 / total) : 100));
             app::DoEvents();
         });
-        BackupLine->setText(QStringLiteral("The database as it was is kept in ") +
-                            QString::fromStdString(backup_->path));
+        const QString where = QString::fromStdString(backup_->path);
+        BackupLine->setText(QStringLiteral("The database as it was before the split is kept in ") + where);
+        BackupLine->setToolTip(where);
         return true;
     } catch (const std::exception& e) {
-        return app::MsgBox(QStringLiteral("No backup of the database could be kept (") +
-                               QString::fromStdString(e.what()) +
-                               QStringLiteral(").\r\n\r\nSplit without a backup? The split could then not be undone."),
-                           app::vbYesNo | app::vbExclamation) == app::vbYes;
+        const bool without =
+            app::MsgBox(QStringLiteral("No backup of the database could be kept (") + QString::fromStdString(e.what()) +
+                            QStringLiteral(").\r\n\r\nSplit without a backup? The split could then not be undone."),
+                        app::vbYesNo | app::vbExclamation) == app::vbYes;
+        if (without) BackupLine->setText(QStringLiteral("No backup was kept: the split cannot be undone."));
+        return without;
     }
 }
 
@@ -271,6 +352,9 @@ void Form4::UndoButton_Click() {
     UndoButton->hide();
     BackupLine->setText(QStringLiteral("The database is as it was before the split."));
     PushButton4->setText(QStringLiteral("Finish"));
+    preview_->Forget();
+    ShowPreview(true);
+    FollowPreview();
 }
 
 void Form4::HoldControls(bool hold) {

@@ -20,6 +20,8 @@ class ProgressBar;
 
 namespace wizard {
 
+class PlanModel;
+class PlanPreview;
 class Wizard;
 
 class Form4 : public app::Page {
@@ -39,10 +41,14 @@ public:
     QLineEdit* Text2; // the label of the new fields
     QPushButton* PushButton4;
     app::ProgressBar* ProgressBar1;
-    QTableView* DataGrid1; // the table after a run ("Result")
-    // Beside the grid: undo of the last split (shown once a split kept a backup), and where the
-    // backup is.
+    // Before Finish: the plan for the separator and label as they are, in words ("Plan") and as
+    // the first records with their pieces ("Preview"), following every change.
+    QLabel* PlanLine;
+    QTableView* PreviewGrid;
+    QTableView* DataGrid1; // the table after a run ("Result"), where the preview was
+    // Beside the grid: undo of the last split (shown once a split kept a backup).
     QPushButton* UndoButton;
+    // After a run, where the plan was: where the backup is ("Backup").
     QLabel* BackupLine;
 
     void PushButton2_Click(); // "< Back"
@@ -51,9 +57,14 @@ public:
 
     // True while Finish runs the split.
     bool SplitRunning() const { return running_; }
+    // True when the preview shows the plan for the page's separator and label as they are.
+    bool PreviewReady() const;
+    const split::Plan* PreviewedPlan() const;
 
 protected:
     void Form_Load() override;
+    // Each time the page shows, the preview follows the table and field chosen on the pages before.
+    void showEvent(QShowEvent* event) override;
     // Closing the page ends the program; during a split it first lets the statement in hand finish,
     // so that everything executed is in the file.
     void Form_Unload() override;
@@ -67,11 +78,18 @@ private:
     // The split's safeguards: replacing values confirmed, a backup kept (or going on without one).
     split::Safeguards Safeguards();
     bool BeforeChange(const split::Plan& plan);
+    // Asks the preview for the plan of the page's inputs as they are.
+    void FollowPreview();
+    split::Inputs ChosenInputs() const;
+    // The preview where the result was, or the result where the preview was.
+    void ShowPreview(bool preview);
 
     Wizard& wizard_;
     bool running_ = false;
     bool endAfterRun_ = false;
     std::optional<split::BackupInfo> backup_; // kept before the last split
+    PlanPreview* preview_;
+    PlanModel* previewRows_;
 };
 
 } // namespace wizard

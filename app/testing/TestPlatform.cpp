@@ -22,7 +22,8 @@ void EnsureApplication() {
 
 int FakeMessageBoxes::Show(const QString& prompt, int style, const QString& title) {
     shown << ShownMessage{prompt, style, title};
-    return (style & 0x7) == vbYesNo ? answer : vbOK;
+    if ((style & 0x7) != vbYesNo) return vbOK;
+    return answers.isEmpty() ? answer : answers.takeFirst();
 }
 
 QString FakeFileDialogs::ShowOpen(const OpenFileRequest& request) {

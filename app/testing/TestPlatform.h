@@ -30,7 +30,8 @@ public:
     int Show(const QString& prompt, int style, const QString& title) override;
 
     QList<ShownMessage> shown;
-    int answer = vbYes; // given to Yes/No boxes; others answer OK
+    int answer = vbYes;   // given to Yes/No boxes; others answer OK
+    QList<int> answers;   // given in turn to the next Yes/No boxes, before `answer`
 };
 
 class FakeFileDialogs final : public FileDialogs {

@@ -276,7 +276,7 @@ TEST(SplitRun, AStoppedRunIsCompletedByRunningItAgain) {
         values.push_back("v" + std::to_string(i) + " w x");
     const std::string path = makeValues(dir, values);
     Recorder stopped;
-    stopped.stopAfterYields = 40 + 40 + 3 + 3 + 30; // read, count, check, columns, some updates
+    stopped.stopAfterYields = 40 + 40 + 40 + 3 + 3 + 30; // read, cut, count by pieces, check, columns, some updates
     const split::Result first = runSplit(path, "T", "Value", split::Separator::space(), stopped);
     EXPECT_EQ(first.outcome, split::Outcome::Stopped);
     EXPECT_TRUE(stopped.failures.empty()) << stopped.failureTexts();

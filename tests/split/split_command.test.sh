@@ -91,6 +91,11 @@ cmp -s "$file" "$tmp/split-once.mdb" || fail "undo did not put back the file the
 expect 0 "put back the backup" -- "$split" --undo "$file"
 cmp -s "$file" "$tmp/before.mdb" || fail "a second undo did not put back the file as it was"
 expect 1 "no backup from a split left" -- "$split" --undo "$file"
+# What a backup killed half-way leaves is never taken for a backup.
+head -c 4096 "$file" >"$file.fendrel-backup-20260101-000000.mdb.partial"
+expect 1 "no backup from a split left" -- "$split" --undo "$file"
+"$split" --backups "$file" | grep -q '20260101' && fail "a half backup is listed: $("$split" --backups "$file")"
+rm -f "$file.fendrel-backup-20260101-000000.mdb.partial"
 expect 0 "(put back)" -- "$split" --backups "$file"
 expect 0 "into Part1 to Part3" -- "$split" "$file" People Name --label Part
 "$db" "$file" exec "UPDATE \`People\` SET Name = 'changed' WHERE ID = 2" >/dev/null || fail "fendrel-db exec"

@@ -6,13 +6,19 @@
 #include "app/pages/ProgressBar.h"
 #include "split/SplitSupport.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QThread>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace wizard {
 namespace {
@@ -46,6 +52,28 @@ protected:
             rows.push_back({wizardtest::text("street " + std::to_string(i) + " town " + std::to_string(i % 7))});
         return wizardtest::MakeDatabase(data.path(), "places.mdb",
                                         {{"Places", {{"Place", jet::ColumnType::Text, 80}}, rows}});
+    }
+    static QString Cell(const QTableView& grid, int row, int column) {
+        return grid.model()->index(row, column).data().toString();
+    }
+    static QStringList Header(const QTableView& grid) {
+        QStringList names;
+        for (int c = 0; c < grid.model()->columnCount(); ++c)
+            names << grid.model()->headerData(c, Qt::Horizontal).toString();
+        return names;
+    }
+    // People(Address, SPLITCOLUMN1): the column of the default label is there already, holding two
+    // values.
+    QString ShopWithAColumn(const QString& where) {
+        std::vector<std::vector<jet::Value>> rows = {
+            {wizardtest::text("1 High Street,Leeds"), wizardtest::text("kept")},
+            {wizardtest::text("2 Low Road,York"), wizardtest::text("also kept")},
+            {wizardtest::text("Nowhere"), jet::Value()}};
+        return wizardtest::MakeDatabase(
+            where, "column.mdb",
+            {{"People",
+              {{"Address", jet::ColumnType::Text, 255}, {"SPLITCOLUMN1", jet::ColumnType::Text, 255}},
+              rows}});
     }
     std::vector<std::string> Column(const QString& path, const std::string& table, const std::string& name) {
         return splittest::column(splittest::readTable(path.toStdString(), table), name);
@@ -191,6 +219,150 @@ TEST_F(FinishTest, BackLeadsToPage2KeepingTheFieldForTheSameTableOnly) {
     wizard->Form2().PushButton3->click();
     EXPECT_EQ(page3.List2->count(), 0);
     EXPECT_FALSE(page3.PushButton3->isEnabled());
+}
+
+TEST_F(FinishTest, ThePreviewFollowsTheSeparatorAndTheLabelAndShowsWhatFinishWouldRefuse) {
+    const QString shop = wizardtest::MakeShop(data.path());
+    const std::string before = splittest::fileBytes(shop.toStdString());
+    Form4& page = ToPage4(shop, 0, "Address");
+    ASSERT_TRUE(PreviewFollows(page));
+    EXPECT_TRUE(page.PreviewGrid->isVisible());
+    EXPECT_FALSE(page.DataGrid1->isVisible());
+    // At spaces: "1 High Street,Leeds,LS1 1AA" has four pieces, "2 Low Road,York" three.
+    EXPECT_TRUE(page.PlanLine->text().contains(
+        "3 records. The split makes SPLITCOLUMN1 (3 records), SPLITCOLUMN2 (2), SPLITCOLUMN3 (2), SPLITCOLUMN4 (1)."))
+        << page.PlanLine->text().toStdString();
+    EXPECT_EQ(Cell(*page.PreviewGrid, 0, 2), "High");
+
+    page.Option2->setChecked(true); // Comma
+    ASSERT_TRUE(PreviewFollows(page));
+    EXPECT_EQ(Header(*page.PreviewGrid), QStringList({"Address", "SPLITCOLUMN1", "SPLITCOLUMN2", "SPLITCOLUMN3"}));
+    EXPECT_EQ(page.PreviewGrid->model()->rowCount(), 3);
+    EXPECT_EQ(Cell(*page.PreviewGrid, 0, 0), "1 High Street,Leeds,LS1 1AA");
+    EXPECT_EQ(Cell(*page.PreviewGrid, 0, 3), "LS1 1AA");
+    EXPECT_EQ(Cell(*page.PreviewGrid, 2, 2), "");
+
+    page.Option4->setChecked(true);
+    page.Text1->setText(" Low ");
+    page.Text2->setText("Part");
+    ASSERT_TRUE(PreviewFollows(page));
+    EXPECT_EQ(Header(*page.PreviewGrid), QStringList({"Address", "Part1", "Part2"}));
+    EXPECT_EQ(Cell(*page.PreviewGrid, 1, 2), "Road,York");
+
+    // What Finish would refuse is said before Finish, in words.
+    page.Text2->setText("Part 1");
+    ASSERT_TRUE(PreviewFollows(page));
+    EXPECT_TRUE(page.PlanLine->text().contains("\nFinish would refuse: ")) << page.PlanLine->text().toStdString();
+    EXPECT_FALSE(page.PlanLine->text().contains("Nothing was changed"));
+    EXPECT_TRUE(platform.messages.shown.isEmpty()) << Messages().join("\n").toStdString();
+    EXPECT_EQ(splittest::fileBytes(shop.toStdString()), before) << "the preview wrote to the file";
+}
+
+// A column the split would replace is marked in the preview and asked about at Finish: No changes
+// nothing; Yes splits, keeping a backup, and the table shows where the preview was; Undo puts the
+// file back byte for byte and the page as it was before Finish.
+TEST_F(FinishTest, ReplacingValuesIsShownAskedAndUndone) {
+    const QString path = ShopWithAColumn(data.path());
+    const std::string before = splittest::fileBytes(path.toStdString());
+    Form4& page = ToPage4(path, 0, "Address");
+    page.Option2->setChecked(true);
+    ASSERT_TRUE(PreviewFollows(page));
+    EXPECT_TRUE(page.PlanLine->text().contains(
+        "SPLITCOLUMN1 (3 records; replaces the field there, which holds 2 values now), SPLITCOLUMN2 (2)"))
+        << page.PlanLine->text().toStdString();
+
+    platform.messages.answer = app::vbNo;
+    page.PushButton4->click();
+    ASSERT_EQ(platform.messages.shown.size(), 1) << Messages().join("\n").toStdString();
+    EXPECT_TRUE(Messages()[0].contains("SPLITCOLUMN1 (2 values)")) << Messages()[0].toStdString();
+    EXPECT_EQ(platform.messages.shown[0].style & 0x7, app::vbYesNo);
+    EXPECT_EQ(splittest::fileBytes(path.toStdString()), before);
+    EXPECT_EQ(page.PushButton4->text(), "Finish");
+    EXPECT_FALSE(page.UndoButton->isVisible());
+    ASSERT_TRUE(PreviewFollows(page));
+    EXPECT_TRUE(page.PreviewGrid->isVisible());
+
+    platform.messages.shown.clear();
+    platform.messages.answer = app::vbYes;
+    page.PushButton4->click();
+    ASSERT_EQ(platform.messages.shown.size(), 1) << Messages().join("\n").toStdString();
+    ASSERT_EQ(page.PushButton4->text(), "Exit");
+    EXPECT_EQ(Column(path, "People", "SPLITCOLUMN1"),
+              (std::vector<std::string>{"1 High Street", "2 Low Road", "Nowhere"}));
+    EXPECT_TRUE(page.DataGrid1->isVisible());
+    EXPECT_FALSE(page.PreviewGrid->isVisible());
+    EXPECT_EQ(page.DataGrid1->model()->columnCount(), 3);
+    EXPECT_TRUE(page.UndoButton->isVisible());
+    EXPECT_TRUE(page.BackupLine->text().contains(".fendrel-backup-")) << page.BackupLine->text().toStdString();
+
+    platform.messages.shown.clear();
+    page.UndoButton->click();
+    ASSERT_EQ(platform.messages.shown.size(), 1) << Messages().join("\n").toStdString();
+    EXPECT_EQ(splittest::fileBytes(path.toStdString()), before);
+    EXPECT_EQ(page.PushButton4->text(), "Finish");
+    EXPECT_FALSE(page.UndoButton->isVisible());
+    ASSERT_TRUE(PreviewFollows(page));
+    EXPECT_TRUE(page.PreviewGrid->isVisible());
+    EXPECT_TRUE(page.PlanLine->text().contains("which holds 2 values now"));
+}
+
+// After the split another program changed the file: undo says so and puts the backup back only
+// when asked a second time.
+TEST_F(FinishTest, UndoAsksAgainWhenTheFileChangedAfterTheSplit) {
+    const QString shop = wizardtest::MakeShop(data.path());
+    const std::string before = splittest::fileBytes(shop.toStdString());
+    Form4& page = ToPage4(shop, 0, "Address");
+    page.Option2->setChecked(true);
+    page.PushButton4->click();
+    ASSERT_EQ(page.PushButton4->text(), "Exit");
+    {
+        std::ofstream other(shop.toStdString(), std::ios::binary | std::ios::app);
+        other << std::string(4096, '\0');
+    }
+    const std::string changed = splittest::fileBytes(shop.toStdString());
+
+    platform.messages.answers = {app::vbYes, app::vbNo};
+    page.UndoButton->click();
+    ASSERT_EQ(platform.messages.shown.size(), 2) << Messages().join("\n").toStdString();
+    EXPECT_TRUE(Messages()[1].contains("changed")) << Messages()[1].toStdString();
+    EXPECT_EQ(splittest::fileBytes(shop.toStdString()), changed);
+    EXPECT_TRUE(page.UndoButton->isVisible());
+
+    platform.messages.answers = {app::vbYes, app::vbYes};
+    page.UndoButton->click();
+    EXPECT_EQ(splittest::fileBytes(shop.toStdString()), before);
+    EXPECT_FALSE(page.UndoButton->isVisible());
+}
+
+// No room beside the file for its backup: Finish says so and asks; No leaves the file untouched.
+// Needs a small tmpfs, which only root can mount.
+TEST_F(FinishTest, NoRoomForTheBackupIsAskedAboutAndNoLeavesTheFileUntouched) {
+    const std::string disk = (data.path() + "/small").toStdString();
+    std::filesystem::create_directory(disk);
+    if (std::system(("mount -t tmpfs -o size=1m tmpfs '" + disk + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "a tmpfs cannot be mounted here (it needs root): the full disk was not tried";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { (void)std::system(("umount '" + at + "'").c_str()); }
+    } unmount{disk};
+    const QString shop = wizardtest::MakeShop(QString::fromStdString(disk));
+    const std::string before = splittest::fileBytes(shop.toStdString());
+    {
+        // The rest of the disk taken, but for less than the file.
+        std::ofstream fill(disk + "/fill", std::ios::binary);
+        const std::string block(4096, '\0');
+        while (fill.write(block.data(), static_cast<std::streamsize>(block.size())) && fill.flush()) {
+        }
+    }
+    Form4& page = ToPage4(shop, 0, "Address");
+    platform.messages.answer = app::vbNo;
+    page.PushButton4->click();
+    ASSERT_EQ(platform.messages.shown.size(), 1) << Messages().join("\n").toStdString();
+    EXPECT_TRUE(Messages()[0].contains("No backup of the database could be kept")) << Messages()[0].toStdString();
+    EXPECT_EQ(splittest::fileBytes(shop.toStdString()), before);
+    EXPECT_EQ(page.PushButton4->text(), "Finish");
+    for (const auto& entry : std::filesystem::directory_iterator(disk))
+        EXPECT_EQ(entry.path().string().find("fendrel-backup"), std::string::npos) << entry.path();
 }
 
 } // namespace

@@ -116,7 +116,7 @@ TEST_F(LayoutTest, Page3) {
 
 TEST_F(LayoutTest, Page4) {
     Form4& page = wizard->Form4();
-    ExpectLayout(page, {536, 473},
+    ExpectLayout(page, {536, 529},
                  {{"PushButton2", "< Back", 120, 120, 7800, 405, 11.25, true},
                   {"Frame1", " What character would you like to split all values in the field by?", 120, 570,
                    7800, 2205, 9, true},
@@ -132,12 +132,15 @@ TEST_F(LayoutTest, Page4) {
                   {"Text2", "SPLITCOLUMN", 240, 300, 7335, 345, 9, true},
                   {"PushButton4", "Finish", 120, 3760, 7800, 405, 11.25, true},
                   {"ProgressBar1", nullptr, 120, 4280, 7800, 405, 9, true},
-                  {"DataGrid1", nullptr, 360, 4920, 5655, 2055, 9, true},
-                  {"UndoButton", "Undo", 6120, 4920, 1800, 405, 11.25, true}});
+                  {"PlanLine", nullptr, 360, 4800, 7560, 900, 9, true},
+                  {"PreviewGrid", nullptr, 360, 5760, 5655, 2055, 9, true},
+                  {"DataGrid1", nullptr, 360, 5760, 5655, 2055, 9, true},
+                  {"UndoButton", "Undo", 6120, 5760, 1800, 405, 11.25, true},
+                  {"BackupLine", nullptr, 360, 4800, 7560, 900, 9, true}});
     EXPECT_TRUE(page.font().bold());
     EXPECT_EQ(TabOrder(page.PushButton2),
               QStringList({"PushButton2", "Option1", "Option2", "Option3", "Option5", "Option4", "Text1",
-                           "Text2", "PushButton4", "DataGrid1", "UndoButton"}));
+                           "Text2", "PushButton4", "PreviewGrid", "DataGrid1", "UndoButton"}));
 }
 
 } // namespace

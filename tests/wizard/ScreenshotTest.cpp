@@ -45,6 +45,7 @@ TEST_F(ScreenshotTest, FourPagesOnTheSample) {
     page3.PushButton3->click();
     Form4& page4 = wizard->Form4();
     page4.Option3->setChecked(true); // Comma-Space
+    ASSERT_TRUE(PreviewFollows(page4)) << "the preview did not follow the separator";
     save(page4, "page4-options.png");
     page4.PushButton4->click();
     save(page4, "page4-done.png");

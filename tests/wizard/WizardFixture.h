@@ -13,10 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <memory>
 #include <ostream>
@@ -63,6 +66,19 @@ protected:
     QString Setting(const QString& key) {
         QSettings store(SettingsFile(), QSettings::IniFormat);
         return store.value("Fendrel/" + key, "<absent>").toString();
+    }
+
+    // Page 4's preview is made away from the window, its result arriving as an event: runs the
+    // event loop until it shows the plan of the page as it is (30 s at most).
+    static bool PreviewFollows(Form4& page) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!page.PreviewReady() && clock.elapsed() < 30000) {
+            QCoreApplication::processEvents();
+            QThread::msleep(2);
+        }
+        QCoreApplication::processEvents();
+        return page.PreviewReady() && page.PreviewedPlan();
     }
 
     QStringList Messages() const {

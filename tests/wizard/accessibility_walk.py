@@ -24,6 +24,7 @@ BUTTON = pyatspi.ROLE_PUSH_BUTTON
 RADIO = pyatspi.ROLE_RADIO_BUTTON
 LIST = pyatspi.ROLE_LIST
 TABLE = pyatspi.ROLE_TABLE
+LABEL = pyatspi.ROLE_LABEL
 
 TABLE_QUESTION = "Which table contains the field you want to split?"
 LABEL_QUESTION = "Splits need to be put into new fields. What would you like to label these new fields as?"
@@ -144,6 +145,11 @@ def items(node):
     return [child.name for child in node if child is not None]
 
 
+def table_size(node):
+    table = node.queryTable()
+    return table.nRows, table.nColumns
+
+
 def selected_items(node):
     return [child.name for child in node
             if child is not None and child.getState().contains(pyatspi.STATE_SELECTED)]
@@ -221,9 +227,24 @@ def page4():
     key("Down")
     expect_focus(RADIO, "Comma")
     wait("Comma chosen", lambda: control(RADIO, "Comma").getState().contains(pyatspi.STATE_CHECKED))
-    tab_through([(RADIO, "Comma"), (TEXT, "Other separator"), (TEXT, LABEL_QUESTION), (BUTTON, "Finish")])
+    # The plan follows the separator: the preview shows the value and its three pieces.
+    wait("the plan for Comma", lambda: table_size(control(TABLE, "Preview")) == (3, 4), seconds=60)
+    control(LABEL, "Plan")
+    tab_through([(RADIO, "Comma"), (TEXT, "Other separator"), (TEXT, LABEL_QUESTION), (BUTTON, "Finish"),
+                 (TABLE, "Preview")])
+    key("shift+Tab")
+    expect_focus(BUTTON, "Finish")
     key("space")
     wait("Exit", lambda: control(BUTTON, "Exit"), seconds=60)
+    expect_focus(BUTTON, "Exit")
+    # After the split: the table with its new columns where the preview was, and undo beside it.
+    result = control(TABLE, "Result")
+    if table_size(result) != (3, 5):
+        raise Failed("the result shows %d rows of %d columns" % table_size(result))
+    tab_through([(BUTTON, "Exit"), (TABLE, "Result"), (BUTTON, "Undo")])
+    key("shift+Tab")
+    expect_focus(TABLE, "Result")
+    key("shift+Tab")
     expect_focus(BUTTON, "Exit")
     key("space")
 
