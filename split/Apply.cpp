@@ -12,7 +12,16 @@ class Applier {
 public:
     Applier(const Plan& plan, Reporter& reporter, Result& result, ADODB::Connection& connection)
         : plan_(plan), source_(*plan.source), r_(reporter), result_(result), table_(source_.inputs.table),
-          connection_(&connection) {}
+          connection_(&connection) {
+        r_.setHowFar([this] {
+            if (record_ < 0) return "while it made the field " + column_;
+            return "at record " + std::to_string(record_ + 1) + " of " + std::to_string(source_.recordCount()) +
+                   ", its fields made";
+        });
+    }
+    ~Applier() { r_.setHowFar({}); }
+    Applier(const Applier&) = delete;
+    Applier& operator=(const Applier&) = delete;
 
     void go() {
         try {
@@ -38,6 +47,7 @@ private:
     void columns() {
         for (const PlannedColumn& c : plan_.columns) {
             r_.yield();
+            column_ = c.name;
             Failure about;
             about.column = c.name;
             switch (c.fate) {
@@ -60,6 +70,7 @@ private:
         const std::int64_t n = source_.recordCount();
         std::string value;
         for (std::int64_t i = 0; i < n; ++i) {
+            record_ = i;
             r_.yield();
             r_.observer().onProgress(Progress{static_cast<int>((i + 1) * 100 / n), i + 1, n});
             const std::uint32_t id = source_.records[static_cast<std::size_t>(i)];
@@ -110,6 +121,9 @@ private:
     const std::string table_;
     ADODB::Connection* connection_;
     bool changed_ = false;
+    // How far it got: the field in hand, then the record in hand (from 0).
+    std::string column_;
+    std::int64_t record_ = -1;
 };
 
 } // namespace

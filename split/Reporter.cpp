@@ -18,8 +18,13 @@ void Reporter::yield() {
 
 void Reporter::endChanges(Failure failure) {
     changesEnded_ = true;
-    failure.description += " The split stopped there; what it wrote before is in the file. Run the same split "
-                           "again, with room on the disk, to complete it.";
+    std::string& d = failure.description;
+    if (!d.empty() && d.back() != '.') d += '.';
+    d += " The split stopped there";
+    if (howFar_) d += ", " + howFar_();
+    d += "; what it wrote before is in the file. Run the same split again";
+    if (failure.number == db::ErrorNumber::DiskFull) d += ", with room on the disk,";
+    d += " to complete it.";
     fail(std::move(failure));
     throw Stop{Outcome::Stopped};
 }

@@ -5,6 +5,8 @@
 #include "split/Observer.h"
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <utility>
 
 namespace split {
@@ -44,6 +46,8 @@ public:
     void yield();
 
     Observer& observer() { return observer_; }
+    // Says how far the split got ("at record 3 of 10"), for the failure that ends the changes.
+    void setHowFar(std::function<std::string()> howFar) { howFar_ = std::move(howFar); }
     std::int64_t failures() const { return failures_; }
 
     // Fills in the error number and description of the exception in flight (inside a catch); true
@@ -58,6 +62,7 @@ private:
     Observer& observer_;
     std::int64_t failures_ = 0;
     bool changesEnded_ = false;
+    std::function<std::string()> howFar_;
 };
 
 } // namespace split

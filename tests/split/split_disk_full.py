@@ -9,7 +9,7 @@ on a roomy disk gives.
 
 Needs root (to mount the tmpfs) and what split_crash.py needs. Exit 0 when every check held, 1
 otherwise, 77 when the tmpfs cannot be mounted."""
-import os, shutil, subprocess, sys, tempfile
+import os, re, shutil, subprocess, sys, tempfile
 
 import split_crash as sc
 
@@ -73,6 +73,10 @@ def main():
             faults.append("the split on a full disk reported success")
         if FULL not in said:
             faults.append("the run did not say the disk is full: %r" % said[-400:])
+        if not re.search(r"The split stopped there, (at record \d+ of \d+, its fields made|while it made the "
+                         r"field \w+); .* Run the same split again, with room on the disk, to complete it", said):
+            faults.append("the run did not say how far it got and that running it again completes it: %r"
+                          % said[-600:])
         told = said.count(FULL)
         if told != 1:
             faults.append("the full disk was told %d times, not once: %r" % (told, said[-600:]))
