@@ -233,8 +233,10 @@ void Form4::PushButton4_Click() {
     trap.Line(112, [&] { SetMousePointer(app::vbHourglass); });
     trap.Line(114, [&] { inputs = ChosenInputs(); });
     HoldControls(true);
-    // Nothing of the preview reads the file while the split changes it.
+    // Nothing of the preview reads the file while the split changes it, nor holds its values
+    // beside the split's own.
     preview_->Stop();
+    preview_->Forget();
     FinishObserver observer(*this);
     const split::Result result = split::Run(inputs, observer, split::Mode::Split, Safeguards());
     HoldControls(false);
@@ -242,8 +244,6 @@ void Form4::PushButton4_Click() {
         app::End();
         return;
     }
-    const bool changed = result.outcome == split::Outcome::Completed || result.outcome == split::Outcome::Stopped;
-    if (changed) preview_->Forget();
     if (result.table) {
         trap.Line(254, [&] { app::SetDataSource(*DataGrid1, result.table); });
         ShowPreview(false);

@@ -72,6 +72,8 @@ void PlanPreview::Stop() {
 void PlanPreview::Forget() {
     sourceKey_.clear();
     ++sourceGeneration_;
+    std::lock_guard<std::mutex> lock(mutex_);
+    read_.reset(); // the values held go now, not at the next read
 }
 
 void PlanPreview::Work() {

@@ -34,7 +34,8 @@ public:
     // Ends the work in hand and waits for it: once this returns, nothing of the preview reads the
     // file until the next Follow.
     void Stop();
-    // The file changed (a split, an undo): the next Follow reads it again.
+    // The file changed or is about to (a split, an undo): the values held are let go, and the next
+    // Follow reads them again.
     void Forget();
 
     // True when the plan (or failure) of the latest Follow has been delivered.
