@@ -294,16 +294,31 @@ TEST_F(FinishTest, ReplacingValuesIsShownAskedAndUndone) {
     EXPECT_EQ(page.DataGrid1->model()->columnCount(), 3);
     EXPECT_TRUE(page.UndoButton->isVisible());
     EXPECT_TRUE(page.BackupLine->text().contains(".fendrel-backup-")) << page.BackupLine->text().toStdString();
+    const std::string split = splittest::fileBytes(path.toStdString());
 
-    platform.messages.shown.clear();
-    page.UndoButton->click();
-    ASSERT_EQ(platform.messages.shown.size(), 1) << Messages().join("\n").toStdString();
-    EXPECT_EQ(splittest::fileBytes(path.toStdString()), before);
-    EXPECT_EQ(page.PushButton4->text(), "Finish");
-    EXPECT_FALSE(page.UndoButton->isVisible());
-    ASSERT_TRUE(PreviewFollows(page));
-    EXPECT_TRUE(page.PreviewGrid->isVisible());
-    EXPECT_TRUE(page.PlanLine->text().contains("which holds 2 values now"));
+    // Undone and split again, twice: each undo gives the file back as it was, each split the same file.
+    for (int round = 0; round < 2; ++round) {
+        platform.messages.shown.clear();
+        page.UndoButton->click();
+        ASSERT_EQ(platform.messages.shown.size(), 1) << Messages().join("\n").toStdString();
+        EXPECT_EQ(splittest::fileBytes(path.toStdString()), before);
+        EXPECT_EQ(page.PushButton4->text(), "Finish");
+        EXPECT_FALSE(page.UndoButton->isVisible());
+        ASSERT_TRUE(PreviewFollows(page));
+        EXPECT_TRUE(page.PreviewGrid->isVisible());
+        EXPECT_TRUE(page.PlanLine->isVisible());
+        EXPECT_TRUE(page.PlanLine->text().contains("which holds 2 values now"));
+        if (round == 1) break;
+        page.PushButton4->click();
+        ASSERT_EQ(page.PushButton4->text(), "Exit") << Messages().join("\n").toStdString();
+        EXPECT_EQ(splittest::fileBytes(path.toStdString()), split) << "the same split gave another file";
+    }
+    // Two splits, two backups: neither replaced the other.
+    int backups = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(data.path().toStdString()))
+        backups += entry.path().extension() == ".mdb" &&
+                   entry.path().filename().string().find(".fendrel-backup-") != std::string::npos;
+    EXPECT_EQ(backups, 2);
 }
 
 // After the split another program changed the file: undo says so and puts the backup back only
