@@ -186,6 +186,12 @@ TEST_F(FinishTest, AReadOnlyFileIsPreviewedAndFinishRefusesItWithOneBox) {
     EXPECT_TRUE(platform.messages.shown.isEmpty()) << Messages().join("\n").toStdString();
     ASSERT_TRUE(page.isVisible());
     EXPECT_EQ(wizard->Form3().DataGrid1->model()->rowCount(), 3);
+    // Said before Finish, with the plan.
+    ASSERT_TRUE(PreviewFollows(page));
+    EXPECT_TRUE(page.PlanLine->text().contains("SPLITCOLUMN1 (3 records)")) << page.PlanLine->text().toStdString();
+    EXPECT_TRUE(page.PlanLine->text().contains("\nFinish cannot change this file: ") &&
+                page.PlanLine->text().contains("read-only"))
+        << page.PlanLine->text().toStdString();
 
     page.PushButton4->click();
     ASSERT_EQ(platform.messages.shown.size(), 1) << Messages().join("\n").toStdString();
