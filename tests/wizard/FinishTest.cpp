@@ -264,6 +264,32 @@ TEST_F(FinishTest, ThePreviewFollowsTheSeparatorAndTheLabelAndShowsWhatFinishWou
     EXPECT_EQ(splittest::fileBytes(shop.toStdString()), before) << "the preview wrote to the file";
 }
 
+// Changes faster than the preview: each one overtakes the plan in hand, and what shows at the end is
+// the plan of the page as it is, never an older one delivered late.
+TEST_F(FinishTest, ThePreviewShowsThePlanOfTheLastChangeWhenChangesComeFasterThanItFollows) {
+    const QString places = Places();
+    Form4& page = ToPage4(places, 0, "Place");
+    const QStringList labels = {"A", "AB", "ABC", "ABCD", "Town"};
+    for (int round = 0; round < 3; ++round) {
+        for (const QString& label : labels) {
+            page.Text2->setText(label + QString::number(round));
+            (label.size() % 2 ? page.Option1 : page.Option4)->setChecked(true);
+            QCoreApplication::processEvents();
+        }
+        page.Text1->setText(" town ");
+        page.Option4->setChecked(true);
+        ASSERT_TRUE(PreviewFollows(page));
+        const QString last = "Town" + QString::number(round);
+        EXPECT_EQ(Header(*page.PreviewGrid), QStringList({"Place", last + "1", last + "2"}));
+        EXPECT_EQ(page.PreviewGrid->model()->rowCount(), 100);
+        EXPECT_EQ(Cell(*page.PreviewGrid, 99, 1), "street 99");
+        EXPECT_EQ(Cell(*page.PreviewGrid, 99, 2), "1");
+        EXPECT_TRUE(page.PlanLine->text().startsWith("3000 records. The split makes " + last + "1 (3000 records), " +
+                                                     last + "2 (3000)."))
+            << page.PlanLine->text().toStdString();
+    }
+}
+
 // A column the split would replace is marked in the preview and asked about at Finish: No changes
 // nothing; Yes splits, keeping a backup, and the table shows where the preview was; Undo puts the
 // file back byte for byte and the page as it was before Finish.
