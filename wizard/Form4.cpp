@@ -8,6 +8,7 @@
 #include "app/ui/MessageBox.h"
 #include "app/ui/Runtime.h"
 #include "db/Access.h"
+#include "split/Source.h"
 #include "wizard/FinishLines.h"
 #include "wizard/Form1.h"
 #include "wizard/Form2.h"
@@ -196,6 +197,24 @@ split::Inputs Form4::ChosenInputs() const {
     return inputs;
 }
 
+// The table after a split starts at its new columns (at the field split, when it comes just before
+// them), as many as the grid has room for, wherever they are among the table's columns.
+void Form4::ScrollToTheSplit(const split::Plan& plan) {
+    const QAbstractItemModel* rows = DataGrid1->model();
+    if (!rows || rows->rowCount() == 0 || plan.columns.empty() || !plan.source) return;
+    const auto columnNamed = [rows](const std::string& name) {
+        for (int c = 0; c < rows->columnCount(); ++c)
+            if (rows->headerData(c, Qt::Horizontal).toString() == QString::fromStdString(name)) return c;
+        return -1;
+    };
+    const int firstNew = columnNamed(plan.columns.front().name);
+    if (firstNew < 0) return;
+    const int field = columnNamed(plan.source->field);
+    // Scrolled to the end first, the column to start at then comes in from the left.
+    DataGrid1->scrollTo(rows->index(0, rows->columnCount() - 1));
+    DataGrid1->scrollTo(rows->index(0, field == firstNew - 1 ? field : firstNew));
+}
+
 void Form4::ShowPreview(bool preview) {
     PlanLine->setVisible(preview);
     PreviewGrid->setVisible(preview);
@@ -247,6 +266,7 @@ void Form4::PushButton4_Click() {
     if (result.table) {
         trap.Line(254, [&] { app::SetDataSource(*DataGrid1, result.table); });
         ShowPreview(false);
+        if (result.plan) ScrollToTheSplit(*result.plan);
     }
     if (result.outcome == split::Outcome::Completed)
         trap.Line(256, [&] { PushButton4->setText(QStringLiteral("Exit")); });

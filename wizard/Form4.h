@@ -83,6 +83,7 @@ private:
     split::Inputs ChosenInputs() const;
     // The preview where the result was, or the result where the preview was.
     void ShowPreview(bool preview);
+    void ScrollToTheSplit(const split::Plan& plan);
 
     Wizard& wizard_;
     bool running_ = false;

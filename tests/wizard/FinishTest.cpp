@@ -96,6 +96,10 @@ TEST_F(FinishTest, TheTypicalRunSplitsTheFieldAndTheButtonThenEndsTheProgram) {
     EXPECT_EQ(page.MousePointer(), app::vbDefault);
     EXPECT_TRUE(page.PushButton2->isEnabled() && page.Option1->isEnabled() && page.Text2->isEnabled());
     EXPECT_EQ(page.DataGrid1->model()->columnCount(), 6);
+    // The grid shows the field split, and its first new column beside it, whatever comes before.
+    EXPECT_GE(page.DataGrid1->columnViewportPosition(2), 0);
+    EXPECT_EQ(page.DataGrid1->columnAt(0), 2) << "the grid starts at another column than the field";
+    EXPECT_GE(page.DataGrid1->columnViewportPosition(3), 0);
 
     const std::string path = shop.toStdString();
     EXPECT_EQ(Column(shop, "People", "SPLITCOLUMN1"), (std::vector<std::string>{"1 High Street", "2 Low Road", "Nowhere"}));
