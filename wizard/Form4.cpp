@@ -169,14 +169,19 @@ Form4::Form4(Wizard& wizard) : Page(QStringLiteral("Form4"), 8040, 7935), wizard
 
 void Form4::showEvent(QShowEvent* event) {
     Page::showEvent(event);
-    if (running_ || PushButton4->text() == QStringLiteral("Exit")) return;
+    if (!Previewing()) return;
     ShowPreview(true);
     FollowPreview();
 }
 
+// The preview has a place while a split could still be made: neither during one nor after one
+// that completed.
+bool Form4::Previewing() const {
+    return !running_ && PushButton4->text() != QStringLiteral("Exit");
+}
+
 void Form4::FollowPreview() {
-    if (!isVisible() || running_ || PushButton4->text() == QStringLiteral("Exit")) return;
-    preview_->Follow(ChosenInputs());
+    if (isVisible() && Previewing()) preview_->Follow(ChosenInputs());
 }
 
 bool Form4::PreviewReady() const {

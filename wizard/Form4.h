@@ -78,6 +78,7 @@ private:
     // The split's safeguards: replacing values confirmed, a backup kept (or going on without one).
     split::Safeguards Safeguards();
     bool BeforeChange(const split::Plan& plan);
+    bool Previewing() const;
     // Asks the preview for the plan of the page's inputs as they are.
     void FollowPreview();
     split::Inputs ChosenInputs() const;

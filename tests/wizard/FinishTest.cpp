@@ -7,14 +7,12 @@
 #include "split/SplitSupport.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
-#include <QThread>
 
 #include <cstdlib>
 #include <filesystem>

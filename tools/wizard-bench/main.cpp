@@ -28,7 +28,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
