@@ -4,6 +4,8 @@
 #include "db/Matching.h"
 #include "db/TextCase.h"
 
+#include <optional>
+
 namespace db {
 
 namespace {
@@ -60,52 +62,17 @@ void Executor::run(const sql::DropColumn& s) {
     forget(table, exact);
 }
 
-const Executor::Index& Executor::indexOf(const std::string& table, std::size_t column,
-                                         const StoreColumn& info) {
+const ValueIndex& Executor::indexOf(const std::string& table, std::size_t column, const StoreColumn& info) {
     auto& ofTable = indexes_[table];
     if (auto found = ofTable.find(info.name); found != ofTable.end()) return found->second;
-    Index index;
+    ValueIndex index;
     const ValueDomain domain = domainOf(info.adoType);
-    std::vector<std::pair<std::uint32_t, RowKey>> later; // rows of values seen before, in scan order
     store_.scan(table, column, [&](RowKey row, const Variant& value) {
-        auto k = keyOfValue(domain, value);
-        if (!k) return;
-        auto [id, added] = index.keys.insert(*k);
-        if (added) {
-            index.row.push_back(row);
-            index.count.push_back(1);
-        } else {
-            ++index.count[id];
-            later.emplace_back(id, row);
-        }
+        if (auto k = keyOfValue(domain, value)) index.add(*k, row);
     });
-    if (!later.empty()) {
-        // Each value in several rows gets its run in `more`: its first row, then the others in order.
-        std::vector<std::uint32_t> filled(index.count.size(), 0);
-        std::size_t total = 0;
-        for (std::uint32_t id = 0; id < index.count.size(); ++id)
-            if (index.count[id] > 1) total += index.count[id];
-        index.more.resize(total);
-        std::size_t at = 0;
-        for (std::uint32_t id = 0; id < index.count.size(); ++id)
-            if (index.count[id] > 1) {
-                index.more[at] = index.row[id];
-                index.row[id] = at;
-                filled[id] = 1;
-                at += index.count[id];
-            }
-        for (const auto& [id, row] : later)
-            index.more[index.row[id] + filled[id]++] = row;
-    }
+    index.finish();
     ++built_;
     return ofTable.emplace(info.name, std::move(index)).first->second;
-}
-
-std::span<const RowKey> Executor::Index::rows(std::string_view key) const {
-    const std::uint32_t id = keys.find(key);
-    if (id == TextTable::None) return {};
-    if (count[id] == 1) return {&row[id], 1};
-    return {more.data() + row[id], count[id]};
 }
 
 void Executor::forget(const std::string& table, const std::string& column) {
@@ -129,10 +96,15 @@ std::size_t Executor::run(const sql::Update& s) {
 
     std::span<const RowKey> rows;
     std::vector<RowKey> all;
+    std::optional<RowTest> test; // the rows the index gives are tested against the WHERE
     if (s.where) {
         const std::size_t w = position(shape, s.where->column);
-        const auto key = keyOfLiteral(domainOf(columns[w].adoType), s.where->value);
-        if (key) rows = indexOf(table, w, columns[w]).rows(*key);
+        const ValueDomain domain = domainOf(columns[w].adoType);
+        auto key = keyOfLiteral(domain, s.where->value);
+        if (key) {
+            rows = indexOf(table, w, columns[w]).candidates(*key);
+            test = RowTest{w, [domain, key = std::move(*key)](const Variant& v) { return hasKey(domain, v, key); }};
+        }
     } else {
         store_.scan(table, 0, [&](RowKey row, const Variant&) { all.push_back(row); });
         rows = all;
@@ -152,8 +124,8 @@ std::size_t Executor::run(const sql::Update& s) {
                 self.forget(table, columns[v.first].name);
         }
     } forgetAfterwards{*this, table, columns, values};
-    store_.updateRows(table, rows, values);
-    return rows.size();
+    if (rows.empty()) return 0;
+    return store_.updateRows(table, rows, values, test ? &*test : nullptr);
 }
 
 } // namespace db

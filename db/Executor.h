@@ -5,7 +5,7 @@
 // N plus the table rather than N times the table.
 
 #include "db/TableStore.h"
-#include "db/TextTable.h"
+#include "db/ValueIndex.h"
 #include "db/sql/Statement.h"
 
 #include <map>
@@ -43,23 +43,14 @@ private:
     // The table a statement may change (a system table is refused).
     TableShape& changeableTable(const std::string& name);
     std::size_t position(TableShape& t, const std::string& column);
-    // The rows of a column's values, by the values' keys (see keyOfValue). Most values stand in one
-    // row, kept beside the key; the rows of a value in several lie together in `more`.
-    struct Index {
-        TextTable keys;
-        std::vector<RowKey> row;          // by key: its row, or where its rows start in `more`
-        std::vector<std::uint32_t> count; // by key: how many rows
-        std::vector<RowKey> more;
-        std::span<const RowKey> rows(std::string_view key) const;
-    };
-    const Index& indexOf(const std::string& table, std::size_t column, const StoreColumn& info);
+    const ValueIndex& indexOf(const std::string& table, std::size_t column, const StoreColumn& info);
     void forget(const std::string& table, const std::string& column);
 
     TableStore& store_;
     std::unordered_map<std::string, TableShape> shapes_;
     // By table, then column, as the catalog spells them (looked up by every statement, without a
     // copy of either name).
-    std::map<std::string, std::map<std::string, Index, std::less<>>, std::less<>> indexes_;
+    std::map<std::string, std::map<std::string, ValueIndex, std::less<>>, std::less<>> indexes_;
     std::size_t built_ = 0;
 };
 

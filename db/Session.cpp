@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 namespace db {
 
@@ -165,18 +166,24 @@ void Session::scan(const std::string& name, std::size_t column,
     });
 }
 
-void Session::update(const std::string& name, RowKey row,
-                     const std::vector<std::pair<std::size_t, Variant>>& values) {
-    const auto def = table(name);
-    std::vector<std::pair<std::size_t, jet::Value>> changes;
-    for (const auto& [i, v] : values)
-        changes.emplace_back(i, toJetValue(v, def->columns.at(i)));
-    translatingErrors([&] { writer().update(name, row, changes); });
+namespace {
+
+// A data layer test asked of the engine's row values.
+std::optional<jet::RowCondition> conditionOf(const RowTest* only) {
+    if (!only) return std::nullopt;
+    return jet::RowCondition{only->column, [only](const jet::Value& v) { return only->holds(toVariant(v)); }};
 }
 
-void Session::updateRows(const std::string& name, std::span<const RowKey> rows,
-                         const std::vector<std::pair<std::size_t, Variant>>& values) {
-    if (rows.empty()) return;
+} // namespace
+
+bool Session::update(const std::string& name, RowKey row, const std::vector<std::pair<std::size_t, Variant>>& values,
+                     const RowTest* only) {
+    return updateRows(name, std::span<const RowKey>(&row, 1), values, only) == 1;
+}
+
+std::size_t Session::updateRows(const std::string& name, std::span<const RowKey> rows,
+                                const std::vector<std::pair<std::size_t, Variant>>& values, const RowTest* only) {
+    if (rows.empty()) return 0;
     // The values are made once for every row; the rows join the session's lasting batch, written
     // at the next checkpoint.
     jet::DatabaseWriter& w = writer();
@@ -185,10 +192,14 @@ void Session::updateRows(const std::string& name, std::span<const RowKey> rows,
     changes.reserve(values.size());
     for (const auto& [i, v] : values)
         changes.emplace_back(i, toJetValue(v, def->columns.at(i)));
+    const std::optional<jet::RowCondition> condition = conditionOf(only);
+    const jet::RowCondition* test = condition ? &*condition : nullptr;
+    std::size_t met = 0;
     translatingErrors([&] {
         for (RowKey row : rows)
-            w.update(name, row, changes);
+            met += w.update(name, row, changes, test) ? 1 : 0;
     });
+    return met;
 }
 
 void Session::addTextColumn(const std::string& name, const std::string& column, int size) {

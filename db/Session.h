@@ -69,10 +69,10 @@ public:
     std::vector<StoreColumn> columns(const std::string& table) override;
     void scan(const std::string& table, std::size_t column,
               const std::function<void(RowKey, const Variant&)>& visit) override;
-    void update(const std::string& table, RowKey row,
-                const std::vector<std::pair<std::size_t, Variant>>& values) override;
-    void updateRows(const std::string& table, std::span<const RowKey> rows,
-                    const std::vector<std::pair<std::size_t, Variant>>& values) override;
+    bool update(const std::string& table, RowKey row, const std::vector<std::pair<std::size_t, Variant>>& values,
+                const RowTest* only) override;
+    std::size_t updateRows(const std::string& table, std::span<const RowKey> rows,
+                           const std::vector<std::pair<std::size_t, Variant>>& values, const RowTest* only) override;
     void addTextColumn(const std::string& table, const std::string& column, int size) override;
     void dropColumn(const std::string& table, const std::string& column) override;
 

@@ -25,6 +25,14 @@ struct StoreColumn {
     int scale = 0;      // Decimal: digits after the point
 };
 
+// What a row must hold for a statement to change it: its value of one column (by position) passes
+// `holds`. The executor finds a statement's rows by hashes of their values and has each row tested
+// where it is changed, since the row is read there anyway.
+struct RowTest {
+    std::size_t column = 0;
+    std::function<bool(const Variant&)> holds;
+};
+
 class TableStore {
 public:
     virtual ~TableStore() = default;
@@ -38,14 +46,19 @@ public:
     // Calls visit for every row with that row's value of the column.
     virtual void scan(const std::string& table, std::size_t column,
                       const std::function<void(RowKey, const Variant&)>& visit) = 0;
-    // Sets columns (by position) of one row; in the file when it returns.
-    virtual void update(const std::string& table, RowKey row,
-                        const std::vector<std::pair<std::size_t, Variant>>& values) = 0;
-    // The same values in several rows (one statement's rows); a store may write them together.
-    virtual void updateRows(const std::string& table, std::span<const RowKey> rows,
-                            const std::vector<std::pair<std::size_t, Variant>>& values) {
+    // Sets columns (by position) of one row when it passes `only` (unless null), and says whether
+    // it did; in the file when it returns.
+    virtual bool update(const std::string& table, RowKey row,
+                        const std::vector<std::pair<std::size_t, Variant>>& values, const RowTest* only) = 0;
+    // The same values in those of several rows (one statement's) that pass `only`; returns how many
+    // did. A store may write them together.
+    virtual std::size_t updateRows(const std::string& table, std::span<const RowKey> rows,
+                                   const std::vector<std::pair<std::size_t, Variant>>& values,
+                                   const RowTest* only) {
+        std::size_t n = 0;
         for (RowKey row : rows)
-            update(table, row, values);
+            n += update(table, row, values, only) ? 1 : 0;
+        return n;
     }
     virtual void addTextColumn(const std::string& table, const std::string& column, int size) = 0;
     virtual void dropColumn(const std::string& table, const std::string& column) = 0;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 
 namespace db {
 
@@ -13,27 +12,15 @@ constexpr std::size_t LargestBlock = std::size_t{1} << 20;
 
 } // namespace
 
-std::uint64_t TextTable::hashOf(std::string_view text) {
-    return std::hash<std::string_view>{}(text);
-}
-
-std::size_t TextTable::slotOf(std::string_view text, std::uint32_t hash) const {
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-        const Slot& s = slots_[at];
-        if (s.id == None || (s.hash == hash && TextTable::at(texts_[s.id]) == text)) return at;
-    }
-}
-
 std::uint32_t TextTable::find(std::string_view text) const {
     if (slots_.empty()) return None;
-    return slots_[slotOf(text, static_cast<std::uint32_t>(hashOf(text)))].id;
+    return slots_.find(HashSlots::hashOf(text), [&](std::uint32_t id) { return at(texts_[id]) == text; }).id;
 }
 
 std::pair<std::uint32_t, bool> TextTable::insert(std::string_view text) {
-    if ((texts_.size() + 1) * 4 > slots_.size() * 3) grow();
-    const auto hash = static_cast<std::uint32_t>(hashOf(text));
-    Slot& s = slots_[slotOf(text, hash)];
+    slots_.roomFor(texts_.size());
+    const std::uint32_t hash = HashSlots::hashOf(text);
+    HashSlots::Slot& s = slots_.find(hash, [&](std::uint32_t id) { return at(texts_[id]) == text; });
     if (s.id != None) return {s.id, false};
     s.id = static_cast<std::uint32_t>(texts_.size());
     s.hash = hash;
@@ -69,19 +56,6 @@ std::string_view TextTable::at(const char* kept) {
         if (!(b & 0x80)) break;
     }
     return {kept, n};
-}
-
-void TextTable::grow() {
-    std::vector<Slot> old(std::max<std::size_t>(16, slots_.size() * 2));
-    old.swap(slots_);
-    const std::size_t mask = slots_.size() - 1;
-    for (const Slot& s : old) {
-        if (s.id == None) continue;
-        std::size_t at = s.hash & mask;
-        while (slots_[at].id != None)
-            at = (at + 1) & mask;
-        slots_[at] = s;
-    }
 }
 
 } // namespace db

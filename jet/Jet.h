@@ -16,4 +16,4 @@
 #include "jet/read/TableDef.h"        // TableDef, Column
 #include "jet/read/Value.h"           // Value, formatDateTime
 #include "jet/write/ColumnAdder.h"    // columnNumbersLeft
-#include "jet/write/DatabaseWriter.h" // DatabaseWriter
+#include "jet/write/DatabaseWriter.h" // DatabaseWriter, RowCondition

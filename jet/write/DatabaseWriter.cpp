@@ -138,11 +138,12 @@ void DatabaseWriter::scan(const std::string& table, std::size_t column,
     }
 }
 
-void DatabaseWriter::update(const std::string& table, RowKey row,
-                            const std::vector<std::pair<std::size_t, Value>>& values) {
+bool DatabaseWriter::update(const std::string& table, RowKey row,
+                            const std::vector<std::pair<std::size_t, Value>>& values, const RowCondition* only) {
     Table& t = openForChange(table);
+    bool met = false;
     try {
-        guarded([&] { t.updater->update(rowIdOf(row), values); });
+        guarded([&] { met = t.updater->update(rowIdOf(row), values, only); });
     } catch (...) {
         // A failed write has already dropped the batch and every table (t among them).
         if (stopped()) throw;
@@ -161,6 +162,7 @@ void DatabaseWriter::update(const std::string& table, RowKey row,
         throw;
     }
     if (!batch_ || pages_->pending() >= pendingLimit_) guarded([&] { pages_->commit(); });
+    return met;
 }
 
 void DatabaseWriter::addTextColumn(const std::string& table, const std::string& column, unsigned size) {

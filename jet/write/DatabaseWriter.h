@@ -57,9 +57,10 @@ public:
     void scan(const std::string& table, std::size_t column,
               const std::function<void(RowKey, const Value&)>& visit);
 
-    // Sets columns (by position in table(name)->columns) of one row. See RowUpdater.
-    void update(const std::string& table, RowKey row,
-                const std::vector<std::pair<std::size_t, Value>>& values);
+    // Sets columns (by position in table(name)->columns) of one row; with `only`, when the row
+    // meets it, and says whether it did. See RowUpdater.
+    bool update(const std::string& table, RowKey row, const std::vector<std::pair<std::size_t, Value>>& values,
+                const RowCondition* only = nullptr);
     // Adds a Text column of `size` characters at the end of the table.
     void addTextColumn(const std::string& table, const std::string& column, unsigned size = 255);
     // Drops a column no index or relationship uses.

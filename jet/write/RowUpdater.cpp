@@ -82,20 +82,35 @@ void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values)
     }
 }
 
-void RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values) {
+bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values,
+                        const RowCondition* only) {
     halfway_ = false;
     inBatch_ = w_.pending() != 0;
     check(values);
     const Location at = locate(id);
+    split(at);
+    if (only && !meets(*only)) return false;
     // Nothing has changed yet if encoding throws.
     const Bytes row = encode(at, values);
     // Values the row already holds: nothing to write. (The same statement often reaches a row again
     // when several rows share the value it looks for.)
-    if (row == at.bytes) return;
+    if (row == at.bytes) return true;
     const ByteView rowView(row.data(), row.size());
-    if (placeWhereItIs(at, rowView)) return;
+    if (placeWhereItIs(at, rowView)) return true;
     const Move move = chooseMove(at, row.size());
     placeElsewhere(at, move, rowView);
+    return true;
+}
+
+void RowUpdater::split(const Location& at) {
+    splitRow(w_.format(), def_, ByteView(at.bytes.data(), at.bytes.size()), fields_, offsets_);
+}
+
+bool RowUpdater::meets(const RowCondition& only) {
+    if (only.column >= def_.columns.size())
+        throw Error("the table has no column " + std::to_string(only.column + 1));
+    decodeValue(w_.pager(), def_.columns[only.column], fields_[only.column], def_.codePage, tested_);
+    return only.holds(tested_);
 }
 
 RowUpdater::Location RowUpdater::locate(RowId id) {
@@ -168,7 +183,6 @@ std::size_t RowUpdater::freeSpace(std::uint32_t page) {
 
 Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values) {
     const Format& f = w_.format();
-    splitRow(f, def_, ByteView(at.bytes.data(), at.bytes.size()), fields_, offsets_);
     encoded_.assign(out_.columns.size(), FieldValue{});
     for (std::size_t i = 0; i < def_.columns.size(); ++i) {
         if (outColumn_[i] < 0) continue;

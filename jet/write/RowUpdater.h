@@ -8,6 +8,7 @@
 // the pointer, then the release of an earlier copy.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -22,6 +23,14 @@
 
 namespace jet {
 
+// What a row must hold to be changed: a test of its current value in one column (a position in
+// the table's columns). A statement that found its rows through an index of hashes tests each one
+// here, where the row is read anyway.
+struct RowCondition {
+    std::size_t column = 0;
+    std::function<bool(const Value&)> holds;
+};
+
 class RowUpdater {
 public:
     // With `writeAs`, rows read by `def` are written in that layout instead (a definition with
@@ -30,8 +39,10 @@ public:
 
     // Sets columns (positions in def.columns) of the row with id `id`. Throws Error, with nothing
     // changed, when a value does not fit its column, the row would be longer than a row may be,
-    // a column is part of an index, or there is no such row.
-    void update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values);
+    // a column is part of an index, or there is no such row. With `only`, a row that fails it is
+    // left as it is, and false returned; otherwise true (also when the row held the values already).
+    bool update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values,
+                const RowCondition* only = nullptr);
 
     // Whether the last update failed after it had begun changing pages (its write set must go).
     bool halfway() const { return halfway_; }
@@ -68,6 +79,10 @@ private:
     DataPageDraft& draftOf(std::uint32_t page);
     bool setRow(std::uint32_t page, unsigned row, ByteView bytes, std::uint16_t flags);
     std::size_t freeSpace(std::uint32_t page);
+    // Splits the row `at` holds into fields_.
+    void split(const Location& at);
+    bool meets(const RowCondition& only);
+    // The row with the values set, from the fields split().
     Bytes encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values);
     bool placeWhereItIs(const Location& at, ByteView row);
     Move chooseMove(const Location& at, std::size_t size);
@@ -86,6 +101,7 @@ private:
     std::vector<FieldBytes> fields_;
     std::vector<std::size_t> offsets_;
     std::vector<FieldValue> encoded_;
+    Value tested_; // the value a condition tests, kept for its room
     std::uint64_t moves_ = 0;
     bool halfway_ = false;
     bool inBatch_ = false; // earlier updates wait in the write set

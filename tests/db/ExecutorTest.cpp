@@ -31,11 +31,13 @@ public:
         for (std::size_t r = 0; r < rows.size(); ++r)
             visit(r, rows[r][column]);
     }
-    void update(const std::string&, db::RowKey row,
-                const std::vector<std::pair<std::size_t, db::Variant>>& values) override {
+    bool update(const std::string&, db::RowKey row, const std::vector<std::pair<std::size_t, db::Variant>>& values,
+                const db::RowTest* only) override {
+        if (only && !only->holds(rows[row][only->column])) return false;
         ++updates;
         for (const auto& [i, v] : values)
             rows[row][i] = v;
+        return true;
     }
     void addTextColumn(const std::string&, const std::string& column, int size) override {
         cols.push_back({column, ADODB::adVarWChar, size});

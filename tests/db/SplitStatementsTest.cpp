@@ -4,6 +4,7 @@
 #include "db/Access.h"
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/ValueIndex.h"
 #include "jet/base/Error.h"
 #include "jet/create/DatabaseCreator.h"
 #include "jet/write/DatabaseWriter.h"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unordered_map>
 #include <unistd.h>
 
 namespace {
@@ -201,6 +203,50 @@ TEST_P(SplitStatements, ReadOnlyConnectionsAndRefusals) {
     } catch (const db::Error& e) {
         EXPECT_NE(e.description().find("too small"), std::string::npos);
     }
+}
+
+// Two names the WHERE index files under one hash, found by trying names until two meet.
+std::pair<std::string, std::string> namesSharingAHash() {
+    std::unordered_map<std::uint32_t, std::string> seen;
+    for (int i = 0;; ++i) {
+        std::string name = "Name " + std::to_string(i);
+        const auto [at, added] = seen.emplace(db::ValueIndex::hashOf(name), name);
+        if (!added) return {at->second, name};
+    }
+}
+
+TEST_P(SplitStatements, ValuesThatShareAHashChangeOnlyTheirOwnRows) {
+    const auto [a, b] = namesSharingAHash();
+    ASSERT_NE(a, b);
+    TempDir dir;
+    const std::string path = (dir.path / "shared.mdb").string();
+    jet::CreateOptions options;
+    options.version = GetParam();
+    jet::DatabaseCreator creator(path, options);
+    auto& t = creator.addTable("People", {{"ID", jet::ColumnType::Long}, {"FullName", jet::ColumnType::Text, 50}});
+    t.append({integer(1), text(a)});
+    t.append({integer(2), text(b)});
+    t.append({integer(3), text(a)});
+    creator.finish();
+
+    ADODB::Connection cn;
+    cn.Mode = ADODB::adModeReadWrite;
+    cn.Open(connectionString(path));
+    cn.Execute("ALTER TABLE [People] ADD COLUMN [S1] VARCHAR");
+    long affected = -1;
+    cn.Execute("UPDATE `People` SET S1='first' WHERE `FullName` = '" + a + "'", &affected);
+    EXPECT_EQ(affected, 2);
+    cn.Execute("UPDATE `People` SET S1='second' WHERE `FullName` = '" + b + "'", &affected);
+    EXPECT_EQ(affected, 1);
+    cn.Execute("UPDATE `People` SET S1='none' WHERE `FullName` = 'Name'", &affected);
+    EXPECT_EQ(affected, 0);
+    cn.Close();
+
+    const auto rows = readAll(connectionString(path), "People");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][2], "first");
+    EXPECT_EQ(rows[1][2], "second");
+    EXPECT_EQ(rows[2][2], "first");
 }
 
 TEST(SplitStatementsPassword, TheWriterChecksThePasswordToo) {

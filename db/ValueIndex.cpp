@@ -1,0 +1,61 @@
+#include "db/ValueIndex.h"
+
+namespace db {
+
+namespace {
+
+// Keys of one hash share a number.
+bool anyNumber(std::uint32_t) {
+    return true;
+}
+
+} // namespace
+
+void ValueIndex::add(std::string_view key, RowKey row) {
+    slots_.roomFor(count_.size());
+    const std::uint32_t hash = hashOf(key);
+    HashSlots::Slot& s = slots_.find(hash, anyNumber);
+    if (s.id == None) {
+        s.id = static_cast<std::uint32_t>(count_.size());
+        s.hash = hash;
+        row_.push_back(row);
+        count_.push_back(1);
+    } else {
+        ++count_[s.id];
+        later_.emplace_back(s.id, row);
+    }
+}
+
+void ValueIndex::finish() {
+    if (!later_.empty()) {
+        // Each hash of several rows gets its run in more_: its first row, then the others in order.
+        std::vector<std::uint32_t> filled(count_.size(), 0);
+        std::size_t total = 0;
+        for (std::uint32_t id = 0; id < count_.size(); ++id)
+            if (count_[id] > 1) total += count_[id];
+        more_.resize(total);
+        std::size_t at = 0;
+        for (std::uint32_t id = 0; id < count_.size(); ++id)
+            if (count_[id] > 1) {
+                more_[at] = row_[id];
+                row_[id] = at;
+                filled[id] = 1;
+                at += count_[id];
+            }
+        for (const auto& [id, row] : later_)
+            more_[row_[id] + filled[id]++] = row;
+        std::deque<std::pair<std::uint32_t, RowKey>>().swap(later_);
+    }
+    row_.shrink_to_fit();
+    count_.shrink_to_fit();
+}
+
+std::span<const RowKey> ValueIndex::candidates(std::string_view key) const {
+    if (slots_.empty()) return {};
+    const HashSlots::Slot& s = slots_.find(hashOf(key), anyNumber);
+    if (s.id == None) return {};
+    if (count_[s.id] == 1) return {&row_[s.id], 1};
+    return {more_.data() + row_[s.id], count_[s.id]};
+}
+
+} // namespace db
