@@ -67,6 +67,7 @@ private:
         p_.firstPiece_.reserve(values + 1);
         p_.firstPiece_.push_back(0);
         std::vector<std::string_view> views;
+        std::size_t pieces = 0;
         // A Memo keeps its text outside the row once it is long; a Text column in it.
         const bool textField = s_.fieldType == ADODB::adVarWChar;
         const bool codePage = s_.shape.codePageText;
@@ -76,9 +77,8 @@ private:
             views.clear();
             CutInto(text, p_.separator, views);
             std::size_t rowBytes = 4 + 2 * views.size() + (textField ? leastBytes(text, codePage) : 0);
+            pieces += views.size();
             for (std::string_view piece : views) {
-                p_.pieces_.push_back({static_cast<std::uint32_t>(piece.data() - text.data()),
-                                      static_cast<std::uint32_t>(piece.size())});
                 facts_[id].tooLong = facts_[id].tooLong || TextLength(piece) > MaxTextLength;
                 rowBytes += leastBytes(piece, codePage);
                 growth_ += static_cast<double>(s_.holders[id]) * (2.0 * TextLength(piece) + 2);
@@ -86,7 +86,7 @@ private:
             if (!views.empty())
                 growth_ += static_cast<double>(s_.holders[id]) * (2.0 * TextLength(text) + 32);
             facts_[id].tooWide = !views.empty() && rowBytes > s_.shape.maxRowBytes;
-            p_.firstPiece_.push_back(static_cast<std::uint32_t>(p_.pieces_.size()));
+            p_.firstPiece_.push_back(static_cast<std::uint32_t>(pieces));
             widest_ = std::max(widest_, views.size());
             p_.statements += static_cast<std::int64_t>(views.size());
         }
@@ -262,11 +262,11 @@ private:
 } // namespace
 
 std::vector<std::string_view> Plan::piecesOf(std::uint32_t value) const {
-    const std::string_view text = source->text(value);
+    // Cut again rather than kept: cutting is cheaper than the memory the pieces of every value
+    // would take, and gives the same pieces.
     std::vector<std::string_view> out;
     out.reserve(pieceCount(value));
-    for (std::uint32_t k = firstPiece_[value]; k < firstPiece_[value + 1]; ++k)
-        out.push_back(text.substr(pieces_[k].from, pieces_[k].size));
+    CutInto(source->text(value), separator, out);
     return out;
 }
 

@@ -72,12 +72,8 @@ struct Plan {
     // Columns that exist and hold values the split would lose.
     std::vector<const PlannedColumn*> replacedWithValues() const;
 
-    // Where each value's pieces start in pieces_; one more entry than values.
+    // How many pieces the values before each one have; one more entry than values.
     std::vector<std::uint32_t> firstPiece_;
-    struct Span {
-        std::uint32_t from, size;
-    };
-    std::vector<Span> pieces_;
 };
 
 // How many of the first records a plan keeps with their pieces unless told.

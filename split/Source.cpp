@@ -92,6 +92,10 @@ void readValues(ADODB::Connection& cn, Source& s, Reporter& r) {
         });
         r.require(Step::NextRecord, [&] { rs.MoveNext(); });
     }
+    // Room was made for every record to hold a value of its own; most tables hold fewer.
+    s.texts.shrinkToFit();
+    s.firstOf.shrink_to_fit();
+    s.holders.shrink_to_fit();
     r.attempt(Step::CloseRead, [&] { rs.Close(); });
 }
 
