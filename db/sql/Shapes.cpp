@@ -10,18 +10,16 @@ namespace {
 // one; false when it is not closed.
 bool readTextLiteral(std::string_view text, std::size_t& i, std::string& value) {
     value.clear();
-    for (++i;; ++i) {
-        if (i >= text.size()) return false;
-        if (text[i] != '\'') {
-            value += text[i];
-            continue;
-        }
-        if (i + 1 < text.size() && text[i + 1] == '\'') {
+    for (++i;;) {
+        const std::size_t quote = text.find('\'', i);
+        if (quote == std::string_view::npos) return false;
+        value.append(text.substr(i, quote - i));
+        if (quote + 1 < text.size() && text[quote + 1] == '\'') {
             value += '\'';
-            ++i;
+            i = quote + 2;
             continue;
         }
-        ++i;
+        i = quote + 1;
         return true;
     }
 }
@@ -46,8 +44,12 @@ bool shapeOf(std::string_view text, std::string& key, std::vector<std::string>& 
             if (!readTextLiteral(text, i, value) || value.find('\0') != std::string::npos) return false;
             key += "''";
         } else {
-            key += c;
-            ++i;
+            // Up to the next name, date or literal, as it stands.
+            std::size_t end = i + 1;
+            while (end < text.size() && text[end] != '[' && text[end] != '`' && text[end] != '#' && text[end] != '\'')
+                ++end;
+            key.append(text.substr(i, end - i));
+            i = end;
         }
     }
     return true;
