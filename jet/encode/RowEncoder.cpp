@@ -74,7 +74,13 @@ Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldVal
     const std::size_t fixedEnd = countSize + fixedAreaSize(def);
     const std::size_t slots = varSlotCount(def);
 
-    Bytes row(fixedEnd, 0);
+    // The row's bytes are reserved at once: the fixed area, every value's bytes, the trailer.
+    std::size_t valueBytes = 0;
+    for (const FieldValue& v : fields)
+        valueBytes += v.bytes.size();
+    Bytes row;
+    row.reserve(std::max(fixedEnd + valueBytes + 2 * (slots + 2) + maskBytes, minSize));
+    row.resize(fixedEnd, 0);
     if (countSize == 1)
         row[0] = static_cast<std::uint8_t>(columnCount);
     else

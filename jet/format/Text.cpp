@@ -29,6 +29,12 @@ public:
         if (high_) appendUtf8(out_, 0xFFFD);
         high_ = 0;
     }
+    // Appends ASCII characters as they are; false (nothing done) while half a pair waits.
+    bool putAscii(const std::uint8_t* from, std::size_t count) {
+        if (high_) return false;
+        out_.append(reinterpret_cast<const char*>(from), count);
+        return true;
+    }
 
 private:
     std::string& out_;
@@ -61,6 +67,14 @@ std::string decodeJet4Text(const std::uint8_t* data, std::size_t length) {
             continue;
         }
         if (compressed) {
+            // Most compressed text is ASCII: a run of it goes across whole.
+            std::size_t end = i;
+            while (end < length && data[end] != 0 && data[end] < 0x80)
+                ++end;
+            if (end > i + 1 && sink.putAscii(data + i, end - i)) {
+                i = end;
+                continue;
+            }
             sink.put(data[i]);
             ++i;
         } else {

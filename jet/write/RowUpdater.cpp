@@ -183,7 +183,13 @@ std::size_t RowUpdater::freeSpace(std::uint32_t page) {
 
 Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values) {
     const Format& f = w_.format();
-    encoded_.assign(out_.columns.size(), FieldValue{});
+    // The fields are emptied rather than made anew, so that their buffers serve the next row.
+    encoded_.resize(out_.columns.size());
+    for (FieldValue& e : encoded_) {
+        e.null = true;
+        e.bit = false;
+        e.bytes.clear();
+    }
     for (std::size_t i = 0; i < def_.columns.size(); ++i) {
         if (outColumn_[i] < 0) continue;
         FieldValue& e = encoded_[static_cast<std::size_t>(outColumn_[i])];
