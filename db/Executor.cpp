@@ -97,13 +97,14 @@ std::size_t Executor::run(const sql::Update& s) {
     std::span<const RowKey> rows;
     std::vector<RowKey> all;
     std::optional<RowTest> test; // the rows the index gives are tested against the WHERE
+    std::optional<std::string> key;
     if (s.where) {
         const std::size_t w = position(shape, s.where->column);
         const ValueDomain domain = domainOf(columns[w].adoType);
-        auto key = keyOfLiteral(domain, s.where->value);
+        key = keyOfLiteral(domain, s.where->value);
         if (key) {
             rows = indexOf(table, w, columns[w]).candidates(*key);
-            test = RowTest{w, [domain, key = std::move(*key)](const Variant& v) { return hasKey(domain, v, key); }};
+            test = RowTest{w, [domain, &k = *key](const Variant& v) { return hasKey(domain, v, k); }};
         }
     } else {
         store_.scan(table, 0, [&](RowKey row, const Variant&) { all.push_back(row); });

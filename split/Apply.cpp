@@ -36,12 +36,15 @@ public:
     }
 
 private:
-    // True when the statement went through.
-    bool execute(Step step, const std::string& text, long* affected = nullptr, Failure about = {}) {
+    // True when the statement went through. A failure is told with what `makeAbout()` makes.
+    template <class MakeAbout> bool executeAbout(Step step, const std::string& text, long* affected, MakeAbout&& makeAbout) {
         changed_ = true;
-        if (!r_.attempt(step, [&] { connection_->Execute(text, affected); }, std::move(about))) return false;
+        if (!r_.attemptAbout(step, [&] { connection_->Execute(text, affected); }, makeAbout)) return false;
         ++result_.statementsSent;
         return true;
+    }
+    bool execute(Step step, const std::string& text, long* affected = nullptr, const Failure& about = {}) {
+        return executeAbout(step, text, affected, [&] { return about; });
     }
 
     void columns() {
@@ -68,7 +71,7 @@ private:
     void update() {
         const WhereForm form = WhereFormOf(source_.fieldType);
         const std::int64_t n = source_.recordCount();
-        std::string value;
+        std::string value, text;
         for (std::int64_t i = 0; i < n; ++i) {
             record_ = i;
             r_.yield();
@@ -81,15 +84,18 @@ private:
             for (std::size_t k = 0; k < pieces.size(); ++k) {
                 r_.yield();
                 const std::string& column = plan_.columns[k].name;
-                const std::string text =
-                    UpdateText(table_, column, std::string(pieces[k]), source_.inputs.fieldReference, form, value);
-                Failure about;
-                about.value = value;
-                about.records = source_.holders[id];
-                about.column = column;
+                UpdateTextInto(text, table_, column, pieces[k], source_.inputs.fieldReference, form, value);
+                auto aboutThis = [&] {
+                    Failure about;
+                    about.value = value;
+                    about.records = source_.holders[id];
+                    about.column = column;
+                    return about;
+                };
                 long affected = -1;
                 // A statement that failed was told as it is, not as one that found no record.
-                if (execute(Step::Update, text, &affected, about) && affected == 0) {
+                if (executeAbout(Step::Update, text, &affected, aboutThis) && affected == 0) {
+                    Failure about = aboutThis();
                     about.step = Step::Update;
                     about.number = db::ErrorNumber::Unspecified;
                     about.description = "No record was found by the value " + Excerpt(value) + " of the field '" +

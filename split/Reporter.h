@@ -36,6 +36,22 @@ public:
         fail(std::move(about));
         return false;
     }
+    // As attempt, with the failure's `about` made by `makeAbout()` only when the work fails.
+    template <class F, class MakeAbout> bool attemptAbout(Step step, F&& work, MakeAbout&& makeAbout) {
+        Failure about;
+        bool ends = false;
+        try {
+            std::forward<F>(work)();
+            return true;
+        } catch (...) {
+            about = std::forward<MakeAbout>(makeAbout)();
+            about.step = step;
+            ends = describeCurrent(about);
+        }
+        if (ends) endChanges(std::move(about));
+        fail(std::move(about));
+        return false;
+    }
     // A step whose failure ends the split.
     template <class F> void require(Step step, F&& work) {
         if (!attempt(step, std::forward<F>(work))) throw Stop{Outcome::Stopped};

@@ -35,14 +35,28 @@ std::string ColumnName(const std::string& label, int j) {
     return label + std::to_string(j);
 }
 
+namespace {
+
+// Appends `text` with every "'" doubled.
+void appendDoubledQuotes(std::string& out, std::string_view text) {
+    for (std::size_t from = 0;;) {
+        const std::size_t quote = text.find('\'', from);
+        if (quote == std::string_view::npos) {
+            out.append(text.substr(from));
+            return;
+        }
+        out.append(text.substr(from, quote + 1 - from));
+        out += '\'';
+        from = quote + 1;
+    }
+}
+
+} // namespace
+
 std::string DoubledQuotes(const std::string& text) {
-    if (text.find('\'') == std::string::npos) return text;
     std::string out;
     out.reserve(text.size() + 8);
-    for (char c : text) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
+    appendDoubledQuotes(out, text);
     return out;
 }
 
@@ -62,25 +76,38 @@ std::string AddColumnText(const std::string& table, const std::string& column) {
     return "ALTER TABLE [" + table + "] ADD COLUMN [" + column + "] VARCHAR";
 }
 
-std::string UpdateText(const std::string& table, const std::string& column, const std::string& piece,
-                       const std::string& fieldReference, WhereForm form, const std::string& value) {
-    std::string text = "UPDATE `" + table + "` SET " + column + "='" + DoubledQuotes(piece) + "' WHERE " +
-                       fieldReference + " = ";
+
+void UpdateTextInto(std::string& out, const std::string& table, const std::string& column, std::string_view piece,
+                    const std::string& fieldReference, WhereForm form, std::string_view value) {
+    out.clear();
+    out.append("UPDATE `").append(table).append("` SET ").append(column).append("='");
+    appendDoubledQuotes(out, piece);
+    out.append("' WHERE ").append(fieldReference).append(" = ");
+    const std::size_t at = out.size();
     switch (form) {
-    case WhereForm::Bare: {
-        std::string v = value;
-        std::replace(v.begin(), v.end(), ',', '.');
-        return text + v;
-    }
-    case WhereForm::Date: {
-        std::string v = value;
-        std::replace(v.begin(), v.end(), '.', '/');
-        return text + "#" + v + "#";
-    }
+    case WhereForm::Bare:
+        out.append(value);
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), ',', '.');
+        return;
+    case WhereForm::Date:
+        out += '#';
+        out.append(value);
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '.', '/');
+        out += '#';
+        return;
     case WhereForm::Quoted:
         break;
     }
-    return text + "'" + DoubledQuotes(value) + "'";
+    out += '\'';
+    appendDoubledQuotes(out, value);
+    out += '\'';
+}
+
+std::string UpdateText(const std::string& table, const std::string& column, std::string_view piece,
+                       const std::string& fieldReference, WhereForm form, std::string_view value) {
+    std::string out;
+    UpdateTextInto(out, table, column, piece, fieldReference, form, value);
+    return out;
 }
 
 std::string SelectAllText(const std::string& table) {

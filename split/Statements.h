@@ -5,6 +5,7 @@
 // How the WHERE clause writes the record's value depends on the field's type.
 
 #include <string>
+#include <string_view>
 
 namespace split {
 
@@ -31,8 +32,11 @@ std::string DropColumnText(const std::string& table, const std::string& column);
 std::string EmptyColumnText(const std::string& table, const std::string& column);
 std::string AddColumnText(const std::string& table, const std::string& column);
 // The value is the record's value as text, as read; the piece as cut.
-std::string UpdateText(const std::string& table, const std::string& column, const std::string& piece,
-                       const std::string& fieldReference, WhereForm form, const std::string& value);
+std::string UpdateText(const std::string& table, const std::string& column, std::string_view piece,
+                       const std::string& fieldReference, WhereForm form, std::string_view value);
+// The same into `out` (its room kept for the next statement).
+void UpdateTextInto(std::string& out, const std::string& table, const std::string& column, std::string_view piece,
+                    const std::string& fieldReference, WhereForm form, std::string_view value);
 std::string SelectAllText(const std::string& table);
 
 } // namespace split
