@@ -201,6 +201,17 @@ fs::path absolute(const std::string& path) {
     return ec ? fs::absolute(path) : p;
 }
 
+// A backup's place among those made in the same second, from its name: the prefix, the time
+// (YYYYMMDD-HHMMSS), "-N" from the second on, the extension.
+int sequenceOf(const std::string& name, std::size_t prefixLength, std::size_t extensionLength) {
+    constexpr std::size_t TimeLength = 15;
+    const std::size_t at = prefixLength + TimeLength;
+    if (name.size() < at + extensionLength + 2 || name[at] != '-') return 1;
+    const std::string digits = name.substr(at + 1, name.size() - extensionLength - at - 1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) return 1;
+    return std::atoi(digits.c_str());
+}
+
 } // namespace
 
 BackupInfo MakeBackup(const std::string& database, const CopyProgress& progress) {
@@ -263,11 +274,12 @@ std::vector<BackupInfo> ListBackups(const std::string& database) {
             info.cloned = valueOf(note, "cloned") == "1";
             info.undone = valueOf(note, "undone") == "1";
             info.hasAfter = fs::exists(info.path + After, ec);
+            info.sequence = sequenceOf(name, prefix.size(), source.extension().string().size());
             out.push_back(info);
         }
     }
     std::sort(out.begin(), out.end(), [](const BackupInfo& a, const BackupInfo& b) {
-        return a.time != b.time ? a.time < b.time : a.path < b.path;
+        return a.time != b.time ? a.time < b.time : a.sequence < b.sequence;
     });
     return out;
 }

@@ -31,6 +31,7 @@ struct BackupInfo {
     std::string path;     // the backup
     std::string database; // the file it is a copy of
     std::int64_t time = 0; // when it was made, seconds since 1970
+    int sequence = 1;      // its place among the backups made in the same second (its name's "-N")
     bool cloned = false;  // made by a reflink clone
     bool hasAfter = false; // the split finished and noted the file it left
     bool undone = false;   // put back already
