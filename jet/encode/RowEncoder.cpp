@@ -1,6 +1,8 @@
 #include "jet/encode/RowEncoder.h"
 
 #include <algorithm>
+#include <array>
+#include <vector>
 #include <string>
 
 #include "jet/base/Error.h"
@@ -34,7 +36,31 @@ namespace {
 // first offset at or past that boundary (the last entry only pads when the trailer itself crosses
 // the boundary); the offset count. Readers take the number of jump entries from the row's length,
 // so the trailer is laid out for the length it makes.
-void appendJet3Trailer(Bytes& row, const std::vector<std::size_t>& starts, std::size_t maskBytes) {
+// A few values kept on the stack, more on the heap: a row's bookkeeping is small but is made for
+// every row written.
+template <class T, std::size_t Local> class Scratch {
+public:
+    Scratch(std::size_t n, T fill) : n_(n) {
+        if (n > Local)
+            heap_.assign(n, fill);
+        else
+            std::fill_n(local_.begin(), n, fill);
+    }
+    T* data() { return n_ > Local ? heap_.data() : local_.data(); }
+    const T* data() const { return n_ > Local ? heap_.data() : local_.data(); }
+    T& operator[](std::size_t i) { return data()[i]; }
+    const T& operator[](std::size_t i) const { return data()[i]; }
+    std::size_t size() const { return n_; }
+
+private:
+    std::size_t n_;
+    std::array<T, Local> local_;
+    std::vector<T> heap_;
+};
+
+using Starts = Scratch<std::size_t, 64>;
+
+void appendJet3Trailer(Bytes& row, const Starts& starts, std::size_t maskBytes) {
     const std::size_t slots = starts.size() - 1;
     const std::size_t end = row.size();
     std::size_t jumps = 0;
@@ -85,10 +111,10 @@ Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldVal
         row[0] = static_cast<std::uint8_t>(columnCount);
     else
         putU16(row, 0, static_cast<std::uint16_t>(columnCount));
-    Bytes mask(maskBytes, 0);
+    Scratch<std::uint8_t, 32> mask(maskBytes, 0);
     auto setBit = [&](std::uint16_t n) { mask[n / 8] |= static_cast<std::uint8_t>(1u << (n % 8)); };
-    std::vector<std::size_t> starts(slots + 1, 0);
-    std::vector<const FieldValue*> bySlot(slots, nullptr);
+    Starts starts(slots + 1, 0);
+    Scratch<const FieldValue*, 64> bySlot(slots, nullptr);
 
     for (std::size_t i = 0; i < def.columns.size(); ++i) {
         const Column& c = def.columns[i];
@@ -136,7 +162,7 @@ Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldVal
             appendU16(row, static_cast<std::uint16_t>(slots));
         }
     }
-    row.insert(row.end(), mask.begin(), mask.end());
+    row.insert(row.end(), mask.data(), mask.data() + mask.size());
     if (row.size() > maxRowSize(f))
         throw Error("the row takes " + std::to_string(row.size()) + " bytes, more than the " +
                     std::to_string(maxRowSize(f)) + " a row may take");

@@ -43,19 +43,24 @@ private:
 
 } // namespace
 
-std::string decodeUcs2(const std::uint8_t* data, std::size_t length) {
-    std::string out;
+void decodeUcs2(const std::uint8_t* data, std::size_t length, std::string& out) {
+    out.clear();
     out.reserve(length / 2);
     Utf16Sink sink(out);
     for (std::size_t i = 0; i + 1 < length; i += 2)
         sink.put(static_cast<char16_t>(data[i] | data[i + 1] << 8));
     sink.finish();
+}
+
+std::string decodeUcs2(const std::uint8_t* data, std::size_t length) {
+    std::string out;
+    decodeUcs2(data, length, out);
     return out;
 }
 
-std::string decodeJet4Text(const std::uint8_t* data, std::size_t length) {
-    if (length < 2 || data[0] != 0xFF || data[1] != 0xFE) return decodeUcs2(data, length);
-    std::string out;
+void decodeJet4Text(const std::uint8_t* data, std::size_t length, std::string& out) {
+    if (length < 2 || data[0] != 0xFF || data[1] != 0xFE) return decodeUcs2(data, length, out);
+    out.clear();
     out.reserve(length);
     Utf16Sink sink(out);
     bool compressed = true;
@@ -84,6 +89,11 @@ std::string decodeJet4Text(const std::uint8_t* data, std::size_t length) {
         }
     }
     sink.finish();
+}
+
+std::string decodeJet4Text(const std::uint8_t* data, std::size_t length) {
+    std::string out;
+    decodeJet4Text(data, length, out);
     return out;
 }
 

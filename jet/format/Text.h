@@ -14,9 +14,12 @@ namespace jet {
 // UCS-2LE / UTF-16LE to UTF-8. Surrogate pairs combine; a lone surrogate becomes U+FFFD.
 // An odd trailing byte is ignored.
 std::string decodeUcs2(const std::uint8_t* data, std::size_t length);
+void decodeUcs2(const std::uint8_t* data, std::size_t length, std::string& out);
 
 // A Jet4 text or memo value: compressed when it starts with FF FE (runs of one byte per character,
 // a 00 byte switching between one and two bytes per character), plain UCS-2LE otherwise.
 std::string decodeJet4Text(const std::uint8_t* data, std::size_t length);
+// The same into `out`, whose room is kept for the next value.
+void decodeJet4Text(const std::uint8_t* data, std::size_t length, std::string& out);
 
 } // namespace jet

@@ -12,10 +12,13 @@ namespace jet {
 
 namespace {
 
-std::string decodeText(const Format& f, const Column& c, const std::uint8_t* data, std::size_t size,
-                       unsigned dbCodePage) {
-    if (f.jet3) return decodeCodePage(data, size, c.codePage ? c.codePage : dbCodePage);
-    return decodeJet4Text(data, size);
+// Into `out`, whose room serves again.
+void decodeText(const Format& f, const Column& c, const std::uint8_t* data, std::size_t size, unsigned dbCodePage,
+                std::string& out) {
+    if (f.jet3)
+        out = decodeCodePage(data, size, c.codePage ? c.codePage : dbCodePage);
+    else
+        decodeJet4Text(data, size, out);
 }
 
 // A calculated column's value sits inside a wrapper: 16 bytes, the data length (u32), the data.
@@ -150,7 +153,7 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
             std::vector<std::uint8_t> raw = readLongValue(pager, b);
             ByteView inner = unwrapCalculated(ByteView(raw.data(), raw.size()));
             out.kind = K::Text;
-            out.text = decodeText(f, c, inner.data(), inner.size(), dbCodePage);
+            decodeText(f, c, inner.data(), inner.size(), dbCodePage, out.text);
             return;
         }
         b = unwrapCalculated(b);
@@ -232,7 +235,7 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
     }
     case ColumnType::Text:
         out.kind = K::Text;
-        out.text = decodeText(f, c, b.data(), b.size(), dbCodePage);
+        decodeText(f, c, b.data(), b.size(), dbCodePage, out.text);
         return;
     case ColumnType::Binary:
     case ColumnType::Unknown11:
@@ -242,7 +245,7 @@ void decodeValue(Pager& pager, const Column& c, const FieldBytes& field, unsigne
     case ColumnType::Memo: {
         std::vector<std::uint8_t> raw = readLongValue(pager, b);
         out.kind = K::Text;
-        out.text = decodeText(f, c, raw.data(), raw.size(), dbCodePage);
+        decodeText(f, c, raw.data(), raw.size(), dbCodePage, out.text);
         return;
     }
     case ColumnType::Ole:
