@@ -104,7 +104,8 @@ std::size_t Executor::run(const sql::Update& s) {
         key = keyOfLiteral(domain, s.where->value);
         if (key) {
             rows = indexOf(table, w, columns[w]).candidates(*key);
-            test = RowTest{w, [domain, &k = *key](const Variant& v) { return hasKey(domain, v, k); }};
+            test = RowTest{w, [domain, &k = *key](const Variant& v) { return hasKey(domain, v, k); },
+                           domain == ValueDomain::Text ? &*key : nullptr};
         }
     } else {
         store_.scan(table, 0, [&](RowKey row, const Variant&) { all.push_back(row); });

@@ -171,7 +171,8 @@ namespace {
 // A data layer test asked of the engine's row values.
 std::optional<jet::RowCondition> conditionOf(const RowTest* only) {
     if (!only) return std::nullopt;
-    return jet::RowCondition{only->column, [only](const jet::Value& v) { return only->holds(toVariant(v)); }};
+    return jet::RowCondition{only->column, [only](const jet::Value& v) { return only->holds(toVariant(v)); },
+                             only->text};
 }
 
 } // namespace

@@ -31,6 +31,9 @@ struct StoreColumn {
 struct RowTest {
     std::size_t column = 0;
     std::function<bool(const Variant&)> holds;
+    // When set, a text value passes exactly when it is this text (a Null never does): a store may
+    // compare it so instead of calling `holds`, which says the same.
+    const std::string* text = nullptr;
 };
 
 class TableStore {
