@@ -104,7 +104,11 @@ std::size_t Executor::run(const sql::Update& s) {
         key = keyOfLiteral(domain, s.where->value);
         if (key) {
             rows = indexOf(table, w, columns[w]).candidates(*key);
-            test = RowTest{w, [domain, &k = *key](const Variant& v) { return hasKey(domain, v, k); },
+            test = RowTest{w,
+                           [domain, &k = *key](const Variant& v) {
+                               const auto found = keyOfValue(domain, v);
+                               return found && *found == k;
+                           },
                            domain == ValueDomain::Text ? &*key : nullptr};
         }
     } else {

@@ -122,13 +122,6 @@ ValueDomain domainOf(int adoType) {
     }
 }
 
-bool hasKey(ValueDomain domain, const Variant& v, std::string_view key) {
-    if (domain == ValueDomain::Text)
-        if (auto* t = std::get_if<std::string>(&v.storage())) return *t == key;
-    const auto k = keyOfValue(domain, v);
-    return k && *k == key;
-}
-
 std::optional<std::string> keyOfValue(ValueDomain domain, const Variant& v) {
     if (v.isNull()) return std::nullopt;
     const auto& s = v.storage();

@@ -10,7 +10,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace db {
 
@@ -21,8 +20,6 @@ ValueDomain domainOf(int adoType);
 
 // The key of a stored value; nullopt for Null, which equals nothing.
 std::optional<std::string> keyOfValue(ValueDomain domain, const Variant& value);
-// Whether the key of `v` (see keyOfValue) is `key`; a text is compared where it lies.
-bool hasKey(ValueDomain domain, const Variant& v, std::string_view key);
 
 // The key a value must have to equal the literal, compared in the column's own type; nullopt when
 // no value of the column can equal it: a Null literal, a number beyond the type's range or finer

@@ -168,11 +168,15 @@ void Session::scan(const std::string& name, std::size_t column,
 
 namespace {
 
-// A data layer test asked of the engine's row values.
+// A data layer test asked of the engine's row values; a text one compared with the engine's text,
+// without a data layer value made of it.
 std::optional<jet::RowCondition> conditionOf(const RowTest* only) {
     if (!only) return std::nullopt;
-    return jet::RowCondition{only->column, [only](const jet::Value& v) { return only->holds(toVariant(v)); },
-                             only->text};
+    return jet::RowCondition{only->column, [only](const jet::Value& v) {
+                                 if (only->text && v.kind == jet::Value::Kind::Text) return v.text == *only->text;
+                                 if (only->text && v.kind == jet::Value::Kind::Null) return false;
+                                 return only->holds(toVariant(v));
+                             }};
 }
 
 } // namespace

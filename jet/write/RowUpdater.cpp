@@ -110,8 +110,6 @@ bool RowUpdater::meets(const RowCondition& only) {
     if (only.column >= def_.columns.size())
         throw Error("the table has no column " + std::to_string(only.column + 1));
     decodeValue(w_.pager(), def_.columns[only.column], fields_[only.column], def_.codePage, tested_);
-    if (only.text && tested_.kind == Value::Kind::Text) return tested_.text == *only.text;
-    if (only.text && tested_.kind == Value::Kind::Null) return false;
     return only.holds(tested_);
 }
 

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -30,9 +29,6 @@ namespace jet {
 struct RowCondition {
     std::size_t column = 0;
     std::function<bool(const Value&)> holds;
-    // When set, a text value meets the condition exactly when it is this text (a Null never does),
-    // without a call of `holds`; values of other kinds are still given to `holds`.
-    const std::string* text = nullptr;
 };
 
 class RowUpdater {
