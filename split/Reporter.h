@@ -24,17 +24,7 @@ public:
     // which the database takes no more changes (a full disk, a failed write, the file replaced) is
     // told once and ends the split.
     template <class F> bool attempt(Step step, F&& work, Failure about = {}) {
-        about.step = step;
-        bool ends = false;
-        try {
-            std::forward<F>(work)();
-            return true;
-        } catch (...) {
-            ends = describeCurrent(about);
-        }
-        if (ends) endChanges(std::move(about));
-        fail(std::move(about));
-        return false;
+        return attemptAbout(step, std::forward<F>(work), [&] { return std::move(about); });
     }
     // As attempt, with the failure's `about` made by `makeAbout()` only when the work fails.
     template <class F, class MakeAbout> bool attemptAbout(Step step, F&& work, MakeAbout&& makeAbout) {
