@@ -30,12 +30,6 @@ std::size_t maxRowSize(const Format& f) {
 
 namespace {
 
-// The Jet3 trailer after the variable data that ends at `end` (the data proper ending at
-// `starts[slots]`): the offsets, one byte each, the end of the data first and the first column's
-// last; the jump table, one entry for each 256 bytes the row reaches past its first, telling the
-// first offset at or past that boundary (the last entry only pads when the trailer itself crosses
-// the boundary); the offset count. Readers take the number of jump entries from the row's length,
-// so the trailer is laid out for the length it makes.
 // A few values kept on the stack, more on the heap: a row's bookkeeping is small but is made for
 // every row written.
 template <class T, std::size_t Local> class Scratch {
@@ -60,6 +54,12 @@ private:
 
 using Starts = Scratch<std::size_t, 64>;
 
+// The Jet3 trailer after the variable data that ends at `end` (the data proper ending at
+// `starts[slots]`): the offsets, one byte each, the end of the data first and the first column's
+// last; the jump table, one entry for each 256 bytes the row reaches past its first, telling the
+// first offset at or past that boundary (the last entry only pads when the trailer itself crosses
+// the boundary); the offset count. Readers take the number of jump entries from the row's length,
+// so the trailer is laid out for the length it makes.
 void appendJet3Trailer(Bytes& row, const Starts& starts, std::size_t maskBytes) {
     const std::size_t slots = starts.size() - 1;
     const std::size_t end = row.size();
