@@ -64,10 +64,12 @@ std::shared_ptr<Session> Session::open(const ConnectionSettings& settings, bool 
         if (auto live = sessions[key].lock()) return live;
         reader.reset();
         auto writer = std::make_unique<jet::DatabaseWriter>(path, options);
-        const std::size_t pages = checkpointPagesFor(writer->database().pager().pageCount());
-        writer->keepBatching(pages);
+        // A quarter of the room goes to pages waiting to be written, half to the rows held before
+        // their pages are laid out; the rest is left for what the drafts of those pages hold.
+        const std::size_t room = checkpointPagesFor(writer->database().pager().pageCount());
+        const std::size_t pages = std::max<std::size_t>(room / 4, MinPendingPages);
+        writer->keepBatching(pages, room / 2 * writer->database().format().pageSize);
         std::shared_ptr<Session> session(new Session(path, nullptr, std::move(writer)));
-        session->checkpointPages_ = pages;
         sessions[key] = session;
         return session;
     });
@@ -132,7 +134,8 @@ void Session::execute(const sql::DropColumn& s) {
 std::size_t Session::execute(const sql::Update& s) {
     writer();
     const std::size_t changed = executor_.run(s);
-    if (++sinceCheckpoint_ >= CheckpointStatements || writer_->pages().pending() >= checkpointPages_)
+    // The writer writes its waiting pages itself when they come to its share of the room.
+    if (++sinceCheckpoint_ >= CheckpointStatements)
         checkpoint();
     return changed;
 }

@@ -34,11 +34,11 @@ public:
 
     // Runs ALTER TABLE and UPDATE statements. An ALTER TABLE is in the file when it returns; UPDATEs
     // gather in memory and reach the file together at checkpoints: every CheckpointStatements
-    // statements, when the pages waiting come to a quarter of the file's less FixedCostPages (at
-    // least MinCheckpointPages, at most CheckpointPages: a small file's split, where the program's
-    // own memory counts most, does not hold several times its size, and a large one, whose values
-    // repeat across the whole table, does not write the same pages again at every checkpoint), at
-    // checkpoint(), before the session reads a table, and when the session closes.
+    // statements, at checkpoint(), before the session reads a table, and when the session closes.
+    // Between them the rows changed are held and laid into their pages together, and pages wait to
+    // be written, within the room of a quarter of the file's size less FixedCostPages (at least
+    // MinCheckpointPages, at most CheckpointPages pages: a small file's split, where the program's
+    // own memory counts most, does not hold several times its size).
     // A kill loses at most the UPDATEs since the last one, never an earlier value.
     // A write or sync that fails (a full disk, an I/O error), or a file replaced under the session
     // (found at a checkpoint), stops the session: what it held unwritten and every definition it
@@ -60,7 +60,8 @@ public:
     static constexpr std::size_t CheckpointPages = 16384;
     static constexpr std::size_t MinCheckpointPages = 256;
     static constexpr std::size_t FixedCostPages = 512;
-    // The pages a checkpoint waits for in a file of `filePages` pages.
+    static constexpr std::size_t MinPendingPages = 64;
+    // The room, in pages, a writing session's batch takes in a file of `filePages` pages.
     static std::size_t checkpointPagesFor(std::size_t filePages);
 
     // TableStore, over the engine's writing session.
@@ -85,7 +86,6 @@ private:
     std::unique_ptr<jet::Database> reader_;       // a session that only reads
     std::unique_ptr<jet::DatabaseWriter> writer_; // a session that may change the file
     std::size_t sinceCheckpoint_ = 0;             // UPDATE statements not yet in the file
-    std::size_t checkpointPages_ = CheckpointPages;
     Executor executor_{*this};
 };
 

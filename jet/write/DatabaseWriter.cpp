@@ -22,6 +22,32 @@ template <class F> auto DatabaseWriter::guarded(F&& f) -> decltype(f()) {
     }
 }
 
+template <class F> void DatabaseWriter::changing(Table& t, F&& f) {
+    try {
+        guarded(f);
+    } catch (...) {
+        // A failed write has already dropped the batch and every table (t among them).
+        if (stopped()) throw;
+        // An update that failed halfway leaves pages that must not reach the file: the batch goes,
+        // and the rows held with it.
+        if (t.updater->halfway()) {
+            bool held = t.updater->placingHeld();
+            for (const auto& [page, other] : tables_)
+                held = held || other.updater->heldRows() != 0;
+            if (lasting_ && (pages_->pending() != 0 || held))
+                lost_ = "the changes since the last checkpoint were not written, because an update failed "
+                        "halfway";
+            pages_->discard();
+            for (auto& [page, other] : tables_)
+                movedBefore_ += other.updater->moves();
+            tables_.clear();
+            healed_.clear(); // what they released went with the batch
+            batch_ = lasting_;
+        }
+        throw;
+    }
+}
+
 DatabaseWriter::DatabaseWriter(const std::string& path, const OpenOptions& options) {
     lock_ = std::make_unique<FileLock>(path);
     db_ = Database::open(path, options);
@@ -44,10 +70,13 @@ DatabaseWriter::~DatabaseWriter() {
     }
 }
 
-void DatabaseWriter::keepBatching(std::size_t pendingPages) {
+void DatabaseWriter::keepBatching(std::size_t pendingPages, std::size_t heldBytes) {
     lasting_ = true;
     batch_ = true;
     pendingLimit_ = std::max<std::size_t>(1, std::min(pendingPages, MaxPendingPages));
+    heldLimit_ = heldBytes;
+    for (auto& [page, t] : tables_)
+        changing(t, [&] { t.updater->holdRows(heldLimit_, pendingLimit_); });
 }
 
 std::string DatabaseWriter::tableName(const std::string& name) {
@@ -72,6 +101,7 @@ DatabaseWriter::Table& DatabaseWriter::open(const std::string& name) {
     Table& t = tables_[def->page];
     t.def = def;
     t.updater = std::make_unique<RowUpdater>(*pages_, *t.def);
+    t.updater->holdRows(heldLimit_, pendingLimit_);
     return t;
 }
 
@@ -124,7 +154,10 @@ void DatabaseWriter::scan(const std::string& table, std::size_t column,
                           const std::function<void(RowKey, const Value&)>& visit) {
     // The scan reads the file: what a batch holds so far goes there first (the batch goes on). A
     // stopped session holds nothing and reads what the file holds.
-    if (!stopped()) guarded([&] { pages_->commit(); });
+    if (!stopped()) {
+        placeHeldRows();
+        guarded([&] { pages_->commit(); });
+    }
     RowReader reader = db_->rows(tableName(table));
     const TableDef& def = reader.def();
     if (column >= def.columns.size())
@@ -142,27 +175,15 @@ bool DatabaseWriter::update(const std::string& table, RowKey row,
                             const std::vector<std::pair<std::size_t, Value>>& values, const RowCondition* only) {
     Table& t = openForChange(table);
     bool met = false;
-    try {
-        guarded([&] { met = t.updater->update(rowIdOf(row), values, only); });
-    } catch (...) {
-        // A failed write has already dropped the batch and every table (t among them).
-        if (stopped()) throw;
-        // An update that failed halfway leaves pages that must not reach the file: the batch goes.
-        if (t.updater->halfway()) {
-            if (lasting_ && pages_->pending() != 0)
-                lost_ = "the changes since the last checkpoint were not written, because an update failed "
-                        "halfway";
-            pages_->discard();
-            for (auto& [page, other] : tables_)
-                movedBefore_ += other.updater->moves();
-            tables_.clear();
-            healed_.clear(); // what they released went with the batch
-            batch_ = lasting_;
-        }
-        throw;
-    }
+    changing(t, [&] { met = t.updater->update(rowIdOf(row), values, only); });
     if (!batch_ || pages_->pending() >= pendingLimit_) guarded([&] { pages_->commit(); });
     return met;
+}
+
+void DatabaseWriter::placeHeldRows() {
+    if (stopped()) return;
+    for (auto& [page, t] : tables_)
+        if (t.updater->heldRows() != 0) changing(t, [&] { t.updater->placeHeld(); });
 }
 
 void DatabaseWriter::addTextColumn(const std::string& table, const std::string& column, unsigned size) {
@@ -195,6 +216,7 @@ void DatabaseWriter::dropColumn(const std::string& table, const std::string& col
 }
 
 void DatabaseWriter::commit() {
+    placeHeldRows();
     batch_ = lasting_;
     if (!lost_.empty()) {
         const std::string why = std::move(lost_);

@@ -81,7 +81,10 @@ public:
     // From here on every update waits for commit() (or for `pendingPages` changed pages, when they
     // are written together): one lasting batch across many statements, written at checkpoints.
     // An update that fails halfway then drops what the batch held, and the next commit() says so.
-    void keepBatching(std::size_t pendingPages);
+    // The rows updated are held, up to `heldBytes` of their images, and laid into their pages
+    // together (see RowUpdater::holdRows): before commit(), a scan, or a change of columns.
+    void keepBatching(std::size_t pendingPages, std::size_t heldBytes = DefaultHeldBytes);
+    static constexpr std::size_t DefaultHeldBytes = std::size_t{16} << 20;
 
     std::uint64_t rowsMoved() const;
     // Copies of moved rows that no pointer reached, released by this session (see StrayCopies).
@@ -97,6 +100,10 @@ private:
     // The table, its stray copies released once a session before it is first changed.
     Table& openForChange(const std::string& name);
     template <class F> auto guarded(F&& f) -> decltype(f());
+    // Runs a change of t's rows; one that fails halfway drops the batch.
+    template <class F> void changing(Table& t, F&& f);
+    // Every table's held rows laid into their pages.
+    void placeHeldRows();
     void forget(std::uint32_t tdefPage);
     // What a failed write leaves: nothing of the session's own view of the file is kept.
     void forgetAll();
@@ -110,6 +117,7 @@ private:
     bool batch_ = false;
     bool lasting_ = false;
     std::size_t pendingLimit_ = MaxPendingPages;
+    std::size_t heldLimit_ = 0;
     std::string lost_; // why the updates of a lasting batch were dropped, until commit() says so
     std::uint64_t movedBefore_ = 0;
     std::uint64_t strays_ = 0;

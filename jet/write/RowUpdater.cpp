@@ -10,6 +10,7 @@
 #include "jet/encode/LongValueWriter.h"
 #include "jet/encode/RowEncoder.h"
 #include "jet/format/CodePage.h"
+#include "jet/format/Format.h"
 #include "jet/write/DataPageCompactor.h"
 
 namespace jet {
@@ -21,6 +22,8 @@ constexpr std::size_t kUsefulRoom = 64;
 constexpr std::size_t kRoomHints = 512;
 constexpr std::size_t kPointerSize = 4;
 constexpr int kReleaseStage = 3;
+// Pages the usage maps may take when held rows are placed (new bitmap pages for a file grown far).
+constexpr std::uint64_t kMapHeadroomPages = 64;
 
 // Long-value pages are not written by updates yet: a value that would need one never gets a
 // page number from here.
@@ -85,9 +88,20 @@ void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values)
 bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values,
                         const RowCondition* only) {
     halfway_ = false;
-    inBatch_ = w_.pending() != 0;
+    placing_ = false;
     check(values);
-    const Location at = locate(id);
+    const std::optional<ByteView> held = holdLimit_ ? held_.find(id) : std::nullopt;
+    Location at;
+    if (held) {
+        // A held row is as its image says; where it lies is looked up when it is placed.
+        at.home = id;
+        at.homeLength = kPointerSize;
+        at.page = id.page;
+        at.row = id.row;
+        at.bytes.assign(held->data(), held->data() + held->size());
+    } else {
+        at = locate(id);
+    }
     split(at);
     if (only && !meets(*only)) return false;
     // Nothing has changed yet if encoding throws.
@@ -95,11 +109,61 @@ bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
     // Values the row already holds: nothing to write. (The same statement often reaches a row again
     // when several rows share the value it looks for.)
     if (row == at.bytes) return true;
-    const ByteView rowView(row.data(), row.size());
-    if (placeWhereItIs(at, rowView)) return true;
-    const Move move = chooseMove(at, row.size());
-    placeElsewhere(at, move, rowView);
+    if (held || mayHold(at)) {
+        held_.hold(id, ByteView(row.data(), row.size()));
+        if (held_.bytes() > holdLimit_) placeSome();
+        return true;
+    }
+    place(at, ByteView(row.data(), row.size()));
     return true;
+}
+
+void RowUpdater::holdRows(std::size_t bytes, std::size_t pendingPages) {
+    holdLimit_ = bytes;
+    pageLimit_ = pendingPages;
+    if (bytes == 0) placeHeld();
+}
+
+bool RowUpdater::mayHold(const Location& at) const {
+    // A row too short for a pointer may find no room to move; that is told by its own statement.
+    if (holdLimit_ == 0 || at.homeLength < kPointerSize) return false;
+    const Format& f = w_.format();
+    const std::uint64_t pages = std::uint64_t{w_.pageCount()} + held_.rows() + 1 + kMapHeadroomPages;
+    return pages * f.pageSize <= maxFileSize(f);
+}
+
+void RowUpdater::placeHeld() {
+    for (std::uint32_t page : held_.pages())
+        placeHeld(page);
+}
+
+void RowUpdater::placeSome() {
+    for (std::uint32_t page : held_.pagesByRows()) {
+        if (held_.bytes() <= holdLimit_ / 2) break;
+        placeHeld(page);
+    }
+}
+
+void RowUpdater::placeHeld(std::uint32_t page) {
+    // Taken out first: whatever fails from here, the rows taken are lost with the write set.
+    const auto rows = held_.take(page);
+    placing_ = true;
+    for (const auto& [row, bytes] : rows) {
+        halfway_ = true;
+        const Location at = locate({page, static_cast<std::uint8_t>(row)});
+        if (bytes != at.bytes) place(at, ByteView(bytes.data(), bytes.size()));
+    }
+    halfway_ = false;
+    placing_ = false;
+    // Many pages may be placed in a row: they wait no more than updates placed one by one would.
+    if (pageLimit_ != 0 && w_.pending() >= pageLimit_) w_.commit();
+}
+
+void RowUpdater::place(const Location& at, ByteView row) {
+    inBatch_ = w_.pending() != 0;
+    if (placeWhereItIs(at, row)) return;
+    const Move move = chooseMove(at, row.size());
+    placeElsewhere(at, move, row);
 }
 
 void RowUpdater::split(const Location& at) {

@@ -19,6 +19,7 @@
 #include "jet/read/TableScan.h"
 #include "jet/read/Value.h"
 #include "jet/write/DataPageCompactor.h"
+#include "jet/write/HeldRows.h"
 #include "jet/write/UsageMapEditor.h"
 
 namespace jet {
@@ -44,7 +45,20 @@ public:
     bool update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values,
                 const RowCondition* only = nullptr);
 
-    // Whether the last update failed after it had begun changing pages (its write set must go).
+    // From here on a row's new image is held (HeldRows) instead of laid into its page at once, while
+    // the file has room for every held row to need a page of its own: a statement that would take
+    // the file past its largest size is still the one told so. When the images come to `bytes`, the
+    // pages holding the most rows are placed, the write set written whenever `pendingPages` pages
+    // wait in it. With 0 bytes, every update is placed at once.
+    void holdRows(std::size_t bytes, std::size_t pendingPages);
+    // Lays every held row into its page, in page order; they join the write set.
+    void placeHeld();
+    std::size_t heldRows() const { return held_.rows(); }
+    // Whether the last call failed while it placed held rows (those it had taken are gone).
+    bool placingHeld() const { return placing_; }
+
+    // Whether the last update or placement failed after it had begun changing pages (its write set
+    // must go), or while it placed held rows (they are gone).
     bool halfway() const { return halfway_; }
 
     // Rows moved to another page by this updater (for tests and benchmarks).
@@ -84,6 +98,11 @@ private:
     bool meets(const RowCondition& only);
     // The row with the values set, from the fields split().
     Bytes encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values);
+    bool mayHold(const Location& at) const;
+    void placeHeld(std::uint32_t page);
+    // Places held rows, the pages holding the most first, until they take half the room allowed.
+    void placeSome();
+    void place(const Location& at, ByteView row);
     bool placeWhereItIs(const Location& at, ByteView row);
     Move chooseMove(const Location& at, std::size_t size);
     std::vector<PageWriter::Order> orders(const Location& at, const Move& move);
@@ -102,6 +121,10 @@ private:
     std::vector<std::size_t> offsets_;
     std::vector<FieldValue> encoded_;
     Value tested_; // the value a condition tests, kept for its room
+    HeldRows held_;
+    std::size_t holdLimit_ = 0;
+    std::size_t pageLimit_ = 0;
+    bool placing_ = false;
     std::uint64_t moves_ = 0;
     bool halfway_ = false;
     bool inBatch_ = false; // earlier updates wait in the write set

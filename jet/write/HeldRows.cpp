@@ -1,0 +1,99 @@
+#include "jet/write/HeldRows.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace jet {
+
+std::optional<ByteView> HeldRows::find(RowId id) const {
+    const auto p = pages_.find(id.page);
+    if (p == pages_.end()) return std::nullopt;
+    // The rows a statement reaches again are the last ones held.
+    const auto& images = p->second.images;
+    for (auto it = images.rbegin(); it != images.rend(); ++it)
+        if (it->row == id.row) return ByteView(p->second.bytes.data() + it->offset, it->length);
+    return std::nullopt;
+}
+
+void HeldRows::hold(RowId id, ByteView bytes) {
+    Page& p = pages_[id.page];
+    auto image = std::find_if(p.images.begin(), p.images.end(), [&](const Image& i) { return i.row == id.row; });
+    if (image != p.images.end() && bytes.size() <= image->length) {
+        // Where the row's image was: what it leaves at its end counts until the page is compacted.
+        std::memcpy(p.bytes.data() + image->offset, bytes.data(), bytes.size());
+        p.live -= image->length - bytes.size();
+        image->length = static_cast<std::uint32_t>(bytes.size());
+        return;
+    }
+    const std::size_t before = p.bytes.capacity();
+    if (image != p.images.end()) {
+        p.live -= image->length;
+        image->offset = static_cast<std::uint32_t>(p.bytes.size());
+        image->length = static_cast<std::uint32_t>(bytes.size());
+    } else {
+        p.images.push_back({id.row, static_cast<std::uint32_t>(p.bytes.size()), static_cast<std::uint32_t>(bytes.size())});
+        bytes_ += sizeof(Image);
+        ++rows_;
+    }
+    p.bytes.insert(p.bytes.end(), bytes.data(), bytes.data() + bytes.size());
+    p.live += bytes.size();
+    if (p.bytes.size() > 2 * p.live + 256) compact(p);
+    bytes_ += p.bytes.capacity() - before;
+}
+
+void HeldRows::compact(Page& p) {
+    Bytes packed;
+    packed.reserve(p.live);
+    for (Image& i : p.images) {
+        const auto at = static_cast<std::uint32_t>(packed.size());
+        packed.insert(packed.end(), p.bytes.begin() + i.offset, p.bytes.begin() + i.offset + i.length);
+        i.offset = at;
+    }
+    p.bytes.swap(packed);
+}
+
+std::vector<std::uint32_t> HeldRows::pagesByRows() const {
+    std::vector<std::pair<std::size_t, std::uint32_t>> counts;
+    counts.reserve(pages_.size());
+    for (const auto& [page, p] : pages_)
+        counts.emplace_back(p.images.size(), page);
+    std::sort(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    std::vector<std::uint32_t> out;
+    out.reserve(counts.size());
+    for (const auto& c : counts)
+        out.push_back(c.second);
+    return out;
+}
+
+std::vector<std::uint32_t> HeldRows::pages() const {
+    std::vector<std::uint32_t> out;
+    out.reserve(pages_.size());
+    for (const auto& [page, p] : pages_)
+        out.push_back(page);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::pair<unsigned, Bytes>> HeldRows::take(std::uint32_t page) {
+    std::vector<std::pair<unsigned, Bytes>> out;
+    const auto it = pages_.find(page);
+    if (it == pages_.end()) return out;
+    Page& p = it->second;
+    out.reserve(p.images.size());
+    for (const Image& i : p.images)
+        out.emplace_back(i.row, Bytes(p.bytes.begin() + i.offset, p.bytes.begin() + i.offset + i.length));
+    rows_ -= p.images.size();
+    bytes_ -= p.images.size() * sizeof(Image) + p.bytes.capacity();
+    pages_.erase(it);
+    return out;
+}
+
+void HeldRows::clear() {
+    pages_.clear();
+    rows_ = 0;
+    bytes_ = 0;
+}
+
+} // namespace jet

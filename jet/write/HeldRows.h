@@ -1,0 +1,59 @@
+#pragma once
+// Rows whose new bytes wait to be laid into their pages. A split sets the columns of a row one
+// statement at a time, and the rows sharing a value at once, wherever they lie in the table: laying
+// each change into its page at once moves a growing row again and again and makes every page of the
+// table wait to be written, again after each write. Held, a row's image takes its own bytes only,
+// and a page's held rows are laid out together, once, when the page is placed.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "jet/base/ByteWriter.h"
+#include "jet/base/Bytes.h"
+#include "jet/read/TableScan.h"
+
+namespace jet {
+
+class HeldRows {
+public:
+    // The image held for row `id`, if any; valid until the next hold or take.
+    std::optional<ByteView> find(RowId id) const;
+    // Holds `bytes` as the image of row `id`, in place of one held before.
+    void hold(RowId id, ByteView bytes);
+
+    bool empty() const { return rows_ == 0; }
+    std::size_t rows() const { return rows_; }
+    // The memory the images take, with what earlier images of the same rows left.
+    std::size_t bytes() const { return bytes_; }
+
+    // The pages with held rows, those holding the most first.
+    std::vector<std::uint32_t> pagesByRows() const;
+    // Every page with held rows, in page order.
+    std::vector<std::uint32_t> pages() const;
+    // The held rows of `page` (slot and image, in the order first held), no longer held.
+    std::vector<std::pair<unsigned, Bytes>> take(std::uint32_t page);
+    void clear();
+
+private:
+    struct Image {
+        std::uint8_t row;
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+    struct Page {
+        Bytes bytes; // the images, end to end
+        std::vector<Image> images;
+        std::size_t live = 0; // bytes of the images held now
+    };
+    static void compact(Page& p);
+
+    std::unordered_map<std::uint32_t, Page> pages_;
+    std::size_t rows_ = 0;
+    std::size_t bytes_ = 0;
+};
+
+} // namespace jet
