@@ -64,11 +64,11 @@ std::shared_ptr<Session> Session::open(const ConnectionSettings& settings, bool 
         if (auto live = sessions[key].lock()) return live;
         reader.reset();
         auto writer = std::make_unique<jet::DatabaseWriter>(path, options);
-        // A quarter of the room goes to pages waiting to be written, half to the rows held before
-        // their pages are laid out; the rest is left for what the drafts of those pages hold.
+        // The rows held before their pages are laid out take the room; the pages waiting to be
+        // written a quarter of it more.
         const std::size_t room = checkpointPagesFor(writer->database().pager().pageCount());
         const std::size_t pages = std::max<std::size_t>(room / 4, MinPendingPages);
-        writer->keepBatching(pages, room / 2 * writer->database().format().pageSize);
+        writer->keepBatching(pages, room * writer->database().format().pageSize);
         std::shared_ptr<Session> session(new Session(path, nullptr, std::move(writer)));
         sessions[key] = session;
         return session;

@@ -35,10 +35,10 @@ public:
     // Runs ALTER TABLE and UPDATE statements. An ALTER TABLE is in the file when it returns; UPDATEs
     // gather in memory and reach the file together at checkpoints: every CheckpointStatements
     // statements, at checkpoint(), before the session reads a table, and when the session closes.
-    // Between them the rows changed are held and laid into their pages together, and pages wait to
-    // be written, within the room of a quarter of the file's size less FixedCostPages (at least
-    // MinCheckpointPages, at most CheckpointPages pages: a small file's split, where the program's
-    // own memory counts most, does not hold several times its size).
+    // Between them the rows changed are held and laid into their pages together, within the room
+    // of a quarter of the file's size less FixedCostPages (at least MinCheckpointPages, at most
+    // CheckpointPages pages: a small file's split, where the program's own memory counts most, does
+    // not hold several times its size), and pages wait to be written up to a quarter of it more.
     // A kill loses at most the UPDATEs since the last one, never an earlier value.
     // A write or sync that fails (a full disk, an I/O error), or a file replaced under the session
     // (found at a checkpoint), stops the session: what it held unwritten and every definition it
