@@ -58,7 +58,7 @@ public:
 
     static constexpr std::size_t CheckpointStatements = 200000;
     static constexpr std::size_t CheckpointPages = 16384;
-    static constexpr std::size_t MinCheckpointPages = 256;
+    static constexpr std::size_t MinCheckpointPages = 1024;
     static constexpr std::size_t FixedCostPages = 512;
     static constexpr std::size_t MinPendingPages = 64;
     // The room, in pages, a writing session's batch takes in a file of `filePages` pages.

@@ -3,22 +3,27 @@
 #include <algorithm>
 #include <cstring>
 
+#include "jet/base/Error.h"
+
 namespace jet {
+
+std::size_t HeldRows::Page::imageOf(std::uint8_t row) const {
+    for (std::size_t i = images.size(); i-- > 0;)
+        if (images[i].row == row) return i;
+    throw Error("internal error: a held row has no image");
+}
 
 std::optional<ByteView> HeldRows::find(RowId id) const {
     const auto p = pages_.find(id.page);
-    if (p == pages_.end()) return std::nullopt;
-    // The rows a statement reaches again are the last ones held.
-    const auto& images = p->second.images;
-    for (auto it = images.rbegin(); it != images.rend(); ++it)
-        if (it->row == id.row) return ByteView(p->second.bytes.data() + it->offset, it->length);
-    return std::nullopt;
+    if (p == pages_.end() || !p->second.holds(id.row)) return std::nullopt;
+    const Image& i = p->second.images[p->second.imageOf(id.row)];
+    return ByteView(p->second.bytes.data() + i.offset, i.length);
 }
 
 void HeldRows::hold(RowId id, ByteView bytes) {
     Page& p = pages_[id.page];
-    auto image = std::find_if(p.images.begin(), p.images.end(), [&](const Image& i) { return i.row == id.row; });
-    if (image != p.images.end() && bytes.size() <= image->length) {
+    Image* image = p.holds(id.row) ? &p.images[p.imageOf(id.row)] : nullptr;
+    if (image && bytes.size() <= image->length) {
         // Where the row's image was: what it leaves at its end counts until the page is compacted.
         std::memcpy(p.bytes.data() + image->offset, bytes.data(), bytes.size());
         p.live -= image->length - bytes.size();
@@ -26,12 +31,13 @@ void HeldRows::hold(RowId id, ByteView bytes) {
         return;
     }
     const std::size_t before = p.bytes.capacity();
-    if (image != p.images.end()) {
+    if (image) {
         p.live -= image->length;
         image->offset = static_cast<std::uint32_t>(p.bytes.size());
         image->length = static_cast<std::uint32_t>(bytes.size());
     } else {
         p.images.push_back({id.row, static_cast<std::uint32_t>(p.bytes.size()), static_cast<std::uint32_t>(bytes.size())});
+        p.rows[id.row >> 6] |= std::uint64_t{1} << (id.row & 63);
         bytes_ += sizeof(Image);
         ++rows_;
     }

@@ -5,6 +5,7 @@
 // table wait to be written, again after each write. Held, a row's image takes its own bytes only,
 // and a page's held rows are laid out together, once, when the page is placed.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -47,7 +48,12 @@ private:
     struct Page {
         Bytes bytes; // the images, end to end
         std::vector<Image> images;
-        std::size_t live = 0; // bytes of the images held now
+        std::size_t live = 0;                // bytes of the images held now
+        std::array<std::uint64_t, 4> rows{}; // a bit for each slot held: most rows looked up are not
+        bool holds(std::uint8_t row) const { return rows[row >> 6] >> (row & 63) & 1; }
+        // Where the image of `row`, which must be held, is among `images`; the rows reached again
+        // are the last ones held.
+        std::size_t imageOf(std::uint8_t row) const;
     };
     static void compact(Page& p);
 
