@@ -22,7 +22,8 @@ void Reporter::endChanges(Failure failure) {
     if (!d.empty() && d.back() != '.') d += '.';
     d += " The split stopped there";
     if (howFar_) d += ", " + howFar_();
-    d += "; what it wrote before is in the file. Run the same split again";
+    d += "; the file holds every value it had and the pieces written up to the last checkpoint before. "
+         "Run the same split again";
     if (failure.number == db::ErrorNumber::DiskFull) d += ", with room on the disk,";
     d += " to complete it.";
     fail(std::move(failure));

@@ -73,6 +73,7 @@ Result Run(Inputs inputs, Observer& observer, Mode mode, const Safeguards& safeg
         result.outcome = stop.outcome;
     }
     result.failures = reporter.failures();
+    result.allWritten = !reporter.changesEnded();
     if (changing && safeguards.afterChange) safeguards.afterChange(result);
     observer.onEnd(result);
     return result;

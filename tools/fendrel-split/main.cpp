@@ -59,6 +59,10 @@ void printSummary(const split::Inputs& in, const split::Result& r, double second
     case split::Outcome::Stopped:
         if (r.statementsSent == 0)
             std::printf("the split stopped before its end; nothing was changed\n");
+        else if (!r.allWritten)
+            std::printf("the split stopped before its end (%lld statements executed, those since the last "
+                        "checkpoint not written); run it again to complete it\n",
+                        static_cast<long long>(r.statementsSent));
         else
             std::printf(
                 "the split stopped before its end (%lld statements executed, all of them in the file); "
