@@ -75,8 +75,10 @@ void DatabaseWriter::keepBatching(std::size_t pendingPages, std::size_t heldByte
     batch_ = true;
     pendingLimit_ = std::max<std::size_t>(1, std::min(pendingPages, MaxPendingPages));
     heldLimit_ = heldBytes;
-    for (auto& [page, t] : tables_)
+    for (auto& entry : tables_) {
+        Table& t = entry.second;
         changing(t, [&] { t.updater->holdRows(heldLimit_, pendingLimit_); });
+    }
 }
 
 std::string DatabaseWriter::tableName(const std::string& name) {
@@ -182,8 +184,10 @@ bool DatabaseWriter::update(const std::string& table, RowKey row,
 
 void DatabaseWriter::placeHeldRows() {
     if (stopped()) return;
-    for (auto& [page, t] : tables_)
+    for (auto& entry : tables_) {
+        Table& t = entry.second;
         if (t.updater->heldRows() != 0) changing(t, [&] { t.updater->placeHeld(); });
+    }
 }
 
 void DatabaseWriter::addTextColumn(const std::string& table, const std::string& column, unsigned size) {
