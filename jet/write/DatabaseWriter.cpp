@@ -31,7 +31,7 @@ template <class F> void DatabaseWriter::changing(Table& t, F&& f) {
         // An update that failed halfway leaves pages that must not reach the file: the batch goes,
         // and the rows held with it.
         if (t.updater->halfway()) {
-            bool held = t.updater->placingHeld();
+            bool held = false;
             for (const auto& [page, other] : tables_)
                 held = held || other.updater->heldRows() != 0;
             if (lasting_ && (pages_->pending() != 0 || held))

@@ -83,8 +83,7 @@ public:
     // An update that fails halfway then drops what the batch held, and the next commit() says so.
     // The rows updated are held, up to `heldBytes` of their images, and laid into their pages
     // together (see RowUpdater::holdRows): before commit(), a scan, or a change of columns.
-    void keepBatching(std::size_t pendingPages, std::size_t heldBytes = DefaultHeldBytes);
-    static constexpr std::size_t DefaultHeldBytes = std::size_t{16} << 20;
+    void keepBatching(std::size_t pendingPages, std::size_t heldBytes);
 
     std::uint64_t rowsMoved() const;
     // Copies of moved rows that no pointer reached, released by this session (see StrayCopies).

@@ -82,18 +82,23 @@ std::vector<std::uint32_t> HeldRows::pages() const {
     return out;
 }
 
-std::vector<std::pair<unsigned, Bytes>> HeldRows::take(std::uint32_t page) {
-    std::vector<std::pair<unsigned, Bytes>> out;
+std::vector<std::pair<unsigned, ByteView>> HeldRows::of(std::uint32_t page) const {
+    std::vector<std::pair<unsigned, ByteView>> out;
     const auto it = pages_.find(page);
     if (it == pages_.end()) return out;
-    Page& p = it->second;
+    const Page& p = it->second;
     out.reserve(p.images.size());
     for (const Image& i : p.images)
-        out.emplace_back(i.row, Bytes(p.bytes.begin() + i.offset, p.bytes.begin() + i.offset + i.length));
-    rows_ -= p.images.size();
-    bytes_ -= p.images.size() * sizeof(Image) + p.bytes.capacity();
-    pages_.erase(it);
+        out.emplace_back(i.row, ByteView(p.bytes.data() + i.offset, i.length));
     return out;
+}
+
+void HeldRows::drop(std::uint32_t page) {
+    const auto it = pages_.find(page);
+    if (it == pages_.end()) return;
+    rows_ -= it->second.images.size();
+    bytes_ -= it->second.images.size() * sizeof(Image) + it->second.bytes.capacity();
+    pages_.erase(it);
 }
 
 void HeldRows::clear() {

@@ -35,8 +35,11 @@ public:
     std::vector<std::uint32_t> pagesByRows() const;
     // Every page with held rows, in page order.
     std::vector<std::uint32_t> pages() const;
-    // The held rows of `page` (slot and image, in the order first held), no longer held.
-    std::vector<std::pair<unsigned, Bytes>> take(std::uint32_t page);
+    // The held rows of `page`: slot and image, in the order first held; valid until the next hold
+    // or drop.
+    std::vector<std::pair<unsigned, ByteView>> of(std::uint32_t page) const;
+    // The rows of `page` are held no more.
+    void drop(std::uint32_t page);
     void clear();
 
 private:

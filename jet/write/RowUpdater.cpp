@@ -1,5 +1,6 @@
 #include "jet/write/RowUpdater.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -88,14 +89,12 @@ void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values)
 bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values,
                         const RowCondition* only) {
     halfway_ = false;
-    placing_ = false;
     check(values);
     const std::optional<ByteView> held = holdLimit_ ? held_.find(id) : std::nullopt;
     Location at;
     if (held) {
         // A held row is as its image says; where it lies is looked up when it is placed.
         at.home = id;
-        at.homeLength = kPointerSize;
         at.page = id.page;
         at.row = id.row;
         at.bytes.assign(held->data(), held->data() + held->size());
@@ -145,16 +144,16 @@ void RowUpdater::placeSome() {
 }
 
 void RowUpdater::placeHeld(std::uint32_t page) {
-    // Taken out first: whatever fails from here, the rows taken are lost with the write set.
-    const auto rows = held_.take(page);
-    placing_ = true;
-    for (const auto& [row, bytes] : rows) {
+    // The rows stay held until every one is placed: a failure on the way drops them with the
+    // write set, whose pages may hold some of them already.
+    for (const auto& [row, bytes] : held_.of(page)) {
         halfway_ = true;
         const Location at = locate({page, static_cast<std::uint8_t>(row)});
-        if (bytes != at.bytes) place(at, ByteView(bytes.data(), bytes.size()));
+        if (!std::equal(at.bytes.begin(), at.bytes.end(), bytes.data(), bytes.data() + bytes.size()))
+            place(at, bytes);
     }
+    held_.drop(page);
     halfway_ = false;
-    placing_ = false;
     // Many pages may be placed in a row: they wait no more than updates placed one by one would.
     if (pageLimit_ != 0 && w_.pending() >= pageLimit_) w_.commit();
 }

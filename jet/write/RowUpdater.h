@@ -54,11 +54,9 @@ public:
     // Lays every held row into its page, in page order; they join the write set.
     void placeHeld();
     std::size_t heldRows() const { return held_.rows(); }
-    // Whether the last call failed while it placed held rows (those it had taken are gone).
-    bool placingHeld() const { return placing_; }
 
-    // Whether the last update or placement failed after it had begun changing pages (its write set
-    // must go), or while it placed held rows (they are gone).
+    // Whether the last update or placement failed after it had begun changing pages, or while it
+    // placed held rows: its write set, and the rows still held, must go.
     bool halfway() const { return halfway_; }
 
     // Rows moved to another page by this updater (for tests and benchmarks).
@@ -124,7 +122,6 @@ private:
     HeldRows held_;
     std::size_t holdLimit_ = 0;
     std::size_t pageLimit_ = 0;
-    bool placing_ = false;
     std::uint64_t moves_ = 0;
     bool halfway_ = false;
     bool inBatch_ = false; // earlier updates wait in the write set
