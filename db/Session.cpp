@@ -175,11 +175,13 @@ namespace {
 // without a data layer value made of it.
 std::optional<jet::RowCondition> conditionOf(const RowTest* only) {
     if (!only) return std::nullopt;
-    return jet::RowCondition{only->column, [only](const jet::Value& v) {
+    return jet::RowCondition{only->column,
+                             [only](const jet::Value& v) {
                                  if (only->text && v.kind == jet::Value::Kind::Text) return v.text == *only->text;
                                  if (only->text && v.kind == jet::Value::Kind::Null) return false;
                                  return only->holds(toVariant(v));
-                             }};
+                             },
+                             only->text, only->known};
 }
 
 } // namespace

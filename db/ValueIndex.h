@@ -4,7 +4,9 @@
 // key looked for, and the caller tests each against the key where it reads the row anyway (a
 // store's RowTest). Keys that share a hash share a list of rows, which costs only rows tested in
 // vain. Most values stand in one row, kept beside the hash; the rows of a value in several lie
-// together.
+// together. While the rows are added, a second, wider hash of each key tells the hashes that stand
+// for one key from those shared by several: the rows of a hash of one key all hold the same key, so a
+// test of one of them answers for all.
 
 #include "db/HashSlots.h"
 #include "db/TableStore.h"
@@ -24,8 +26,14 @@ public:
     void add(std::string_view key, RowKey row);
     // Ends the adding: the rows of each hash are laid out together.
     void finish();
-    // The rows whose keys may be `key`, in the order they were added.
-    std::span<const RowKey> candidates(std::string_view key) const;
+    struct Candidates {
+        std::span<const RowKey> rows; // in the order they were added
+        // Every one of the rows holds the same key (as far as a 64-bit second hash tells): where the
+        // first holds `key`, the others do too.
+        bool oneKey = false;
+    };
+    // The rows whose keys may be `key`.
+    Candidates candidates(std::string_view key) const;
     // The hash a key is filed under.
     static std::uint32_t hashOf(std::string_view key) { return HashSlots::hashOf(key); }
 
@@ -35,6 +43,8 @@ private:
     std::vector<RowKey> row_;         // by id: its row, or where its rows start in more_
     std::vector<std::uint32_t> count_; // by id: how many rows
     std::vector<RowKey> more_;
+    std::vector<bool> mixed_;           // by id: keys of the hash differ
+    std::vector<std::uint64_t> print_; // while adding, by id: the second hash of its first key
     // While adding: rows of hashes seen before, in order; in blocks, so that growing never holds
     // two copies.
     std::deque<std::pair<std::uint32_t, RowKey>> later_;

@@ -1,6 +1,7 @@
 #include "jet/encode/RowEncoder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <array>
 #include <vector>
 #include <string>
@@ -26,6 +27,29 @@ std::size_t varSlotCount(const TableDef& def) {
 
 std::size_t maxRowSize(const Format& f) {
     return f.jet3 ? MaxJet3RowSize : MaxRowSize;
+}
+
+std::size_t largestRowSize(const Format& f, const TableDef& def) {
+    const std::size_t columnCount = std::max<std::size_t>(def.maxColumns, def.columns.size());
+    std::size_t size = f.rowCountSize + fixedAreaSize(def) + (columnCount + 7) / 8;
+    for (const Column& c : def.columns) {
+        if (c.fixed()) continue;
+        switch (c.type) {
+        case ColumnType::Text:
+            size += c.length + (f.jet3 ? 0 : 2); // Jet 4 compressed text starts with a 2-byte mark
+            break;
+        case ColumnType::Binary:
+            size += c.length;
+            break;
+        default:
+            return SIZE_MAX;
+        }
+    }
+    // The trailer: Jet 4's offsets take two bytes each, with the end of data and the count; Jet3's one
+    // each, and a jump entry for every 256 bytes.
+    const std::size_t slots = varSlotCount(def);
+    if (slots > 0) size += f.jet3 ? slots + 2 + size / 256 + 2 : 2 * (slots + 2);
+    return size;
 }
 
 namespace {

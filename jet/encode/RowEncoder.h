@@ -34,6 +34,11 @@ struct FieldValue {
 Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields,
                 std::size_t minSize = 0);
 
+// The most bytes a row of `def` takes when every value is as long as its column allows; SIZE_MAX
+// when a column has no such bound in the row (long values Access keeps in it, types of no known
+// size).
+std::size_t largestRowSize(const Format& f, const TableDef& def);
+
 // Bytes of the fixed area of the table's rows.
 std::size_t fixedAreaSize(const TableDef& def);
 // Entries of the variable-offset table of new rows (num_var_cols, or more if a var index says so).

@@ -145,6 +145,13 @@ void DatabaseWriter::checkWritable() const {
     pages_->refuseWhenStopped();
 }
 
+std::uint64_t DatabaseWriter::rowsChangedUnread() const {
+    std::uint64_t n = 0;
+    for (const auto& [page, t] : tables_)
+        n += t.updater->unread();
+    return n;
+}
+
 std::uint64_t DatabaseWriter::rowsMoved() const {
     std::uint64_t n = movedBefore_;
     for (const auto& [page, t] : tables_)

@@ -86,6 +86,8 @@ public:
     void keepBatching(std::size_t pendingPages, std::size_t heldBytes);
 
     std::uint64_t rowsMoved() const;
+    // Updates that changed a row without reading it, by the tables open now (RowUpdater::unread).
+    std::uint64_t rowsChangedUnread() const;
     // Copies of moved rows that no pointer reached, released by this session (see StrayCopies).
     std::uint64_t strayCopiesReleased() const { return strays_; }
     PageWriter& pages() { return *pages_; }

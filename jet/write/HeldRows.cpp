@@ -13,16 +13,17 @@ std::size_t HeldRows::Page::imageOf(std::uint8_t row) const {
     throw Error("internal error: a held row has no image");
 }
 
-std::optional<ByteView> HeldRows::find(RowId id) const {
+std::optional<HeldRows::Held> HeldRows::find(RowId id) const {
     const auto p = pages_.find(id.page);
     if (p == pages_.end() || !p->second.holds(id.row)) return std::nullopt;
     const Image& i = p->second.images[p->second.imageOf(id.row)];
-    return ByteView(p->second.bytes.data() + i.offset, i.length);
+    return Held{i.row, ByteView(p->second.bytes.data() + i.offset, i.length), i.changes};
 }
 
-void HeldRows::hold(RowId id, ByteView bytes) {
+void HeldRows::hold(RowId id, ByteView bytes, bool changes) {
     Page& p = pages_[id.page];
     Image* image = p.holds(id.row) ? &p.images[p.imageOf(id.row)] : nullptr;
+    if (image) image->changes = changes;
     if (image && bytes.size() <= image->length) {
         // Where the row's image was: what it leaves at its end counts until the page is compacted.
         std::memcpy(p.bytes.data() + image->offset, bytes.data(), bytes.size());
@@ -36,7 +37,8 @@ void HeldRows::hold(RowId id, ByteView bytes) {
         image->offset = static_cast<std::uint32_t>(p.bytes.size());
         image->length = static_cast<std::uint32_t>(bytes.size());
     } else {
-        p.images.push_back({id.row, static_cast<std::uint32_t>(p.bytes.size()), static_cast<std::uint32_t>(bytes.size())});
+        p.images.push_back({id.row, changes, static_cast<std::uint32_t>(p.bytes.size()),
+                            static_cast<std::uint32_t>(bytes.size())});
         p.rows[id.row >> 6] |= std::uint64_t{1} << (id.row & 63);
         bytes_ += sizeof(Image);
         ++rows_;
@@ -82,14 +84,14 @@ std::vector<std::uint32_t> HeldRows::pages() const {
     return out;
 }
 
-std::vector<std::pair<unsigned, ByteView>> HeldRows::of(std::uint32_t page) const {
-    std::vector<std::pair<unsigned, ByteView>> out;
+std::vector<HeldRows::Held> HeldRows::of(std::uint32_t page) const {
+    std::vector<Held> out;
     const auto it = pages_.find(page);
     if (it == pages_.end()) return out;
     const Page& p = it->second;
     out.reserve(p.images.size());
     for (const Image& i : p.images)
-        out.emplace_back(i.row, ByteView(p.bytes.data() + i.offset, i.length));
+        out.push_back({i.row, ByteView(p.bytes.data() + i.offset, i.length), i.changes});
     return out;
 }
 

@@ -3,14 +3,14 @@
 // statement at a time, and the rows sharing a value at once, wherever they lie in the table: laying
 // each change into its page at once moves a growing row again and again and makes every page of the
 // table wait to be written, again after each write. Held, a row's image takes its own bytes only,
-// and a page's held rows are laid out together, once, when the page is placed.
+// and a page's held rows are laid out together, once, when the page is placed. A row changed without
+// being read holds the changes instead of an image (RowChanges), to be read when its page is placed.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "jet/base/ByteWriter.h"
@@ -21,10 +21,16 @@ namespace jet {
 
 class HeldRows {
 public:
-    // The image held for row `id`, if any; valid until the next hold or take.
-    std::optional<ByteView> find(RowId id) const;
-    // Holds `bytes` as the image of row `id`, in place of one held before.
-    void hold(RowId id, ByteView bytes);
+    struct Held {
+        unsigned row = 0;
+        ByteView bytes;
+        bool changes = false; // the bytes are a RowChanges', not the row's image
+    };
+    // What is held for row `id`, if anything; valid until the next hold or drop.
+    std::optional<Held> find(RowId id) const;
+    // Holds `bytes` for row `id` (its image, or with `changes` what RowChanges made), in place of
+    // what was held before.
+    void hold(RowId id, ByteView bytes, bool changes = false);
 
     bool empty() const { return rows_ == 0; }
     std::size_t rows() const { return rows_; }
@@ -35,9 +41,8 @@ public:
     std::vector<std::uint32_t> pagesByRows() const;
     // Every page with held rows, in page order.
     std::vector<std::uint32_t> pages() const;
-    // The held rows of `page`: slot and image, in the order first held; valid until the next hold
-    // or drop.
-    std::vector<std::pair<unsigned, ByteView>> of(std::uint32_t page) const;
+    // The held rows of `page`, in the order first held; valid until the next hold or drop.
+    std::vector<Held> of(std::uint32_t page) const;
     // The rows of `page` are held no more.
     void drop(std::uint32_t page);
     void clear();
@@ -45,6 +50,7 @@ public:
 private:
     struct Image {
         std::uint8_t row;
+        bool changes;
         std::uint32_t offset;
         std::uint32_t length;
     };

@@ -52,7 +52,8 @@ std::string describe(RowId id) {
 } // namespace
 
 RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def, const TableDef* writeAs)
-    : w_(writer), def_(def), out_(writeAs ? *writeAs : def), maps_(writer) {
+    : w_(writer), def_(def), out_(writeAs ? *writeAs : def), maps_(writer),
+      rowsFit_(&out_ == &def_ && largestRowSize(writer.format(), def) <= maxRowSize(writer.format())) {
     for (const auto& ri : def.realIndexes)
         for (const auto& ic : ri.columns) {
             if (ic.columnNumber >= indexed_.size()) indexed_.resize(ic.columnNumber + 1u, false);
@@ -90,14 +91,33 @@ bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
                         const RowCondition* only) {
     halfway_ = false;
     check(values);
-    const std::optional<ByteView> held = holdLimit_ ? held_.find(id) : std::nullopt;
+    const std::optional<HeldRows::Held> held = holdLimit_ ? held_.find(id) : std::nullopt;
+    if ((!held || held->changes) && mayChangeUnread(only)) {
+        // Values that do not fit their columns are told now, by this statement.
+        std::vector<std::pair<std::size_t, FieldValue>> fields;
+        fields.reserve(values.size());
+        for (const auto& [i, v] : values)
+            fields.emplace_back(i, encodeValue(id, i, v));
+        RowChanges changes = held ? RowChanges::from(held->bytes) : RowChanges{};
+        changes.add(only->column, *only->text, std::move(fields));
+        const Bytes bytes = changes.bytes();
+        held_.hold(id, ByteView(bytes.data(), bytes.size()), true);
+        ++unread_;
+        if (held_.bytes() > holdLimit_) placeSome();
+        return true;
+    }
     Location at;
-    if (held) {
+    if (held && held->changes) {
+        // The row as its waiting changes leave it.
+        at = locate(id);
+        Bytes now = withChanges(at, RowChanges::from(held->bytes));
+        at.bytes = std::move(now);
+    } else if (held) {
         // A held row is as its image says; where it lies is looked up when it is placed.
         at.home = id;
         at.page = id.page;
         at.row = id.row;
-        at.bytes.assign(held->data(), held->data() + held->size());
+        at.bytes.assign(held->bytes.data(), held->bytes.data() + held->bytes.size());
     } else {
         at = locate(id);
     }
@@ -125,10 +145,23 @@ void RowUpdater::holdRows(std::size_t bytes, std::size_t pendingPages) {
 
 bool RowUpdater::mayHold(const Location& at) const {
     // A row too short for a pointer may find no room to move; that is told by its own statement.
-    if (holdLimit_ == 0 || at.homeLength < kPointerSize) return false;
+    return holdLimit_ != 0 && at.homeLength >= kPointerSize && roomToHold();
+}
+
+bool RowUpdater::roomToHold() const {
     const Format& f = w_.format();
     const std::uint64_t pages = std::uint64_t{w_.pageCount()} + held_.rows() + 1 + kMapHeadroomPages;
     return pages * f.pageSize <= maxFileSize(f);
+}
+
+bool RowUpdater::mayChangeUnread(const RowCondition* only) const {
+    // What a statement must tell of a row it changes is known without it: its values fit their
+    // columns (encoded now), the row cannot outgrow a page (rowsFit_), and its home slot can take a
+    // pointer when it must move: a row holding text (a column of variable length) takes more than a
+    // pointer's four bytes in every format (column count, offsets, null mask).
+    if (holdLimit_ == 0 || !rowsFit_ || !only || !only->known || !only->text) return false;
+    if (only->column >= def_.columns.size() || def_.columns[only->column].type != ColumnType::Text) return false;
+    return roomToHold();
 }
 
 void RowUpdater::placeHeld() {
@@ -146,11 +179,16 @@ void RowUpdater::placeSome() {
 void RowUpdater::placeHeld(std::uint32_t page) {
     // The rows stay held until every one is placed: a failure on the way drops them with the
     // write set, whose pages may hold some of them already.
-    for (const auto& [row, bytes] : held_.of(page)) {
+    for (const HeldRows::Held& held : held_.of(page)) {
         halfway_ = true;
-        const Location at = locate({page, static_cast<std::uint8_t>(row)});
-        if (!std::equal(at.bytes.begin(), at.bytes.end(), bytes.data(), bytes.data() + bytes.size()))
-            place(at, bytes);
+        const Location at = locate({page, static_cast<std::uint8_t>(held.row)});
+        if (held.changes) {
+            const Bytes row = withChanges(at, RowChanges::from(held.bytes));
+            if (row != at.bytes) place(at, ByteView(row.data(), row.size()));
+        } else if (!std::equal(at.bytes.begin(), at.bytes.end(), held.bytes.data(),
+                               held.bytes.data() + held.bytes.size())) {
+            place(at, held.bytes);
+        }
     }
     held_.drop(page);
     halfway_ = false;
@@ -244,8 +282,7 @@ std::size_t RowUpdater::freeSpace(std::uint32_t page) {
     return dataPageFreeSpace(w_.format(), p.view());
 }
 
-Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values) {
-    const Format& f = w_.format();
+void RowUpdater::takeFields() {
     // The fields are emptied rather than made anew, so that their buffers serve the next row.
     encoded_.resize(out_.columns.size());
     for (FieldValue& e : encoded_) {
@@ -260,20 +297,45 @@ Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::si
         e.bit = fields_[i].bit;
         e.bytes.assign(fields_[i].bytes.data(), fields_[i].bytes.data() + fields_[i].bytes.size());
     }
-    for (const auto& [i, v] : values) {
-        const Column& c = def_.columns[i];
-        try {
-            encoded_[i] = isLongValue(c.type) ? encodeShortLongValue(f, def_.codePage, c, v)
-                                              : encodeField(f, def_.codePage, c, v, nullptr);
-        } catch (const Unsupported&) {
-            throw;
-        } catch (const Unencodable& e) {
-            throw Unencodable(describe(at.home) + ", column " + c.name + ": " + e.what(), e.character());
-        } catch (const Error& e) {
-            throw Error("column " + c.name + ": " + e.what());
-        }
+}
+
+FieldValue RowUpdater::encodeValue(RowId id, std::size_t i, const Value& v) const {
+    const Format& f = w_.format();
+    const Column& c = def_.columns[i];
+    try {
+        return isLongValue(c.type) ? encodeShortLongValue(f, def_.codePage, c, v)
+                                   : encodeField(f, def_.codePage, c, v, nullptr);
+    } catch (const Unsupported&) {
+        throw;
+    } catch (const Unencodable& e) {
+        throw Unencodable(describe(id) + ", column " + c.name + ": " + e.what(), e.character());
+    } catch (const Error& e) {
+        throw Error("column " + c.name + ": " + e.what());
     }
-    return encodeRow(f, out_, encoded_);
+}
+
+Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values) {
+    takeFields();
+    for (const auto& [i, v] : values)
+        encoded_[i] = encodeValue(at.home, i, v);
+    return encodeRow(w_.format(), out_, encoded_);
+}
+
+Bytes RowUpdater::withChanges(const Location& at, const RowChanges& changes) {
+    split(at);
+    takeFields();
+    Value now;
+    for (const RowChanges::Step& step : changes.steps) {
+        if (step.column >= def_.columns.size())
+            throw Error("internal error: changes held for " + describe(at.home) + " test a column the table lacks");
+        const FieldValue& tested = encoded_[step.column];
+        const FieldBytes field{tested.null, tested.bit, ByteView(tested.bytes.data(), tested.bytes.size())};
+        decodeValue(w_.pager(), def_.columns[step.column], field, def_.codePage, now);
+        if (now.kind != Value::Kind::Text || now.text != step.text) continue;
+        for (const auto& [i, v] : step.values)
+            encoded_.at(i) = v;
+    }
+    return encodeRow(w_.format(), out_, encoded_);
 }
 
 bool RowUpdater::placeWhereItIs(const Location& at, ByteView row) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "jet/read/Value.h"
 #include "jet/write/DataPageCompactor.h"
 #include "jet/write/HeldRows.h"
+#include "jet/write/RowChanges.h"
 #include "jet/write/UsageMapEditor.h"
 
 namespace jet {
@@ -30,6 +32,11 @@ namespace jet {
 struct RowCondition {
     std::size_t column = 0;
     std::function<bool(const Value&)> holds;
+    // When set, the test is that the column holds exactly this text (a Null never does).
+    const std::string* text = nullptr;
+    // The row is known to pass: with `text` set, it may be changed without being read now, and a row
+    // that fails when it is read at last is left as it was.
+    bool known = false;
 };
 
 class RowUpdater {
@@ -44,6 +51,8 @@ public:
     // left as it is, and false returned; otherwise true (also when the row held the values already).
     bool update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values,
                 const RowCondition* only = nullptr);
+    // Rows changed without being read (a known text condition, see RowCondition), for tests.
+    std::uint64_t unread() const { return unread_; }
 
     // From here on a row's new image is held (HeldRows) instead of laid into its page at once, while
     // the file has room for every held row to need a page of its own: a statement that would take
@@ -96,7 +105,16 @@ private:
     bool meets(const RowCondition& only);
     // The row with the values set, from the fields split().
     Bytes encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values);
+    // Column `i`'s value as stored; throws as update() does for a value that does not fit.
+    FieldValue encodeValue(RowId id, std::size_t i, const Value& v) const;
+    // The fields split() made, as values to encode again.
+    void takeFields();
+    // The row `at` with `changes` made, those whose tests pass.
+    Bytes withChanges(const Location& at, const RowChanges& changes);
     bool mayHold(const Location& at) const;
+    // Whether a row passing `only` may be changed without being read now.
+    bool mayChangeUnread(const RowCondition* only) const;
+    bool roomToHold() const;
     void placeHeld(std::uint32_t page);
     // Places held rows, the pages holding the most first, until they take half the room allowed.
     void placeSome();
@@ -119,6 +137,9 @@ private:
     std::vector<std::size_t> offsets_;
     std::vector<FieldValue> encoded_;
     Value tested_; // the value a condition tests, kept for its room
+    // Rows of out_ never outgrow a page: a row changed unread cannot prove too long when it is read.
+    bool rowsFit_ = false;
+    std::uint64_t unread_ = 0;
     HeldRows held_;
     std::size_t holdLimit_ = 0;
     std::size_t pageLimit_ = 0;

@@ -1,0 +1,36 @@
+#pragma once
+// What statements set in a row they did not read. A statement that found its rows through an index
+// of another column's values, and knows a row holds the text it looked for there, need not read the
+// row to change it: its values wait, beside that test, until the row is read to be laid into its
+// page. Then each step is tested against the row as the steps before it left it, and a step whose
+// test fails leaves the row as it was. Kept as bytes among the held rows (HeldRows).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "jet/base/Bytes.h"
+#include "jet/encode/RowEncoder.h"
+
+namespace jet {
+
+struct RowChanges {
+    struct Step {
+        std::size_t column = 0; // tested: a position in the table's columns
+        std::string text;       // what that column must hold
+        std::vector<std::pair<std::size_t, FieldValue>> values;
+    };
+    std::vector<Step> steps;
+
+    // Adds a statement's values, set when `column` holds `text`. A step testing what the last one
+    // tested joins it, unless the last one sets that column: the test answers the same for both.
+    void add(std::size_t column, std::string_view text, std::vector<std::pair<std::size_t, FieldValue>> values);
+
+    Bytes bytes() const;
+    // Throws Error when `bytes` are not what bytes() made.
+    static RowChanges from(ByteView bytes);
+};
+
+} // namespace jet
