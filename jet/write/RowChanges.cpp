@@ -1,5 +1,8 @@
 #include "jet/write/RowChanges.h"
 
+#include <algorithm>
+
+#include "jet/base/ByteWriter.h"
 #include "jet/base/Error.h"
 
 namespace jet {
@@ -17,6 +20,7 @@ class Cursor {
 public:
     explicit Cursor(ByteView bytes) : v_(bytes) {}
     bool done() const { return at_ == v_.size(); }
+    std::size_t at() const { return at_; }
     std::uint8_t u8() { return v_.u8(take(1)); }
     std::uint16_t u16() { return v_.u16(take(2)); }
     std::uint32_t u32() { return v_.u32(take(4)); }
@@ -35,42 +39,45 @@ private:
 
 } // namespace
 
-void RowChanges::add(std::size_t column, std::string_view text, std::vector<std::pair<std::size_t, FieldValue>> values) {
-    if (!steps.empty()) {
-        Step& last = steps.back();
-        bool setsTested = false;
-        for (const auto& [c, v] : last.values)
-            setsTested = setsTested || c == last.column;
-        if (last.column == column && last.text == text && !setsTested) {
-            for (auto& [c, v] : values) {
-                bool replaced = false;
-                for (auto& [had, old] : last.values)
-                    if (had == c) {
-                        old = std::move(v);
-                        replaced = true;
-                    }
-                if (!replaced) last.values.emplace_back(c, std::move(v));
-            }
-            return;
+void RowChanges::add(Bytes& changes, std::size_t column, std::string_view text,
+                     const std::vector<std::pair<std::size_t, FieldValue>>& values) {
+    // The last step: where its count of values lies, whether it tests the same, whether it sets the
+    // column it tests.
+    std::size_t countAt = 0;
+    bool same = false;
+    Cursor in(ByteView(changes.data(), changes.size()));
+    while (!in.done()) {
+        const std::size_t tested = in.u16();
+        const ByteView was = in.bytes(in.u32());
+        same = tested == column && was.size() == text.size() &&
+               std::equal(text.begin(), text.end(), was.data(), [](char a, std::uint8_t b) {
+                   return static_cast<std::uint8_t>(a) == b;
+               });
+        countAt = in.at();
+        for (std::uint16_t n = in.u16(); n > 0; --n) {
+            const std::size_t set = in.u16();
+            same = same && set != column;
+            in.u8();
+            in.u8();
+            in.bytes(in.u32());
         }
     }
-    steps.push_back({column, std::string(text), std::move(values)});
-}
-
-Bytes RowChanges::bytes() const {
-    Bytes out;
-    for (const Step& s : steps) {
-        appendU16(out, static_cast<std::uint16_t>(s.column));
-        putText(out, reinterpret_cast<const std::uint8_t*>(s.text.data()), s.text.size());
-        appendU16(out, static_cast<std::uint16_t>(s.values.size()));
-        for (const auto& [c, v] : s.values) {
-            appendU16(out, static_cast<std::uint16_t>(c));
-            out.push_back(v.null ? 1 : 0);
-            out.push_back(v.bit ? 1 : 0);
-            putText(out, v.bytes.data(), v.bytes.size());
-        }
+    if (same) {
+        const std::size_t count = std::size_t{changes[countAt]} | std::size_t{changes[countAt + 1]} << 8;
+        if (count + values.size() > 0xFFFF) same = false;
+        else putU16(changes, countAt, static_cast<std::uint16_t>(count + values.size()));
     }
-    return out;
+    if (!same) {
+        appendU16(changes, static_cast<std::uint16_t>(column));
+        putText(changes, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        appendU16(changes, static_cast<std::uint16_t>(values.size()));
+    }
+    for (const auto& [c, v] : values) {
+        appendU16(changes, static_cast<std::uint16_t>(c));
+        changes.push_back(v.null ? 1 : 0);
+        changes.push_back(v.bit ? 1 : 0);
+        putText(changes, v.bytes.data(), v.bytes.size());
+    }
 }
 
 RowChanges RowChanges::from(ByteView bytes) {

@@ -24,12 +24,13 @@ struct RowChanges {
     };
     std::vector<Step> steps;
 
-    // Adds a statement's values, set when `column` holds `text`. A step testing what the last one
-    // tested joins it, unless the last one sets that column: the test answers the same for both.
-    void add(std::size_t column, std::string_view text, std::vector<std::pair<std::size_t, FieldValue>> values);
-
-    Bytes bytes() const;
-    // Throws Error when `bytes` are not what bytes() made.
+    // Adds to `changes` (the bytes of the changes held so far, or none) a statement's values, set
+    // when `column` holds `text`. A step testing what the last one tested joins it, unless the last
+    // one sets that column: the test answers the same for both. A column set twice in a step takes
+    // the value set last.
+    static void add(Bytes& changes, std::size_t column, std::string_view text,
+                    const std::vector<std::pair<std::size_t, FieldValue>>& values);
+    // The steps `bytes` hold; throws Error when they are not what add() made.
     static RowChanges from(ByteView bytes);
 };
 

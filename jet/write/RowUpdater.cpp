@@ -98,10 +98,10 @@ bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
         fields.reserve(values.size());
         for (const auto& [i, v] : values)
             fields.emplace_back(i, encodeValue(id, i, v));
-        RowChanges changes = held ? RowChanges::from(held->bytes) : RowChanges{};
-        changes.add(only->column, *only->text, std::move(fields));
-        const Bytes bytes = changes.bytes();
-        held_.hold(id, ByteView(bytes.data(), bytes.size()), true);
+        changes_.clear();
+        if (held) changes_.assign(held->bytes.data(), held->bytes.data() + held->bytes.size());
+        RowChanges::add(changes_, only->column, *only->text, fields);
+        held_.hold(id, ByteView(changes_.data(), changes_.size()), true);
         ++unread_;
         if (held_.bytes() > holdLimit_) placeSome();
         return true;

@@ -140,6 +140,7 @@ private:
     // Rows of out_ never outgrow a page: a row changed unread cannot prove too long when it is read.
     bool rowsFit_ = false;
     std::uint64_t unread_ = 0;
+    Bytes changes_; // a row's changes while they are added to
     HeldRows held_;
     std::size_t holdLimit_ = 0;
     std::size_t pageLimit_ = 0;
