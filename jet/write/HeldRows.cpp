@@ -43,6 +43,10 @@ void HeldRows::hold(RowId id, ByteView bytes, bool changes) {
         bytes_ += sizeof(Image);
         ++rows_;
     }
+    // A page far ahead gains a row now and then: its bytes grow by a quarter, not double, so that the
+    // room held rows take holds rows rather than spare capacity.
+    if (p.bytes.size() + bytes.size() > p.bytes.capacity())
+        p.bytes.reserve(p.bytes.size() + bytes.size() + p.bytes.size() / 4);
     p.bytes.insert(p.bytes.end(), bytes.data(), bytes.data() + bytes.size());
     p.live += bytes.size();
     if (p.bytes.size() > 2 * p.live + 256) compact(p);

@@ -9,11 +9,16 @@ namespace jet {
 
 namespace {
 
-// Laid out as: per step, the tested column (u16), the text's length (u32) and bytes, the number of
-// values (u16); per value, its column (u16), null and bit (a byte each), its length (u32) and bytes.
-void putText(Bytes& out, const std::uint8_t* data, std::size_t size) {
-    appendU32(out, static_cast<std::uint32_t>(size));
-    out.insert(out.end(), data, data + size);
+// Laid out as: per step, the tested column and the text's length (varints) and its bytes, the number
+// of values (u16, counted up in place as values join the step); per value, its column, then its
+// length, null and bit in one varint (length * 4 + null * 2 + bit), and its bytes. A split's row
+// waits with a step and three short values, some fifty bytes: the fewer, the more rows wait.
+void putVarint(Bytes& out, std::size_t v) {
+    while (v >= 0x80) {
+        out.push_back(static_cast<std::uint8_t>(v | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<std::uint8_t>(v));
 }
 
 class Cursor {
@@ -21,9 +26,16 @@ public:
     explicit Cursor(ByteView bytes) : v_(bytes) {}
     bool done() const { return at_ == v_.size(); }
     std::size_t at() const { return at_; }
-    std::uint8_t u8() { return v_.u8(take(1)); }
     std::uint16_t u16() { return v_.u16(take(2)); }
-    std::uint32_t u32() { return v_.u32(take(4)); }
+    std::size_t varint() {
+        std::size_t v = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            const std::uint8_t b = v_.u8(take(1));
+            v |= std::size_t{b & 0x7Fu} << shift;
+            if (!(b & 0x80)) return v;
+        }
+        throw Error("internal error: the changes held for a row are damaged");
+    }
     ByteView bytes(std::size_t n) { return v_.sub(take(n), n); }
 
 private:
@@ -47,19 +59,17 @@ void RowChanges::add(Bytes& changes, std::size_t column, std::string_view text,
     bool same = false;
     Cursor in(ByteView(changes.data(), changes.size()));
     while (!in.done()) {
-        const std::size_t tested = in.u16();
-        const ByteView was = in.bytes(in.u32());
+        const std::size_t tested = in.varint();
+        const ByteView was = in.bytes(in.varint());
         same = tested == column && was.size() == text.size() &&
                std::equal(text.begin(), text.end(), was.data(), [](char a, std::uint8_t b) {
                    return static_cast<std::uint8_t>(a) == b;
                });
         countAt = in.at();
         for (std::uint16_t n = in.u16(); n > 0; --n) {
-            const std::size_t set = in.u16();
+            const std::size_t set = in.varint();
             same = same && set != column;
-            in.u8();
-            in.u8();
-            in.bytes(in.u32());
+            in.bytes(in.varint() >> 2);
         }
     }
     if (same) {
@@ -68,15 +78,15 @@ void RowChanges::add(Bytes& changes, std::size_t column, std::string_view text,
         else putU16(changes, countAt, static_cast<std::uint16_t>(count + values.size()));
     }
     if (!same) {
-        appendU16(changes, static_cast<std::uint16_t>(column));
-        putText(changes, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+        putVarint(changes, column);
+        putVarint(changes, text.size());
+        changes.insert(changes.end(), text.begin(), text.end());
         appendU16(changes, static_cast<std::uint16_t>(values.size()));
     }
     for (const auto& [c, v] : values) {
-        appendU16(changes, static_cast<std::uint16_t>(c));
-        changes.push_back(v.null ? 1 : 0);
-        changes.push_back(v.bit ? 1 : 0);
-        putText(changes, v.bytes.data(), v.bytes.size());
+        putVarint(changes, c);
+        putVarint(changes, v.bytes.size() * 4 + (v.null ? 2 : 0) + (v.bit ? 1 : 0));
+        changes.insert(changes.end(), v.bytes.begin(), v.bytes.end());
     }
 }
 
@@ -85,15 +95,16 @@ RowChanges RowChanges::from(ByteView bytes) {
     Cursor in(bytes);
     while (!in.done()) {
         Step s;
-        s.column = in.u16();
-        const ByteView text = in.bytes(in.u32());
+        s.column = in.varint();
+        const ByteView text = in.bytes(in.varint());
         s.text.assign(reinterpret_cast<const char*>(text.data()), text.size());
         for (std::uint16_t n = in.u16(); n > 0; --n) {
-            const std::size_t column = in.u16();
+            const std::size_t column = in.varint();
+            const std::size_t form = in.varint();
             FieldValue v;
-            v.null = in.u8() != 0;
-            v.bit = in.u8() != 0;
-            const ByteView b = in.bytes(in.u32());
+            v.null = form & 2;
+            v.bit = form & 1;
+            const ByteView b = in.bytes(form >> 2);
             v.bytes.assign(b.data(), b.data() + b.size());
             s.values.emplace_back(column, std::move(v));
         }
