@@ -170,8 +170,10 @@ void RowUpdater::placeHeld() {
 }
 
 void RowUpdater::placeSome() {
+    // An eighth of the room at a time: the pages left hold fewer rows and may gain more before they
+    // are placed, where placing down to half placed many of them again and again.
     for (std::uint32_t page : held_.pagesByRows()) {
-        if (held_.bytes() <= holdLimit_ / 2) break;
+        if (held_.bytes() <= holdLimit_ / 8 * 7) break;
         placeHeld(page);
     }
 }

@@ -116,7 +116,7 @@ private:
     bool mayChangeUnread(const RowCondition* only) const;
     bool roomToHold() const;
     void placeHeld(std::uint32_t page);
-    // Places held rows, the pages holding the most first, until they take half the room allowed.
+    // Places held rows, the pages holding the most first, until they take seven eighths of the room.
     void placeSome();
     void place(const Location& at, ByteView row);
     bool placeWhereItIs(const Location& at, ByteView row);
