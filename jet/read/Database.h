@@ -31,6 +31,8 @@ public:
     bool next(std::vector<Value>& values);
     bool nextFields(std::vector<FieldBytes>& fields, RowId* id = nullptr);
     ScanMark mark() const { return scan_->mark(); }
+    // The length in bytes of the row read last.
+    std::size_t rowSize() const { return scan_->rowSize(); }
     void seek(ScanMark mark);
 
 private:

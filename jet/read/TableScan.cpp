@@ -39,6 +39,7 @@ bool TableScan::nextFields(std::vector<FieldBytes>& fields, RowId* id) {
                 }
             }
             splitRow(f, def_, row, fields, offsets_);
+            rowSize_ = row.size();
             if (id) *id = {page_->number(), static_cast<std::uint8_t>(i)};
             return true;
         }

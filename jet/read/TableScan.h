@@ -35,6 +35,8 @@ public:
     bool nextFields(std::vector<FieldBytes>& fields, RowId* id = nullptr);
     // Reads and decodes the next row; false at the end.
     bool next(std::vector<Value>& values);
+    // The length in bytes of the row nextFields() or next() gave last (where a moved row lives).
+    std::size_t rowSize() const { return rowSize_; }
 
     // Where the next row is looked for, and going back (or on) to such a place. A seek walks the
     // owned-pages map from its start but reads only the one data page it lands on.
@@ -56,6 +58,7 @@ private:
     PageRef page_;   // current data page
     PageRef target_; // page a moved row lives on
     unsigned slot_ = 0, slots_ = 0;
+    std::size_t rowSize_ = 0;
     std::uint32_t lastPage_ = 0; // the last page the map gave, 0 before the first
     std::vector<FieldBytes> fields_;
     std::vector<std::size_t> offsets_;

@@ -174,10 +174,14 @@ void DatabaseWriter::scan(const std::string& table, std::size_t column,
     std::vector<FieldBytes> fields;
     RowId id;
     Value v;
+    std::size_t longest = 0;
     while (reader.nextFields(fields, &id)) {
+        longest = std::max(longest, reader.rowSize());
         guarded([&] { decodeValue(db_->pager(), def.columns[column], fields[column], db_->codePage(), v); });
         visit(rowKeyOf(id), v);
     }
+    // Every row of the table was read: the longest bounds what a row changed unread can grow to.
+    if (!stopped() && !isSystemTable(*db_->findTable(tableName(table)))) open(table).updater->knowLongestRow(longest);
 }
 
 bool DatabaseWriter::update(const std::string& table, RowKey row,

@@ -59,6 +59,13 @@ RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def, const TableDef* 
             if (ic.columnNumber >= indexed_.size()) indexed_.resize(ic.columnNumber + 1u, false);
             indexed_[ic.columnNumber] = true;
         }
+    {
+        const Format& f = writer.format();
+        const std::size_t slots = varSlotCount(def);
+        const std::size_t columns = std::max<std::size_t>(def.maxColumns, def.columns.size());
+        rowFrame_ = f.rowCountSize + fixedAreaSize(def) + (columns + 7) / 8;
+        if (slots > 0) rowFrame_ += f.jet3 ? slots + 2 + maxRowSize(f) / 256 + 1 : 2 * (slots + 2);
+    }
     // The same column (by number) in the layout rows are written in.
     for (const Column& c : def_.columns) {
         int at = -1;
@@ -96,15 +103,20 @@ bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
         // Values that do not fit their columns are told now, by this statement.
         std::vector<std::pair<std::size_t, FieldValue>> fields;
         fields.reserve(values.size());
-        for (const auto& [i, v] : values)
+        std::size_t adding = 0;
+        for (const auto& [i, v] : values) {
             fields.emplace_back(i, encodeValue(id, i, v));
-        changes_.clear();
-        if (held) changes_.assign(held->bytes.data(), held->bytes.data() + held->bytes.size());
-        RowChanges::add(changes_, only->column, *only->text, fields);
-        held_.hold(id, ByteView(changes_.data(), changes_.size()), true);
-        ++unread_;
-        if (held_.bytes() > holdLimit_) placeSome();
-        return true;
+            adding += fields.back().second.bytes.size();
+        }
+        if (fitsUnread(held ? held->bytes.size() : 0, adding)) {
+            changes_.clear();
+            if (held) changes_.assign(held->bytes.data(), held->bytes.data() + held->bytes.size());
+            RowChanges::add(changes_, only->column, *only->text, fields);
+            held_.hold(id, ByteView(changes_.data(), changes_.size()), true);
+            ++unread_;
+            if (held_.bytes() > holdLimit_) placeSome();
+            return true;
+        }
     }
     Location at;
     if (held && held->changes) {
@@ -156,12 +168,28 @@ bool RowUpdater::roomToHold() const {
 
 bool RowUpdater::mayChangeUnread(const RowCondition* only) const {
     // What a statement must tell of a row it changes is known without it: its values fit their
-    // columns (encoded now), the row cannot outgrow a page (rowsFit_), and its home slot can take a
-    // pointer when it must move: a row holding text (a column of variable length) takes more than a
-    // pointer's four bytes in every format (column count, offsets, null mask).
-    if (holdLimit_ == 0 || !rowsFit_ || !only || !only->known || !only->text) return false;
+    // columns (encoded now), the row cannot outgrow a page (fitsUnread), and its home slot can take
+    // a pointer when it must move: a row holding text (a column of variable length) takes more than
+    // a pointer's four bytes in every format (column count, offsets, null mask).
+    if (holdLimit_ == 0 || &out_ != &def_ || !(rowsFit_ || longest_)) return false;
+    if (!only || !only->known || !only->text) return false;
     if (only->column >= def_.columns.size() || def_.columns[only->column].type != ColumnType::Text) return false;
     return roomToHold();
+}
+
+bool RowUpdater::fitsUnread(std::size_t held, std::size_t adding) const {
+    if (rowsFit_) return true;
+    // The row encoded again holds its frame, the bytes of its values it keeps (no more than the row
+    // has now, at most the longest), and the values set: the held ones are fewer than their bytes.
+    return longest_ && rowFrame_ + *longest_ + held + adding <= maxRowSize(w_.format());
+}
+
+void RowUpdater::knowLongestRow(std::size_t bytes) {
+    longest_ = bytes;
+}
+
+void RowUpdater::laid(std::size_t bytes) {
+    if (longest_ && bytes > *longest_) longest_ = bytes;
 }
 
 void RowUpdater::placeHeld() {
@@ -342,6 +370,7 @@ Bytes RowUpdater::withChanges(const Location& at, const RowChanges& changes) {
 
 bool RowUpdater::placeWhereItIs(const Location& at, ByteView row) {
     if (!setRow(at.page, at.row, row, at.flags)) return false;
+    laid(row.size());
     noteRoom(at.page);
     return true;
 }
@@ -402,6 +431,7 @@ void RowUpdater::placeElsewhere(const Location& at, const Move& move, ByteView r
     const unsigned targetRow = draftOf(move.target).rowCount();
     if (!setRow(move.target, targetRow, row, row_slot::Deleted))
         throw Error("internal error: a moved row does not fit the page chosen for it");
+    laid(row.size());
     if (move.fresh) {
         maps_.addOwned(def_.ownedPages, move.target);
         maps_.markUsed(move.target);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,6 +54,9 @@ public:
                 const RowCondition* only = nullptr);
     // Rows changed without being read (a known text condition, see RowCondition), for tests.
     std::uint64_t unread() const { return unread_; }
+    // No row of the table is longer than `bytes` now (a scan of every row found so): a row may then
+    // be changed unread while it cannot grow past a page with its values, whatever its columns.
+    void knowLongestRow(std::size_t bytes);
 
     // From here on a row's new image is held (HeldRows) instead of laid into its page at once, while
     // the file has room for every held row to need a page of its own: a statement that would take
@@ -112,8 +116,12 @@ private:
     // The row `at` with `changes` made, those whose tests pass.
     Bytes withChanges(const Location& at, const RowChanges& changes);
     bool mayHold(const Location& at) const;
-    // Whether a row passing `only` may be changed without being read now.
+    // Whether a row passing `only` may be changed without being read now, and (fitsUnread) with the
+    // values it holds already, `held` bytes of changes, and those given, `adding` bytes.
     bool mayChangeUnread(const RowCondition* only) const;
+    bool fitsUnread(std::size_t held, std::size_t adding) const;
+    // Records that a row of `bytes` was laid into a page.
+    void laid(std::size_t bytes);
     bool roomToHold() const;
     void placeHeld(std::uint32_t page);
     // Places held rows, the pages holding the most first, until they take seven eighths of the room.
@@ -139,6 +147,10 @@ private:
     Value tested_; // the value a condition tests, kept for its room
     // Rows of out_ never outgrow a page: a row changed unread cannot prove too long when it is read.
     bool rowsFit_ = false;
+    // Otherwise, the longest row of the table since a scan read every one, while it is known, and
+    // what a row takes beside its values (column count, fixed area, trailer, null mask).
+    std::optional<std::size_t> longest_;
+    std::size_t rowFrame_ = 0;
     std::uint64_t unread_ = 0;
     Bytes changes_; // a row's changes while they are added to
     HeldRows held_;

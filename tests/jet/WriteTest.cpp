@@ -523,6 +523,86 @@ TEST(UpdateRow, RowsChangedUnreadPassTheirTestWhenRead) {
     }
 }
 
+// With a Memo column (whose values Access may keep in the row at any length) a row is changed unread
+// only once a scan has seen every row, and only while the longest of them could not outgrow a page
+// with the values set: a change that would make a row too long is still refused by its statement.
+TEST(UpdateRow, RowsWithLongValuesAreChangedUnreadOnlyWhileTheyCannotOutgrowAPage) {
+    TempDir dir;
+    const std::string db = dir.file("m.mdb");
+    std::string euros; // text Jet 4 cannot compress: two bytes a character
+    for (int i = 0; i < 250; ++i)
+        euros += "\u20ac";
+    {
+        jet::DatabaseCreator c(db, {});
+        std::vector<jet::ColumnSpec> columns{{"ID", jet::ColumnType::Long}, {"Name", jet::ColumnType::Text, 50},
+                                             {"Notes", jet::ColumnType::Memo}};
+        for (int k = 1; k <= 7; ++k)
+            columns.push_back({"T" + std::to_string(k), jet::ColumnType::Text, 255});
+        auto& t = c.addTable("Names", columns);
+        for (int i = 0; i < 400; ++i) {
+            std::vector<jet::Value> row{integer(i), text("Name " + std::to_string(i % 20)),
+                                        i % 3 ? jet::Value{} : text("a note")};
+            for (int k = 1; k <= 7; ++k)
+                row.push_back(i % 50 == 7 ? text(euros) : jet::Value{});
+            t.append(row);
+        }
+        c.finish();
+    }
+    auto model = readTable(db, "Names");
+    {
+        DatabaseWriter w(db);
+        w.addTextColumn("Names", "S1", 255);
+        w.addTextColumn("Names", "S2", 255);
+        std::vector<jet::RowKey> keys;
+        for (auto& [k, r] : model) {
+            r.push_back("null");
+            r.push_back("null");
+            keys.push_back(k);
+        }
+        w.keepBatching(64, 1 << 20);
+        auto knownUpdate = [&](jet::RowKey key, std::vector<std::size_t> columns, const std::string& piece) {
+            const std::string name = model[key][1].substr(1);
+            jet::RowCondition only{1, [&](const jet::Value& v) { return show(v) == "'" + name; }, &name, true};
+            std::vector<std::pair<std::size_t, jet::Value>> values;
+            for (std::size_t c : columns)
+                values.emplace_back(c, text(piece));
+            w.update("Names", key, values, &only);
+            for (std::size_t c : columns)
+                model[key][c] = "'" + piece;
+        };
+        for (std::size_t i = 0; i < 100; ++i)
+            knownUpdate(keys[i], {10}, "before " + std::to_string(i));
+        EXPECT_EQ(w.rowsChangedUnread(), 0u) << "no scan has bounded the rows yet";
+
+        w.scan("Names", 1, [](jet::RowKey, const jet::Value&) {});
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            knownUpdate(keys[i], {11}, "after " + std::to_string(i));
+        EXPECT_GT(w.rowsChangedUnread(), 300u);
+
+        // 1,000 bytes more than the longest row can take: read, and refused where the row is long.
+        const std::uint64_t unread = w.rowsChangedUnread();
+        std::size_t refused = 0;
+        for (std::size_t i = 7; i < keys.size(); i += 25) {
+            const bool longRow = model[keys[i]][3] != "null";
+            const std::string refusal = errorOf([&] { knownUpdate(keys[i], {10, 11}, euros); });
+            if (longRow) {
+                EXPECT_NE(refusal.find("a row may take"), std::string::npos) << refusal;
+                ++refused;
+            } else {
+                EXPECT_EQ(refusal, "");
+            }
+        }
+        EXPECT_GT(refused, 0u);
+        EXPECT_EQ(w.rowsChangedUnread(), unread);
+        w.commit();
+    }
+    EXPECT_EQ(readTable(db, "Names"), model);
+    EXPECT_EQ(dataPageProblems(db), "");
+    if (haveCheckers()) {
+        EXPECT_EQ(checkAgainst(db, "Names", "-", {}, "agree"), "");
+    }
+}
+
 TEST(UpdateRow, CopiesNoPointerReachesAreReleasedBeforeTheTableIsNextChanged) {
     // A kill between a move's two stages leaves the new copy reached by nothing: made here by
     // putting the home page back as it was before the move.
