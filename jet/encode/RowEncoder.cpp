@@ -1,8 +1,8 @@
 #include "jet/encode/RowEncoder.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <vector>
 #include <string>
 
@@ -29,9 +29,18 @@ std::size_t maxRowSize(const Format& f) {
     return f.jet3 ? MaxJet3RowSize : MaxRowSize;
 }
 
-std::size_t largestRowSize(const Format& f, const TableDef& def) {
+std::size_t rowFrameSize(const Format& f, const TableDef& def) {
     const std::size_t columnCount = std::max<std::size_t>(def.maxColumns, def.columns.size());
     std::size_t size = f.rowCountSize + fixedAreaSize(def) + (columnCount + 7) / 8;
+    // Jet 4's offsets take two bytes each, with the end of data and the count; Jet3's one each, and a
+    // jump entry for every 256 bytes.
+    const std::size_t slots = varSlotCount(def);
+    if (slots > 0) size += f.jet3 ? slots + 2 + maxRowSize(f) / 256 + 1 : 2 * (slots + 2);
+    return size;
+}
+
+std::size_t largestRowSize(const Format& f, const TableDef& def) {
+    std::size_t size = rowFrameSize(f, def);
     for (const Column& c : def.columns) {
         if (c.fixed()) continue;
         switch (c.type) {
@@ -45,10 +54,6 @@ std::size_t largestRowSize(const Format& f, const TableDef& def) {
             return SIZE_MAX;
         }
     }
-    // The trailer: Jet 4's offsets take two bytes each, with the end of data and the count; Jet3's one
-    // each, and a jump entry for every 256 bytes.
-    const std::size_t slots = varSlotCount(def);
-    if (slots > 0) size += f.jet3 ? slots + 2 + size / 256 + 2 : 2 * (slots + 2);
     return size;
 }
 

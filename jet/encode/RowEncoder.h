@@ -34,6 +34,9 @@ struct FieldValue {
 Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields,
                 std::size_t minSize = 0);
 
+// The most bytes a row of `def` takes beside its variable-length values: column count, fixed area,
+// null mask and the trailer of offsets (for Jet3 with a jump table as long as a row may need).
+std::size_t rowFrameSize(const Format& f, const TableDef& def);
 // The most bytes a row of `def` takes when every value is as long as its column allows; SIZE_MAX
 // when a column has no such bound in the row (long values Access keeps in it, types of no known
 // size).

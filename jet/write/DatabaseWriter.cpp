@@ -167,7 +167,8 @@ void DatabaseWriter::scan(const std::string& table, std::size_t column,
         placeHeldRows();
         guarded([&] { pages_->commit(); });
     }
-    RowReader reader = db_->rows(tableName(table));
+    const std::string exact = tableName(table);
+    RowReader reader = db_->rows(exact);
     const TableDef& def = reader.def();
     if (column >= def.columns.size())
         throw Error(db_->path() + ": table " + table + " has no column " + std::to_string(column + 1));
@@ -181,7 +182,7 @@ void DatabaseWriter::scan(const std::string& table, std::size_t column,
         visit(rowKeyOf(id), v);
     }
     // Every row of the table was read: the longest bounds what a row changed unread can grow to.
-    if (!stopped() && !isSystemTable(*db_->findTable(tableName(table)))) open(table).updater->knowLongestRow(longest);
+    if (!stopped() && !isSystemTable(*db_->findTable(exact))) open(exact).updater->knowLongestRow(longest);
 }
 
 bool DatabaseWriter::update(const std::string& table, RowKey row,

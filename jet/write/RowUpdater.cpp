@@ -53,19 +53,13 @@ std::string describe(RowId id) {
 
 RowUpdater::RowUpdater(PageWriter& writer, const TableDef& def, const TableDef* writeAs)
     : w_(writer), def_(def), out_(writeAs ? *writeAs : def), maps_(writer),
-      rowsFit_(&out_ == &def_ && largestRowSize(writer.format(), def) <= maxRowSize(writer.format())) {
+      rowsFit_(&out_ == &def_ && largestRowSize(writer.format(), def) <= maxRowSize(writer.format())),
+      rowFrame_(rowFrameSize(writer.format(), def)) {
     for (const auto& ri : def.realIndexes)
         for (const auto& ic : ri.columns) {
             if (ic.columnNumber >= indexed_.size()) indexed_.resize(ic.columnNumber + 1u, false);
             indexed_[ic.columnNumber] = true;
         }
-    {
-        const Format& f = writer.format();
-        const std::size_t slots = varSlotCount(def);
-        const std::size_t columns = std::max<std::size_t>(def.maxColumns, def.columns.size());
-        rowFrame_ = f.rowCountSize + fixedAreaSize(def) + (columns + 7) / 8;
-        if (slots > 0) rowFrame_ += f.jet3 ? slots + 2 + maxRowSize(f) / 256 + 1 : 2 * (slots + 2);
-    }
     // The same column (by number) in the layout rows are written in.
     for (const Column& c : def_.columns) {
         int at = -1;

@@ -148,9 +148,9 @@ private:
     // Rows of out_ never outgrow a page: a row changed unread cannot prove too long when it is read.
     bool rowsFit_ = false;
     // Otherwise, the longest row of the table since a scan read every one, while it is known, and
-    // what a row takes beside its values (column count, fixed area, trailer, null mask).
-    std::optional<std::size_t> longest_;
+    // what a row takes beside its values (rowFrameSize).
     std::size_t rowFrame_ = 0;
+    std::optional<std::size_t> longest_;
     std::uint64_t unread_ = 0;
     Bytes changes_; // a row's changes while they are added to
     HeldRows held_;

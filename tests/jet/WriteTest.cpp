@@ -366,15 +366,41 @@ RandomEdit randomEdit(std::mt19937& rng, const std::vector<jet::RowKey>& keys, b
     return e;
 }
 
-// People of 600 rows with an Extra column, and their keys; `model` is what they hold.
-std::vector<jet::RowKey> peopleWithExtra(DatabaseWriter& w, std::map<jet::RowKey, std::vector<std::string>>& model) {
-    w.addTextColumn("People", "Extra", 255);
+using Model = std::map<jet::RowKey, std::vector<std::string>>;
+
+// Adds Text(255) columns to `table`, and to each row of `model` (what the table holds) their Nulls;
+// the rows' keys.
+std::vector<jet::RowKey> withColumns(DatabaseWriter& w, const std::string& table,
+                                     const std::vector<std::string>& columns, Model& model) {
+    for (const std::string& c : columns)
+        w.addTextColumn(table, c, 255);
     std::vector<jet::RowKey> keys;
     for (auto& [k, r] : model) {
-        r.push_back("null");
+        r.insert(r.end(), columns.size(), "null");
         keys.push_back(k);
     }
     return keys;
+}
+
+// People of 600 rows with an Extra column, and their keys; `model` is what they hold.
+std::vector<jet::RowKey> peopleWithExtra(DatabaseWriter& w, Model& model) {
+    return withColumns(w, "People", {"Extra"}, model);
+}
+
+// The table holds what `model` says, every data page's free space is right, and mdbtools and
+// mdb-reader read the same.
+void expectModelEverywhere(const std::string& db, const std::string& table, const Model& model) {
+    EXPECT_EQ(readTable(db, table), model);
+    EXPECT_EQ(dataPageProblems(db), "");
+    if (haveCheckers()) {
+        EXPECT_EQ(checkAgainst(db, table, "-", {}, "agree"), "");
+    }
+}
+
+// A test that the column at `column` holds `text`, which the caller knows the row passes.
+jet::RowCondition knownText(std::size_t column, const std::string& text) {
+    return {column, [&text](const jet::Value& v) { return v.kind == jet::Value::Kind::Text && v.text == text; },
+            &text, true};
 }
 
 TEST(UpdateRow, RandomGrowAndShrinkAgainstAModel) {
@@ -394,11 +420,7 @@ TEST(UpdateRow, RandomGrowAndShrinkAgainstAModel) {
             model[e.key][e.column] = e.shown;
         }
     }
-    EXPECT_EQ(readTable(db, "People"), model);
-    EXPECT_EQ(dataPageProblems(db), "");
-    if (haveCheckers()) {
-        EXPECT_EQ(checkAgainst(db, "People", "-", {}, "agree"), "");
-    }
+    expectModelEverywhere(db, "People", model);
 }
 
 // A lasting batch holds the rows it changes and lays them into their pages later, a few pages at a
@@ -444,11 +466,7 @@ TEST(UpdateRow, HeldRowsReadAsTheirUpdatesLeftThem) {
         w.commit();
         EXPECT_GT(w.rowsMoved(), 0u);
     }
-    EXPECT_EQ(readTable(db, "People"), model);
-    EXPECT_EQ(dataPageProblems(db), "");
-    if (haveCheckers()) {
-        EXPECT_EQ(checkAgainst(db, "People", "-", {}, "agree"), "");
-    }
+    expectModelEverywhere(db, "People", model);
 }
 
 // A statement that found its rows by another column's value, knowing each holds it, changes them
@@ -474,14 +492,7 @@ TEST(UpdateRow, RowsChangedUnreadPassTheirTestWhenRead) {
         std::mt19937 rng(2024);
         {
             DatabaseWriter w(db);
-            w.addTextColumn("Names", "S1", 255);
-            w.addTextColumn("Names", "S2", 255);
-            std::vector<jet::RowKey> keys;
-            for (auto& [k, r] : model) {
-                r.push_back("null");
-                r.push_back("null");
-                keys.push_back(k);
-            }
+            const auto keys = withColumns(w, "Names", {"S1", "S2"}, model);
             w.keepBatching(8, 4000);
             for (int step = 0; step < 6000; ++step) {
                 const jet::RowKey key = keys[rng() % keys.size()];
@@ -495,7 +506,7 @@ TEST(UpdateRow, RowsChangedUnreadPassTheirTestWhenRead) {
                 } else {
                     const bool right = step % 17 != 0;
                     const std::string name = right ? row[1].substr(1) : "Name none";
-                    jet::RowCondition only{1, [&](const jet::Value& v) { return show(v) == "'" + name; }, &name, true};
+                    const jet::RowCondition only = knownText(1, name);
                     std::vector<std::pair<std::size_t, jet::Value>> values{{column, text(piece)}};
                     const bool rename = step % 23 == 0;
                     if (rename) values.emplace_back(1, text("Name " + std::to_string(rng() % 40)));
@@ -515,11 +526,7 @@ TEST(UpdateRow, RowsChangedUnreadPassTheirTestWhenRead) {
             w.commit();
             EXPECT_GT(w.rowsChangedUnread(), 1000u);
         }
-        EXPECT_EQ(readTable(db, "Names"), model);
-        EXPECT_EQ(dataPageProblems(db), "");
-        if (haveCheckers()) {
-            EXPECT_EQ(checkAgainst(db, "Names", "-", {}, "agree"), "");
-        }
+        expectModelEverywhere(db, "Names", model);
     }
 }
 
@@ -551,18 +558,11 @@ TEST(UpdateRow, RowsWithLongValuesAreChangedUnreadOnlyWhileTheyCannotOutgrowAPag
     auto model = readTable(db, "Names");
     {
         DatabaseWriter w(db);
-        w.addTextColumn("Names", "S1", 255);
-        w.addTextColumn("Names", "S2", 255);
-        std::vector<jet::RowKey> keys;
-        for (auto& [k, r] : model) {
-            r.push_back("null");
-            r.push_back("null");
-            keys.push_back(k);
-        }
+        const auto keys = withColumns(w, "Names", {"S1", "S2"}, model);
         w.keepBatching(64, 1 << 20);
         auto knownUpdate = [&](jet::RowKey key, std::vector<std::size_t> columns, const std::string& piece) {
             const std::string name = model[key][1].substr(1);
-            jet::RowCondition only{1, [&](const jet::Value& v) { return show(v) == "'" + name; }, &name, true};
+            const jet::RowCondition only = knownText(1, name);
             std::vector<std::pair<std::size_t, jet::Value>> values;
             for (std::size_t c : columns)
                 values.emplace_back(c, text(piece));
@@ -596,11 +596,7 @@ TEST(UpdateRow, RowsWithLongValuesAreChangedUnreadOnlyWhileTheyCannotOutgrowAPag
         EXPECT_EQ(w.rowsChangedUnread(), unread);
         w.commit();
     }
-    EXPECT_EQ(readTable(db, "Names"), model);
-    EXPECT_EQ(dataPageProblems(db), "");
-    if (haveCheckers()) {
-        EXPECT_EQ(checkAgainst(db, "Names", "-", {}, "agree"), "");
-    }
+    expectModelEverywhere(db, "Names", model);
 }
 
 TEST(UpdateRow, CopiesNoPointerReachesAreReleasedBeforeTheTableIsNextChanged) {
@@ -652,11 +648,7 @@ TEST(UpdateRow, CopiesNoPointerReachesAreReleasedBeforeTheTableIsNextChanged) {
         EXPECT_EQ(w.strayCopiesReleased(), 1u);
     }
     EXPECT_EQ(copiesListed(), 1u) << "the copy of the row moved since, reached by its pointer";
-    EXPECT_EQ(readTable(db, "People"), model);
-    EXPECT_EQ(dataPageProblems(db), "");
-    if (haveCheckers()) {
-        EXPECT_EQ(checkAgainst(db, "People", "-", {}, "agree"), "");
-    }
+    expectModelEverywhere(db, "People", model);
 }
 
 TEST(DropColumn, OthersKeepTheirPlacesAndANewColumnNeverSeesOldBytes) {
