@@ -98,7 +98,6 @@ std::size_t Executor::run(const sql::Update& s) {
     std::vector<RowKey> all;
     std::optional<RowTest> test; // the rows the index gives are tested against the WHERE
     std::optional<std::string> key;
-    bool oneKey = false;
     if (s.where) {
         const std::size_t w = position(shape, s.where->column);
         const ValueDomain domain = domainOf(columns[w].adoType);
@@ -106,13 +105,14 @@ std::size_t Executor::run(const sql::Update& s) {
         if (key) {
             const ValueIndex::Candidates candidates = indexOf(table, w, columns[w]).candidates(*key);
             rows = candidates.rows;
-            oneKey = candidates.oneKey;
+            // Rows known to hold the key are still tested where they are read, but need not be read
+            // to be counted.
             test = RowTest{w,
                            [domain, &k = *key](const Variant& v) {
                                const auto found = keyOfValue(domain, v);
                                return found && *found == k;
                            },
-                           domain == ValueDomain::Text ? &*key : nullptr};
+                           domain == ValueDomain::Text ? &*key : nullptr, candidates.holdKey};
         }
     } else {
         store_.scan(table, 0, [&](RowKey row, const Variant&) { all.push_back(row); });
@@ -134,13 +134,7 @@ std::size_t Executor::run(const sql::Update& s) {
         }
     } forgetAfterwards{*this, table, columns, values};
     if (rows.empty()) return 0;
-    if (!test || !oneKey || rows.size() == 1) return store_.updateRows(table, rows, values, test ? &*test : nullptr);
-    // The rows share one key: when the first holds the key looked for, so do the others, and the
-    // store need not read them before it says how many changed.
-    if (store_.updateRows(table, rows.first(1), values, &*test) == 0) return 0;
-    RowTest known = *test;
-    known.known = true;
-    return 1 + store_.updateRows(table, rows.subspan(1), values, &known);
+    return store_.updateRows(table, rows, values, test ? &*test : nullptr);
 }
 
 } // namespace db

@@ -9,18 +9,16 @@ bool anyNumber(std::uint32_t) {
     return true;
 }
 
-// FNV-1a, 64 bits: unrelated to the hash the slots use, so that two keys sharing one rarely share
-// the other.
-std::uint64_t secondHash(std::string_view key) {
+} // namespace
+
+std::uint32_t ValueIndex::secondHashOf(std::string_view key) {
     std::uint64_t h = 0xcbf29ce484222325ull;
     for (const char c : key) {
         h ^= static_cast<unsigned char>(c);
         h *= 0x100000001b3ull;
     }
-    return h;
+    return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
-
-} // namespace
 
 void ValueIndex::add(std::string_view key, RowKey row) {
     slots_.roomFor(count_.size());
@@ -32,11 +30,11 @@ void ValueIndex::add(std::string_view key, RowKey row) {
         row_.push_back(row);
         count_.push_back(1);
         mixed_.push_back(false);
-        print_.push_back(secondHash(key));
+        print_.push_back(secondHashOf(key));
     } else {
         ++count_[s.id];
         later_.emplace_back(s.id, row);
-        if (!mixed_[s.id] && print_[s.id] != secondHash(key)) mixed_[s.id] = true;
+        if (!mixed_[s.id] && print_[s.id] != secondHashOf(key)) mixed_[s.id] = true;
     }
 }
 
@@ -63,15 +61,21 @@ void ValueIndex::finish() {
     row_.shrink_to_fit();
     count_.shrink_to_fit();
     mixed_.shrink_to_fit();
-    std::vector<std::uint64_t>().swap(print_);
+    print_.shrink_to_fit();
 }
 
 ValueIndex::Candidates ValueIndex::candidates(std::string_view key) const {
     if (slots_.empty()) return {};
     const HashSlots::Slot& s = slots_.find(hashOf(key), anyNumber);
     if (s.id == None) return {};
-    if (count_[s.id] == 1) return {{&row_[s.id], 1}, true};
-    return {{more_.data() + row_[s.id], count_[s.id]}, !mixed_[s.id]};
+    const bool oneKey = count_[s.id] == 1 || !mixed_[s.id];
+    const bool sameKey = print_[s.id] == secondHashOf(key);
+    // The rows of one key hold another when its second hash differs.
+    if (oneKey && !sameKey) return {};
+    const std::span<const RowKey> rows =
+        count_[s.id] == 1 ? std::span<const RowKey>(&row_[s.id], 1)
+                          : std::span<const RowKey>(more_.data() + row_[s.id], count_[s.id]);
+    return {rows, oneKey};
 }
 
 } // namespace db

@@ -4,9 +4,9 @@
 // key looked for, and the caller tests each against the key where it reads the row anyway (a
 // store's RowTest). Keys that share a hash share a list of rows, which costs only rows tested in
 // vain. Most values stand in one row, kept beside the hash; the rows of a value in several lie
-// together. While the rows are added, a second, wider hash of each key tells the hashes that stand
-// for one key from those shared by several: the rows of a hash of one key all hold the same key, so a
-// test of one of them answers for all.
+// together. A second hash of each key (32 more bits) tells the hashes that stand for one key from
+// those shared by several, and whether a key looked up is that one: its rows then hold it, as far as
+// 64 bits of hash tell, and a key that differs in the second hash is in none of them.
 
 #include "db/HashSlots.h"
 #include "db/TableStore.h"
@@ -28,14 +28,16 @@ public:
     void finish();
     struct Candidates {
         std::span<const RowKey> rows; // in the order they were added
-        // Every one of the rows holds the same key (as far as a 64-bit second hash tells): where the
-        // first holds `key`, the others do too.
-        bool oneKey = false;
+        // Every one of the rows holds `key`, as far as both hashes tell: none need be tested to be
+        // counted. Otherwise each must be tested.
+        bool holdKey = false;
     };
-    // The rows whose keys may be `key`.
+    // The rows whose keys may be `key`: none when the rows of its hash hold one key, another.
     Candidates candidates(std::string_view key) const;
     // The hash a key is filed under.
     static std::uint32_t hashOf(std::string_view key) { return HashSlots::hashOf(key); }
+    // The second hash: FNV-1a, unrelated to the first, so that keys sharing one rarely share both.
+    static std::uint32_t secondHashOf(std::string_view key);
 
 private:
     static constexpr std::uint32_t None = HashSlots::None;
@@ -44,7 +46,7 @@ private:
     std::vector<std::uint32_t> count_; // by id: how many rows
     std::vector<RowKey> more_;
     std::vector<bool> mixed_;           // by id: keys of the hash differ
-    std::vector<std::uint64_t> print_; // while adding, by id: the second hash of its first key
+    std::vector<std::uint32_t> print_; // by id: the second hash of its first key
     // While adding: rows of hashes seen before, in order; in blocks, so that growing never holds
     // two copies.
     std::deque<std::pair<std::uint32_t, RowKey>> later_;

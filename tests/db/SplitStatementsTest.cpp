@@ -206,10 +206,10 @@ TEST_P(SplitStatements, ReadOnlyConnectionsAndRefusals) {
 }
 
 // Two names the WHERE index files under one hash, found by trying names until two meet.
-std::pair<std::string, std::string> namesSharingAHash() {
+std::pair<std::string, std::string> namesSharingAHash(const std::string& prefix = "Name ") {
     std::unordered_map<std::uint32_t, std::string> seen;
     for (int i = 0;; ++i) {
-        std::string name = "Name " + std::to_string(i);
+        std::string name = prefix + std::to_string(i);
         const auto [at, added] = seen.emplace(db::ValueIndex::hashOf(name), name);
         if (!added) return {at->second, name};
     }
@@ -227,6 +227,10 @@ TEST_P(SplitStatements, ValuesThatShareAHashChangeOnlyTheirOwnRows) {
     t.append({integer(1), text(a)});
     t.append({integer(2), text(b)});
     t.append({integer(3), text(a)});
+    // A hash only one name in the table stands for: the other finds none of its rows.
+    const auto [held, absent] = namesSharingAHash("Other ");
+    t.append({integer(4), text(held)});
+    t.append({integer(5), text(held)});
     creator.finish();
 
     ADODB::Connection cn;
@@ -240,13 +244,19 @@ TEST_P(SplitStatements, ValuesThatShareAHashChangeOnlyTheirOwnRows) {
     EXPECT_EQ(affected, 1);
     cn.Execute("UPDATE `People` SET S1='none' WHERE `FullName` = 'Name'", &affected);
     EXPECT_EQ(affected, 0);
+    cn.Execute("UPDATE `People` SET S1='absent' WHERE `FullName` = '" + absent + "'", &affected);
+    EXPECT_EQ(affected, 0);
+    cn.Execute("UPDATE `People` SET S1='held' WHERE `FullName` = '" + held + "'", &affected);
+    EXPECT_EQ(affected, 2);
     cn.Close();
 
     const auto rows = readAll(connectionString(path), "People");
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0][2], "first");
     EXPECT_EQ(rows[1][2], "second");
     EXPECT_EQ(rows[2][2], "first");
+    EXPECT_EQ(rows[3][2], "held");
+    EXPECT_EQ(rows[4][2], "held");
 }
 
 TEST(SplitStatementsPassword, TheWriterChecksThePasswordToo) {
