@@ -135,11 +135,14 @@ PageWriter::Stage PageWriter::stageOf(std::uint32_t n) const {
 }
 
 bool PageWriter::tryOrder(const std::vector<Order>& orders) {
-    // Worked out on a copy of the stages involved, taken on only when every order holds.
-    std::unordered_map<std::uint32_t, Stage> trial;
+    // Worked out on a copy of the stages involved (a few pages: looked through in turn), taken on only
+    // when every order holds. Its room is made first, so that the stages it gives stay where they are.
+    trial_.clear();
+    trial_.reserve(2 * orders.size());
     auto get = [&](std::uint32_t n) -> Stage& {
-        auto it = trial.find(n);
-        return it != trial.end() ? it->second : trial.emplace(n, stageOf(n)).first->second;
+        for (auto& [page, stage] : trial_)
+            if (page == n) return stage;
+        return trial_.emplace_back(n, stageOf(n)).second;
     };
     for (const Order& o : orders) {
         if (o.later == o.earlier) return false;
@@ -150,7 +153,7 @@ bool PageWriter::tryOrder(const std::vector<Order>& orders) {
         later.level = level;
         earlier.ceiling = std::min(earlier.ceiling, level);
     }
-    for (auto& [n, s] : trial)
+    for (const auto& [n, s] : trial_)
         stages_[n] = s;
 
     return true;

@@ -168,6 +168,7 @@ private:
     std::uint32_t pageCount_;
     std::unordered_map<std::uint32_t, std::shared_ptr<Page>> pages_;
     std::unordered_map<std::uint32_t, Stage> stages_;
+    std::vector<std::pair<std::uint32_t, Stage>> trial_; // tryOrder's working copy, kept for its room
     std::unordered_map<std::uint32_t, Drafted> drafts_; // pages of the write set held in drafts
     std::uint64_t syncs_ = 0;
     std::optional<WriteFailure> stopped_;
