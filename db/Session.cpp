@@ -204,12 +204,7 @@ std::size_t Session::updateRows(const std::string& name, std::span<const RowKey>
         changes.emplace_back(i, toJetValue(v, def->columns.at(i)));
     const std::optional<jet::RowCondition> condition = conditionOf(only);
     const jet::RowCondition* test = condition ? &*condition : nullptr;
-    std::size_t met = 0;
-    translatingErrors([&] {
-        for (RowKey row : rows)
-            met += w.update(name, row, changes, test) ? 1 : 0;
-    });
-    return met;
+    return translatingErrors([&] { return w.updateRows(name, rows, changes, test); });
 }
 
 void Session::addTextColumn(const std::string& name, const std::string& column, int size) {

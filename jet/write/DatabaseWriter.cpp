@@ -187,10 +187,19 @@ void DatabaseWriter::scan(const std::string& table, std::size_t column,
 
 bool DatabaseWriter::update(const std::string& table, RowKey row,
                             const std::vector<std::pair<std::size_t, Value>>& values, const RowCondition* only) {
+    return updateRows(table, std::span<const RowKey>(&row, 1), values, only) == 1;
+}
+
+std::size_t DatabaseWriter::updateRows(const std::string& table, std::span<const RowKey> rows,
+                                       const std::vector<std::pair<std::size_t, Value>>& values,
+                                       const RowCondition* only) {
     Table& t = openForChange(table);
-    bool met = false;
-    changing(t, [&] { met = t.updater->update(rowIdOf(row), values, only); });
-    if (!batch_ || pages_->pending() >= pendingLimit_) guarded([&] { pages_->commit(); });
+    SetValues set(values);
+    std::size_t met = 0;
+    for (RowKey row : rows) {
+        changing(t, [&] { met += t.updater->update(rowIdOf(row), set, only) ? 1 : 0; });
+        if (!batch_ || pages_->pending() >= pendingLimit_) guarded([&] { pages_->commit(); });
+    }
     return met;
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,6 +62,10 @@ public:
     // meets it, and says whether it did. See RowUpdater.
     bool update(const std::string& table, RowKey row, const std::vector<std::pair<std::size_t, Value>>& values,
                 const RowCondition* only = nullptr);
+    // The same for the rows a statement changes, one after another (the values encoded once); how
+    // many met `only`. A row that fails stops it there, the rows before it changed.
+    std::size_t updateRows(const std::string& table, std::span<const RowKey> rows,
+                           const std::vector<std::pair<std::size_t, Value>>& values, const RowCondition* only);
     // Adds a Text column of `size` characters at the end of the table.
     void addTextColumn(const std::string& table, const std::string& column, unsigned size = 255);
     // Drops a column no index or relationship uses.

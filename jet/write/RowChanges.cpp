@@ -21,34 +21,6 @@ void putVarint(Bytes& out, std::size_t v) {
     out.push_back(static_cast<std::uint8_t>(v));
 }
 
-class Cursor {
-public:
-    explicit Cursor(ByteView bytes) : v_(bytes) {}
-    bool done() const { return at_ == v_.size(); }
-    std::size_t at() const { return at_; }
-    std::uint16_t u16() { return v_.u16(take(2)); }
-    std::size_t varint() {
-        std::size_t v = 0;
-        for (int shift = 0; shift < 64; shift += 7) {
-            const std::uint8_t b = v_.u8(take(1));
-            v |= std::size_t{b & 0x7Fu} << shift;
-            if (!(b & 0x80)) return v;
-        }
-        throw Error("internal error: the changes held for a row are damaged");
-    }
-    ByteView bytes(std::size_t n) { return v_.sub(take(n), n); }
-
-private:
-    std::size_t take(std::size_t n) {
-        if (n > v_.size() - at_) throw Error("internal error: the changes held for a row are cut short");
-        const std::size_t at = at_;
-        at_ += n;
-        return at;
-    }
-    ByteView v_;
-    std::size_t at_ = 0;
-};
-
 } // namespace
 
 void RowChanges::add(Bytes& changes, std::size_t column, std::string_view text,
@@ -57,20 +29,19 @@ void RowChanges::add(Bytes& changes, std::size_t column, std::string_view text,
     // column it tests.
     std::size_t countAt = 0;
     bool same = false;
-    Cursor in(ByteView(changes.data(), changes.size()));
-    while (!in.done()) {
-        const std::size_t tested = in.varint();
-        const ByteView was = in.bytes(in.varint());
+    Reader in(ByteView(changes.data(), changes.size()));
+    std::size_t tested = 0;
+    ByteView was;
+    while (in.nextStep(tested, was)) {
         same = tested == column && was.size() == text.size() &&
                std::equal(text.begin(), text.end(), was.data(), [](char a, std::uint8_t b) {
                    return static_cast<std::uint8_t>(a) == b;
                });
-        countAt = in.at();
-        for (std::uint16_t n = in.u16(); n > 0; --n) {
-            const std::size_t set = in.varint();
+        countAt = in.at() - 2; // the count: the two bytes before the step's values
+        std::size_t set = 0;
+        FieldBytes value;
+        while (in.nextValue(set, value))
             same = same && set != column;
-            in.bytes(in.varint() >> 2);
-        }
     }
     if (same) {
         const std::size_t count = std::size_t{changes[countAt]} | std::size_t{changes[countAt + 1]} << 8;
@@ -90,27 +61,45 @@ void RowChanges::add(Bytes& changes, std::size_t column, std::string_view text,
     }
 }
 
-RowChanges RowChanges::from(ByteView bytes) {
-    RowChanges out;
-    Cursor in(bytes);
-    while (!in.done()) {
-        Step s;
-        s.column = in.varint();
-        const ByteView text = in.bytes(in.varint());
-        s.text.assign(reinterpret_cast<const char*>(text.data()), text.size());
-        for (std::uint16_t n = in.u16(); n > 0; --n) {
-            const std::size_t column = in.varint();
-            const std::size_t form = in.varint();
-            FieldValue v;
-            v.null = form & 2;
-            v.bit = form & 1;
-            const ByteView b = in.bytes(form >> 2);
-            v.bytes.assign(b.data(), b.data() + b.size());
-            s.values.emplace_back(column, std::move(v));
-        }
-        out.steps.push_back(std::move(s));
+bool RowChanges::Reader::nextStep(std::size_t& column, ByteView& text) {
+    std::size_t set = 0;
+    FieldBytes value;
+    while (nextValue(set, value)) {
     }
-    return out;
+    if (at_ == v_.size()) return false;
+    column = varint();
+    const std::size_t length = varint();
+    text = v_.sub(take(length), length);
+    valuesLeft_ = v_.u16(take(2));
+    return true;
+}
+
+bool RowChanges::Reader::nextValue(std::size_t& column, FieldBytes& value) {
+    if (valuesLeft_ == 0) return false;
+    --valuesLeft_;
+    column = varint();
+    const std::size_t form = varint();
+    value.null = form & 2;
+    value.bit = form & 1;
+    value.bytes = v_.sub(take(form >> 2), form >> 2);
+    return true;
+}
+
+std::size_t RowChanges::Reader::varint() {
+    std::size_t v = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+        const std::uint8_t b = v_.u8(take(1));
+        v |= std::size_t{b & 0x7Fu} << shift;
+        if (!(b & 0x80)) return v;
+    }
+    throw Error("internal error: the changes held for a row are damaged");
+}
+
+std::size_t RowChanges::Reader::take(std::size_t n) {
+    if (n > v_.size() - at_) throw Error("internal error: the changes held for a row are cut short");
+    const std::size_t at = at_;
+    at_ += n;
+    return at;
 }
 
 } // namespace jet

@@ -90,18 +90,20 @@ void RowUpdater::check(const std::vector<std::pair<std::size_t, Value>>& values)
 
 bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values,
                         const RowCondition* only) {
+    SetValues set(values);
+    return update(id, set, only);
+}
+
+bool RowUpdater::update(RowId id, SetValues& values, const RowCondition* only) {
     halfway_ = false;
-    check(values);
+    check(values.values);
     const std::optional<HeldRows::Held> held = holdLimit_ ? held_.find(id) : std::nullopt;
     if ((!held || held->changes) && mayChangeUnread(only)) {
         // Values that do not fit their columns are told now, by this statement.
-        std::vector<std::pair<std::size_t, FieldValue>> fields;
-        fields.reserve(values.size());
+        const std::vector<std::pair<std::size_t, FieldValue>>& fields = encoded(id, values);
         std::size_t adding = 0;
-        for (const auto& [i, v] : values) {
-            fields.emplace_back(i, encodeValue(id, i, v));
-            adding += fields.back().second.bytes.size();
-        }
+        for (const auto& f : fields)
+            adding += f.second.bytes.size();
         if (fitsUnread(held ? held->bytes.size() : 0, adding)) {
             changes_.clear();
             if (held) changes_.assign(held->bytes.data(), held->bytes.data() + held->bytes.size());
@@ -116,7 +118,7 @@ bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
     if (held && held->changes) {
         // The row as its waiting changes leave it.
         at = locate(id);
-        Bytes now = withChanges(at, RowChanges::from(held->bytes));
+        Bytes now = withChanges(at, held->bytes);
         at.bytes = std::move(now);
     } else if (held) {
         // A held row is as its image says; where it lies is looked up when it is placed.
@@ -207,7 +209,7 @@ void RowUpdater::placeHeld(std::uint32_t page) {
         halfway_ = true;
         const Location at = locate({page, static_cast<std::uint8_t>(held.row)});
         if (held.changes) {
-            const Bytes row = withChanges(at, RowChanges::from(held.bytes));
+            const Bytes row = withChanges(at, held.bytes);
             if (row != at.bytes) place(at, ByteView(row.data(), row.size()));
         } else if (!std::equal(at.bytes.begin(), at.bytes.end(), held.bytes.data(),
                                held.bytes.data() + held.bytes.size())) {
@@ -338,26 +340,53 @@ FieldValue RowUpdater::encodeValue(RowId id, std::size_t i, const Value& v) cons
     }
 }
 
-Bytes RowUpdater::encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values) {
+const std::vector<std::pair<std::size_t, FieldValue>>& RowUpdater::encoded(RowId id, SetValues& values) const {
+    if (!values.encoded) {
+        std::vector<std::pair<std::size_t, FieldValue>> fields;
+        fields.reserve(values.values.size());
+        for (const auto& [i, v] : values.values)
+            fields.emplace_back(i, encodeValue(id, i, v));
+        values.encoded = std::move(fields);
+    }
+    return *values.encoded;
+}
+
+Bytes RowUpdater::encode(const Location& at, SetValues& values) {
+    const std::vector<std::pair<std::size_t, FieldValue>>& fields = encoded(at.home, values);
     takeFields();
-    for (const auto& [i, v] : values)
-        encoded_[i] = encodeValue(at.home, i, v);
+    for (const auto& [i, v] : fields) {
+        FieldValue& e = encoded_[i];
+        e.null = v.null;
+        e.bit = v.bit;
+        e.bytes.assign(v.bytes.begin(), v.bytes.end());
+    }
     return encodeRow(w_.format(), out_, encoded_);
 }
 
-Bytes RowUpdater::withChanges(const Location& at, const RowChanges& changes) {
+Bytes RowUpdater::withChanges(const Location& at, ByteView changes) {
     split(at);
     takeFields();
-    Value now;
-    for (const RowChanges::Step& step : changes.steps) {
-        if (step.column >= def_.columns.size())
+    RowChanges::Reader steps(changes);
+    std::size_t column = 0;
+    ByteView text;
+    while (steps.nextStep(column, text)) {
+        if (column >= def_.columns.size())
             throw Error("internal error: changes held for " + describe(at.home) + " test a column the table lacks");
-        const FieldValue& tested = encoded_[step.column];
+        const FieldValue& tested = encoded_[column];
         const FieldBytes field{tested.null, tested.bit, ByteView(tested.bytes.data(), tested.bytes.size())};
-        decodeValue(w_.pager(), def_.columns[step.column], field, def_.codePage, now);
-        if (now.kind != Value::Kind::Text || now.text != step.text) continue;
-        for (const auto& [i, v] : step.values)
-            encoded_.at(i) = v;
+        decodeValue(w_.pager(), def_.columns[column], field, def_.codePage, tested_);
+        if (tested_.kind != Value::Kind::Text ||
+            !std::equal(tested_.text.begin(), tested_.text.end(), text.data(), text.data() + text.size(),
+                        [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }))
+            continue;
+        std::size_t set = 0;
+        FieldBytes value;
+        while (steps.nextValue(set, value)) {
+            FieldValue& e = encoded_.at(set);
+            e.null = value.null;
+            e.bit = value.bit;
+            e.bytes.assign(value.bytes.data(), value.bytes.data() + value.bytes.size());
+        }
     }
     return encodeRow(w_.format(), out_, encoded_);
 }
@@ -387,11 +416,12 @@ RowUpdater::Move RowUpdater::chooseMove(const Location& at, std::size_t size) {
     }
 }
 
-std::vector<PageWriter::Order> RowUpdater::orders(const Location& at, const Move& move) {
+const std::vector<PageWriter::Order>& RowUpdater::orders(const Location& at, const Move& move) {
     // Stages: 0 the new copy, 1 the usage maps that list its page, 2 the pointer, 3 the release of
     // an earlier copy.
     const std::uint32_t home = at.home.page;
-    std::vector<PageWriter::Order> out{{home, move.target}};
+    std::vector<PageWriter::Order>& out = orders_;
+    out.assign(1, {home, move.target});
     if (move.fresh) {
         // The page is not in the file yet: the maps that will list it follow it, the pointer follows
         // them.

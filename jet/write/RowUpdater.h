@@ -40,6 +40,15 @@ struct RowCondition {
     bool known = false;
 };
 
+// The values a statement sets, in each row it changes: encoded once, for the first row that needs
+// them (a value too long for its column is told then, and not for a row that fails the statement's
+// test before).
+struct SetValues {
+    explicit SetValues(const std::vector<std::pair<std::size_t, Value>>& v) : values(v) {}
+    const std::vector<std::pair<std::size_t, Value>>& values;
+    std::optional<std::vector<std::pair<std::size_t, FieldValue>>> encoded; // filled by RowUpdater
+};
+
 class RowUpdater {
 public:
     // With `writeAs`, rows read by `def` are written in that layout instead (a definition with
@@ -52,6 +61,8 @@ public:
     // left as it is, and false returned; otherwise true (also when the row held the values already).
     bool update(RowId id, const std::vector<std::pair<std::size_t, Value>>& values,
                 const RowCondition* only = nullptr);
+    // The same for one of several rows a statement changes, `values` shared by them.
+    bool update(RowId id, SetValues& values, const RowCondition* only);
     // Rows changed without being read (a known text condition, see RowCondition), for tests.
     std::uint64_t unread() const { return unread_; }
     // No row of the table is longer than `bytes` now (a scan of every row found so): a row may then
@@ -108,13 +119,15 @@ private:
     void split(const Location& at);
     bool meets(const RowCondition& only);
     // The row with the values set, from the fields split().
-    Bytes encode(const Location& at, const std::vector<std::pair<std::size_t, Value>>& values);
+    Bytes encode(const Location& at, SetValues& values);
+    // The values as stored (encoded once; see SetValues).
+    const std::vector<std::pair<std::size_t, FieldValue>>& encoded(RowId id, SetValues& values) const;
     // Column `i`'s value as stored; throws as update() does for a value that does not fit.
     FieldValue encodeValue(RowId id, std::size_t i, const Value& v) const;
     // The fields split() made, as values to encode again.
     void takeFields();
-    // The row `at` with `changes` made, those whose tests pass.
-    Bytes withChanges(const Location& at, const RowChanges& changes);
+    // The row `at` with `changes` (what RowChanges::add made) made, those whose tests pass.
+    Bytes withChanges(const Location& at, ByteView changes);
     bool mayHold(const Location& at) const;
     // Whether a row passing `only` may be changed without being read now, and (fitsUnread) with the
     // values it holds already, `held` bytes of changes, and those given, `adding` bytes.
@@ -129,7 +142,8 @@ private:
     void place(const Location& at, ByteView row);
     bool placeWhereItIs(const Location& at, ByteView row);
     Move chooseMove(const Location& at, std::size_t size);
-    std::vector<PageWriter::Order> orders(const Location& at, const Move& move);
+    // The orders the pages of a move must reach the disk in (into orders_, kept for its room).
+    const std::vector<PageWriter::Order>& orders(const Location& at, const Move& move);
     void placeElsewhere(const Location& at, const Move& move, ByteView row);
     std::uint32_t chooseTarget(std::size_t size, std::uint32_t home, std::uint32_t current);
     void noteRoom(std::uint32_t page);
@@ -144,6 +158,7 @@ private:
     std::vector<FieldBytes> fields_;
     std::vector<std::size_t> offsets_;
     std::vector<FieldValue> encoded_;
+    std::vector<PageWriter::Order> orders_;
     Value tested_; // the value a condition tests, kept for its room
     // Rows of out_ never outgrow a page: a row changed unread cannot prove too long when it is read.
     bool rowsFit_ = false;
