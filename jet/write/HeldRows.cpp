@@ -34,6 +34,8 @@ void HeldRows::hold(RowId id, ByteView bytes, bool changes) {
     const std::size_t before = p.bytes.capacity();
     if (image) {
         p.live -= image->length;
+        // The image held last grows where it lies (a row several statements change in turn).
+        if (image->offset + image->length == p.bytes.size()) p.bytes.resize(image->offset);
         image->offset = static_cast<std::uint32_t>(p.bytes.size());
         image->length = static_cast<std::uint32_t>(bytes.size());
     } else {
@@ -46,7 +48,7 @@ void HeldRows::hold(RowId id, ByteView bytes, bool changes) {
     // A page far ahead gains a row now and then: its bytes grow by a quarter, not double, so that the
     // room held rows take holds rows rather than spare capacity.
     if (p.bytes.size() + bytes.size() > p.bytes.capacity())
-        p.bytes.reserve(p.bytes.size() + bytes.size() + p.bytes.size() / 4);
+        p.bytes.reserve(p.bytes.size() + bytes.size() + std::max<std::size_t>(p.bytes.size() / 4, MinGrowth));
     p.bytes.insert(p.bytes.end(), bytes.data(), bytes.data() + bytes.size());
     p.live += bytes.size();
     if (p.bytes.size() > 2 * p.live + 256) compact(p);

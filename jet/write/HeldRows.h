@@ -29,7 +29,7 @@ public:
     // What is held for row `id`, if anything; valid until the next hold or drop.
     std::optional<Held> find(RowId id) const;
     // Holds `bytes` for row `id` (its image, or with `changes` what RowChanges made), in place of
-    // what was held before.
+    // what was held before. `bytes` must not lie among the held ones.
     void hold(RowId id, ByteView bytes, bool changes = false);
 
     bool empty() const { return rows_ == 0; }
@@ -65,6 +65,8 @@ private:
         std::size_t imageOf(std::uint8_t row) const;
     };
     static void compact(Page& p);
+    // A page's bytes grow by a quarter, and by this at least.
+    static constexpr std::size_t MinGrowth = 64;
 
     std::unordered_map<std::uint32_t, Page> pages_;
     std::size_t rows_ = 0;
