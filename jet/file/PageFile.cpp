@@ -86,6 +86,32 @@ std::size_t PageFile::readAt(std::uint64_t offset, std::uint8_t* out, std::size_
         bytesRead_ += n;
         return n;
     }
+    if (offset >= aheadAt_ && offset - aheadAt_ + length <= ahead_.size()) {
+        std::memcpy(out, ahead_.data() + (offset - aheadAt_), length);
+        next_ = offset + length;
+        return length;
+    }
+    if (offset != next_ || length >= ReadAheadBytes) {
+        const std::size_t got = readFile(offset, out, length);
+        next_ = offset + got;
+        return got;
+    }
+    // A read that follows the one before: a scan, which asks for the pages after it next.
+    ahead_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(ReadAheadBytes, size_ - offset)));
+    ahead_.resize(readFile(offset, ahead_.data(), ahead_.size()));
+    aheadAt_ = offset;
+    const std::size_t got = std::min(length, ahead_.size());
+    std::memcpy(out, ahead_.data(), got);
+    next_ = offset + got;
+    return got;
+}
+
+void PageFile::forgetReadAhead() {
+    ahead_.clear();
+    next_ = UINT64_MAX;
+}
+
+std::size_t PageFile::readFile(std::uint64_t offset, std::uint8_t* out, std::size_t length) {
     std::size_t got = 0;
     while (got < length) {
         const ssize_t n = ::pread(fd_, out + got, length - got, static_cast<off_t>(offset + got));

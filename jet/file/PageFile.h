@@ -31,8 +31,13 @@ public:
     // or its time of change differ), or a writer holds the lock on it.
     bool changedElsewhere() const;
 
-    // Reads up to length bytes at offset; returns how many were there.
+    // Reads up to length bytes at offset; returns how many were there. A read that starts where the
+    // one before ended reads ahead, up to ReadAheadBytes in one call, and the reads after it that
+    // fall within are served from there: a scan asks for one page after another.
     std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t length);
+    // Forgets what was read ahead: the file has been written.
+    void forgetReadAhead();
+    static constexpr std::size_t ReadAheadBytes = 64 * 1024;
 
     std::uint64_t bytesRead() const { return bytesRead_; }
 
@@ -44,6 +49,12 @@ private:
     std::uint64_t openedSize_ = 0;
     std::int64_t openedChange_ = 0; // nanoseconds
     std::vector<std::uint8_t> memory_;
+    // What was read ahead, from offset aheadAt_; where the last read ended.
+    std::vector<std::uint8_t> ahead_;
+    std::uint64_t aheadAt_ = 0;
+    std::uint64_t next_ = UINT64_MAX;
+
+    std::size_t readFile(std::uint64_t offset, std::uint8_t* out, std::size_t length);
 };
 
 } // namespace jet

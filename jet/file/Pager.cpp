@@ -28,11 +28,13 @@ void Pager::replaceFile(std::unique_ptr<PageFile> file) {
 void Pager::forgetCached() {
     lru_.clear();
     index_.clear();
+    file_->forgetReadAhead();
     file_->refreshSize();
     pageCount_ = countPages();
 }
 
 void Pager::written(const std::vector<PageRef>& pages, std::uint32_t count) {
+    file_->forgetReadAhead();
     for (const PageRef& p : pages)
         if (auto hit = index_.find(p->number()); hit != index_.end()) *hit->second = p;
     if (count != pageCount_) {

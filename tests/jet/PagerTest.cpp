@@ -1,11 +1,15 @@
 // The pager's cache: a page read once is served from memory while it is among the most recently
 // used, the least recently used goes first, a page kept by a caller outlives its eviction, and a
-// writer's commit or a new file replaces what the cache holds.
+// writer's commit or a new file replaces what the cache holds. The file's read-ahead serves each
+// page as it is, and nothing of it outlives a commit.
 
 #include <gtest/gtest.h>
 
 #include "jet/base/Error.h"
 #include "jet/file/Pager.h"
+#include "support/TempDir.h"
+
+#include <fstream>
 
 namespace {
 
@@ -89,6 +93,41 @@ TEST(PagerCache, ANewFileEmptiesTheCache) {
     EXPECT_EQ(mark(pager.page(1)), 11) << "read from the new file";
     EXPECT_EQ(pager.pagesRead(), 2u);
     EXPECT_EQ(mark(pager.page(5)), 15);
+}
+
+// A file on disk of `pages` pages numbered as numberedFile's.
+std::string numberedFileOnDisk(const testsupport::TempDir& dir, std::uint32_t pages) {
+    const std::string path = dir.file("numbered.mdb");
+    std::ofstream out(path, std::ios::binary);
+    for (std::uint32_t n = 0; n < pages; ++n) {
+        std::vector<char> page(format().pageSize, 0);
+        page[1] = static_cast<char>(n);
+        out.write(page.data(), static_cast<std::streamsize>(page.size()));
+    }
+    return path;
+}
+
+TEST(PagerReadAhead, PagesReadInTurnAreEachTheirOwnAndACommitForgetsWhatWasReadAhead) {
+    testsupport::TempDir dir;
+    const std::uint32_t pages = 40; // past two windows, the last one short
+    const std::string path = numberedFileOnDisk(dir, pages);
+    jet::Pager pager(std::make_unique<jet::PageFile>(path), format(), nullptr, 1);
+    for (std::uint32_t n = 1; n < pages; ++n)
+        ASSERT_EQ(mark(pager.page(n)), n);
+    EXPECT_LT(pager.file().bytesRead(), std::uint64_t{pages} * format().pageSize * 2);
+    for (std::uint32_t n = pages - 1; n >= 1; --n)
+        ASSERT_EQ(mark(pager.page(n)), n) << "backwards";
+
+    // A scan reads page 2 and what follows ahead; a writer then changes page 3 in the file.
+    pager.page(1);
+    pager.page(2);
+    {
+        std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp(std::streamoff{3} * format().pageSize + 1);
+        f.put(static_cast<char>(99));
+    }
+    pager.written({}, pager.pageCount());
+    EXPECT_EQ(mark(pager.page(3)), 99) << "the page as written, not as read ahead";
 }
 
 } // namespace
