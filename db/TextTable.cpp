@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace db {
 
@@ -14,41 +15,57 @@ constexpr std::size_t LargestBlock = std::size_t{1} << 20;
 
 std::uint32_t TextTable::find(std::string_view text) const {
     if (slots_.empty()) return None;
-    return slots_.find(HashSlots::hashOf(text), [&](std::uint32_t id) { return at(texts_[id]) == text; }).id;
+    const std::uint32_t ref =
+        slots_.find(HashSlots::hashOf(text), [&](std::uint32_t r) { return textOf(entry(r)) == text; }).id;
+    return ref == HashSlots::None ? None : idOf(entry(ref));
 }
 
 std::pair<std::uint32_t, bool> TextTable::insert(std::string_view text) {
-    slots_.roomFor(texts_.size());
+    slots_.roomFor(refs_.size());
     const std::uint32_t hash = HashSlots::hashOf(text);
-    HashSlots::Slot& s = slots_.find(hash, [&](std::uint32_t id) { return at(texts_[id]) == text; });
-    if (s.id != None) return {s.id, false};
-    s.id = static_cast<std::uint32_t>(texts_.size());
+    HashSlots::Slot& s = slots_.find(hash, [&](std::uint32_t r) { return textOf(entry(r)) == text; });
+    if (s.id != HashSlots::None) return {idOf(entry(s.id)), false};
+    const auto id = static_cast<std::uint32_t>(refs_.size());
+    const std::uint32_t ref = keep(id, text);
+    s.id = ref;
     s.hash = hash;
-    texts_.push_back(keep(text));
-    return {s.id, true};
+    refs_.push_back(ref);
+    return {id, true};
 }
 
-// Earlier copies never move.
-const char* TextTable::keep(std::string_view text) {
-    const std::size_t need = text.size() + 10; // the most a length takes, and the bytes
-    if (blocks_.empty() || blockSize_ - blockUsed_ < need) {
+// Earlier entries never move.
+std::uint32_t TextTable::keep(std::uint32_t id, std::string_view text) {
+    const std::size_t need = text.size() + 4 + 10; // the number, the most a length takes, the bytes
+    if (blocks_.empty() || blockSize_ - blockUsed_ < need || blockUsed_ >= (std::size_t{1} << BlockBits)) {
+        // A ref is never None: its block comes before the last one that number could name.
+        if (blocks_.size() + 1 >= (std::size_t{1} << (32 - BlockBits)))
+            throw std::length_error("too many distinct texts to keep");
         blockSize_ = std::max(need, std::min(LargestBlock, std::max(FirstBlock, blockSize_ * 2)));
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(blockSize_));
         blockUsed_ = 0;
     }
     char* const start = blocks_.back().get() + blockUsed_;
-    char* out = start;
+    std::memcpy(start, &id, 4);
+    char* out = start + 4;
     std::size_t n = text.size();
     do {
         *out++ = static_cast<char>((n & 0x7F) | (n > 0x7F ? 0x80 : 0));
         n >>= 7;
     } while (n);
     if (!text.empty()) std::memcpy(out, text.data(), text.size());
+    const auto ref = static_cast<std::uint32_t>((blocks_.size() - 1) << BlockBits | blockUsed_);
     blockUsed_ += static_cast<std::size_t>(out - start) + text.size();
-    return start;
+    return ref;
 }
 
-std::string_view TextTable::at(const char* kept) {
+std::uint32_t TextTable::idOf(const char* entry) {
+    std::uint32_t id;
+    std::memcpy(&id, entry, 4);
+    return id;
+}
+
+std::string_view TextTable::textOf(const char* entry) {
+    const char* kept = entry + 4;
     std::size_t n = 0;
     for (int shift = 0;; shift += 7) {
         const auto b = static_cast<unsigned char>(*kept++);

@@ -1,8 +1,9 @@
 #pragma once
 // Distinct texts, each numbered in the order it was first added (0, 1, 2, ...), held compactly: each
-// text's length and bytes one after the other in large blocks, and an open-addressed table of
-// numbers. A table of short values takes well under half of what a std::unordered_map of strings
-// takes, which matters when a split holds every value of a field while it runs.
+// text's number, length and bytes one after the other in large blocks, and an open-addressed table of
+// where they lie. A table of short values takes well under half of what a std::unordered_map of
+// strings takes, which matters when a split holds every value of a field while it runs; a text found
+// again is compared where its number lies, in one place.
 
 #include "db/HashSlots.h"
 
@@ -24,22 +25,29 @@ public:
     // The number of `text`, None when it was never added.
     std::uint32_t find(std::string_view text) const;
     // Text number `id`; the view stays good as long as the table.
-    std::string_view text(std::uint32_t id) const { return at(texts_[id]); }
-    std::size_t size() const { return texts_.size(); }
+    std::string_view text(std::uint32_t id) const { return textOf(entry(refs_[id])); }
+    std::size_t size() const { return refs_.size(); }
     // Room for `n` texts without moving the numbers (a hint; tables grow as needed).
-    void reserve(std::size_t n) { texts_.reserve(n); }
+    void reserve(std::size_t n) { refs_.reserve(n); }
     // Gives back the room reserve() set aside beyond the texts added.
-    void shrinkToFit() { texts_.shrink_to_fit(); }
+    void shrinkToFit() { refs_.shrink_to_fit(); }
 
 private:
-    // A text kept in the blocks: its length (7 bits a byte, low bits first), then its bytes.
-    const char* keep(std::string_view text);
-    static std::string_view at(const char* kept);
+    // Where a text is kept: its block (the high bits) and where in it its entry starts (the low
+    // BlockBits). An entry is the text's number (4 bytes), its length (7 bits a byte, low bits
+    // first) and its bytes. Entries start below 1 << BlockBits in their block.
+    static constexpr unsigned BlockBits = 20;
+    std::uint32_t keep(std::uint32_t id, std::string_view text);
+    const char* entry(std::uint32_t ref) const {
+        return blocks_[ref >> BlockBits].get() + (ref & ((std::uint32_t{1} << BlockBits) - 1));
+    }
+    static std::uint32_t idOf(const char* entry);
+    static std::string_view textOf(const char* entry);
 
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t blockUsed_ = 0, blockSize_ = 0;
-    std::vector<const char*> texts_; // by number, into blocks_
-    HashSlots slots_;
+    std::vector<std::uint32_t> refs_; // by number
+    HashSlots slots_;                 // by hash: refs
 };
 
 } // namespace db

@@ -8,10 +8,11 @@ TEST(TextTable, NumbersEachDistinctTextOnceAndFindsItAgainAsTheTableGrows) {
     db::TextTable t;
     EXPECT_EQ(t.find("a"), db::TextTable::None); // nothing added yet
     // Texts a hash table must keep apart: case, an empty text, an embedded NUL, a text larger
-    // than a block of the table's storage, and many that make it grow again and again.
+    // than a block of the table's storage, and many that make it grow again and again and fill
+    // several blocks.
     std::vector<std::string> texts = {
         "a", "A", "", std::string("a\0b", 3), std::string("a\0c", 3), std::string(3 << 20, 'x')};
-    for (int i = 0; i < 20000; ++i)
+    for (int i = 0; i < 150000; ++i)
         texts.push_back("value " + std::to_string(i));
     std::vector<std::string_view> views;
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -29,6 +30,6 @@ TEST(TextTable, NumbersEachDistinctTextOnceAndFindsItAgainAsTheTableGrows) {
         EXPECT_EQ(views[i], texts[i]) << i;
     }
     EXPECT_EQ(t.size(), texts.size());
-    EXPECT_EQ(t.find("value 20000"), db::TextTable::None);
+    EXPECT_EQ(t.find("value 150000"), db::TextTable::None);
     EXPECT_EQ(t.find(std::string("a\0", 2)), db::TextTable::None);
 }
