@@ -78,7 +78,7 @@ private:
             r_.observer().onProgress(Progress{static_cast<int>((i + 1) * 100 / n), i + 1, n});
             const std::uint32_t id = source_.records[static_cast<std::size_t>(i)];
             // Records sharing a value were written by the statements of its first record.
-            if (source_.firstOf[id] != i || plan_.pieceCount(id) == 0) continue;
+            if (!source_.first[static_cast<std::size_t>(i)] || plan_.pieceCount(id) == 0) continue;
             value.assign(source_.text(id));
             const std::vector<std::string_view> pieces = plan_.piecesOf(id);
             for (std::size_t k = 0; k < pieces.size(); ++k) {

@@ -77,24 +77,22 @@ void readValues(ADODB::Connection& cn, Source& s, Reporter& r) {
     std::int64_t n = 0;
     r.require(Step::RecordCount, [&] { n = rs.RecordCount(); });
     s.records.reserve(static_cast<std::size_t>(n));
+    s.first.reserve(static_cast<std::size_t>(n));
     s.texts.reserve(static_cast<std::size_t>(n));
     for (std::int64_t i = 0; i < n; ++i) {
         r.yield();
         r.require(Step::ReadValue, [&] {
             const std::string text = db::valueText(rs.Fields()(0).Value()).value_or(std::string());
             const auto [id, added] = s.texts.insert(text);
-            if (added) {
-                s.firstOf.push_back(static_cast<std::uint32_t>(i));
-                s.holders.push_back(0);
-            }
+            if (added) s.holders.push_back(0);
             ++s.holders[id];
             s.records.push_back(id);
+            s.first.push_back(added);
         });
         r.require(Step::NextRecord, [&] { rs.MoveNext(); });
     }
     // Room was made for every record to hold a value of its own; most tables hold fewer.
     s.texts.shrinkToFit();
-    s.firstOf.shrink_to_fit();
     s.holders.shrink_to_fit();
     r.attempt(Step::CloseRead, [&] { rs.Close(); });
 }

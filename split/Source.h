@@ -47,7 +47,7 @@ struct Source {
 
     db::TextTable texts;                  // the distinct values, "" for Null
     std::vector<std::uint32_t> records;   // each record's value, in the order of the read
-    std::vector<std::uint32_t> firstOf;   // each value's first record
+    std::vector<bool> first;              // by record: the first to hold its value
     std::vector<std::uint32_t> holders;   // how many records hold each value
 
     std::int64_t recordCount() const { return static_cast<std::int64_t>(records.size()); }

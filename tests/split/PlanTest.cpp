@@ -173,9 +173,10 @@ TEST(SplitRoom, AFileThatWouldPassItsLargestSizeIsRefused) {
     source->shape.maxFileBytes = 2'147'483'648u;
     const std::string value = pieces(4, 50);
     source->texts.insert(value);
-    source->firstOf = {0};
     source->holders = {1'000'000};
     source->records.assign(1'000'000, 0);
+    source->first.assign(1'000'000, false);
+    source->first[0] = true;
     source->shape.fileBytes = 1'000'000'000;
     const split::Plan room = split::MakePlan(source, split::Separator::space(), "S");
     for (const split::Refusal& r : room.refusals)
