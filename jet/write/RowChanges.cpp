@@ -62,10 +62,11 @@ void RowChanges::add(Bytes& changes, std::size_t column, std::string_view text,
 }
 
 bool RowChanges::Reader::nextStep(std::size_t& column, ByteView& text) {
+    // The values of the step before that were not read are passed by.
     std::size_t set = 0;
     FieldBytes value;
-    while (nextValue(set, value)) {
-    }
+    while (nextValue(set, value))
+        continue;
     if (at_ == v_.size()) return false;
     column = varint();
     const std::size_t length = varint();
