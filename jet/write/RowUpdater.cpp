@@ -308,6 +308,17 @@ std::size_t RowUpdater::freeSpace(std::uint32_t page) {
     return dataPageFreeSpace(w_.format(), p.view());
 }
 
+namespace {
+
+// A field's value into `to`, whose buffer serves again.
+void setField(FieldValue& to, const FieldBytes& from) {
+    to.null = from.null;
+    to.bit = from.bit;
+    to.bytes.assign(from.bytes.data(), from.bytes.data() + from.bytes.size());
+}
+
+} // namespace
+
 void RowUpdater::takeFields() {
     // The fields are emptied rather than made anew, so that their buffers serve the next row.
     encoded_.resize(out_.columns.size());
@@ -318,10 +329,7 @@ void RowUpdater::takeFields() {
     }
     for (std::size_t i = 0; i < def_.columns.size(); ++i) {
         if (outColumn_[i] < 0) continue;
-        FieldValue& e = encoded_[static_cast<std::size_t>(outColumn_[i])];
-        e.null = fields_[i].null;
-        e.bit = fields_[i].bit;
-        e.bytes.assign(fields_[i].bytes.data(), fields_[i].bytes.data() + fields_[i].bytes.size());
+        setField(encoded_[static_cast<std::size_t>(outColumn_[i])], fields_[i]);
     }
 }
 
@@ -354,12 +362,8 @@ const std::vector<std::pair<std::size_t, FieldValue>>& RowUpdater::encoded(RowId
 Bytes RowUpdater::encode(const Location& at, SetValues& values) {
     const std::vector<std::pair<std::size_t, FieldValue>>& fields = encoded(at.home, values);
     takeFields();
-    for (const auto& [i, v] : fields) {
-        FieldValue& e = encoded_[i];
-        e.null = v.null;
-        e.bit = v.bit;
-        e.bytes.assign(v.bytes.begin(), v.bytes.end());
-    }
+    for (const auto& [i, v] : fields)
+        setField(encoded_[i], FieldBytes{v.null, v.bit, ByteView(v.bytes.data(), v.bytes.size())});
     return encodeRow(w_.format(), out_, encoded_);
 }
 
@@ -381,12 +385,8 @@ Bytes RowUpdater::withChanges(const Location& at, ByteView changes) {
             continue;
         std::size_t set = 0;
         FieldBytes value;
-        while (steps.nextValue(set, value)) {
-            FieldValue& e = encoded_.at(set);
-            e.null = value.null;
-            e.bit = value.bit;
-            e.bytes.assign(value.bytes.data(), value.bytes.data() + value.bytes.size());
-        }
+        while (steps.nextValue(set, value))
+            setField(encoded_.at(set), value);
     }
     return encodeRow(w_.format(), out_, encoded_);
 }
