@@ -23,10 +23,10 @@ public:
     bool contains(std::size_t offset, std::size_t length) const {
         return offset <= size_ && length <= size_ - offset;
     }
+    // The check is inlined where bytes are read; only the error is made out of line.
     void need(std::size_t offset, std::size_t length, const char* what = "field") const {
-        if (!contains(offset, length))
-            corrupt(std::string(what) + " at offset " + std::to_string(offset) + " (+" +
-                    std::to_string(length) + ") lies outside its " + std::to_string(size_) + "-byte block");
+        if (!contains(offset, length)) [[unlikely]]
+            outside(offset, length, what);
     }
 
     ByteView sub(std::size_t offset, std::size_t length, const char* what = "field") const {
@@ -72,6 +72,7 @@ public:
     }
 
 private:
+    [[noreturn, gnu::cold, gnu::noinline]] void outside(std::size_t offset, std::size_t length, const char* what) const;
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
 };
