@@ -72,7 +72,8 @@ public:
     }
 
 private:
-    [[noreturn, gnu::cold, gnu::noinline]] void outside(std::size_t offset, std::size_t length, const char* what) const;
+    [[noreturn, gnu::cold, gnu::noinline]] void outside(std::size_t offset, std::size_t length,
+                                                        const char* what) const;
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
 };
