@@ -152,6 +152,12 @@ FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, cons
             b = codePageText(c, v, codePage, true);
             return out;
         }
+        // Most text is plain ASCII, one character a byte: encoded without a UTF-16 copy when it fits.
+        if (v.kind == K::Text && v.text.size() <= c.length / 2u)
+            if (std::optional<Bytes> ascii = encodeJet4Ascii(v.text, c.compressedUnicode())) {
+                b = std::move(*ascii);
+                return out;
+            }
         std::u16string u = text(c, v);
         if (u.size() > c.length / 2u)
             throw Error("the text of " + std::to_string(u.size()) +

@@ -46,4 +46,23 @@ Bytes encodeJet4Text(const std::u16string& text, bool compressible) {
     return out;
 }
 
+std::optional<Bytes> encodeJet4Ascii(std::string_view text, bool compressible) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0 || byte >= 0x80) return std::nullopt;
+    }
+    Bytes out;
+    if (compressible && text.size() > 2) {
+        out.reserve(text.size() + 2);
+        out.push_back(0xFF);
+        out.push_back(0xFE);
+        out.insert(out.end(), text.begin(), text.end());
+    } else {
+        out.assign(text.size() * 2, 0);
+        for (std::size_t i = 0; i < text.size(); ++i)
+            out[2 * i] = static_cast<std::uint8_t>(text[i]);
+    }
+    return out;
+}
+
 } // namespace jet

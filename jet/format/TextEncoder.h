@@ -4,7 +4,9 @@
 // table definitions are always plain UCS-2LE.
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "jet/base/ByteWriter.h"
 
@@ -19,5 +21,9 @@ Bytes encodeUcs2(const std::u16string& text);
 // A text or memo value: compressed when `compressible` (the column allows it) and the text gains
 // by it, UCS-2LE otherwise.
 Bytes encodeJet4Text(const std::u16string& text, bool compressible);
+
+// The same for text that is plain ASCII (no NUL, nothing from 0x80 up), from its UTF-8 bytes without
+// a UTF-16 copy; nothing when the text is not plain ASCII.
+std::optional<Bytes> encodeJet4Ascii(std::string_view text, bool compressible);
 
 } // namespace jet

@@ -27,6 +27,21 @@ TEST(Text, CompressedUnicodeSwitchesBetweenOneAndTwoBytesPerCharacter) {
     EXPECT_EQ(jet4({0xFF, 0xFE, 'a', 0x00, 0x41}), "a");
 }
 
+// Plain ASCII takes a shorter way to the same bytes: compressed from three characters on when the
+// column allows it, UCS-2 below that; anything else (a NUL, a byte from 0x80 up) takes the long way.
+TEST(Text, AsciiIsEncodedAsTheUtf16PathEncodesIt) {
+    const std::vector<std::string> texts{"", "a", "ab", "abc", "Ada K. Lovelace17", std::string(300, '~')};
+    for (const std::string& text : texts)
+        for (const bool compressible : {false, true}) {
+            const auto ascii = jet::encodeJet4Ascii(text, compressible);
+            ASSERT_TRUE(ascii) << text;
+            EXPECT_EQ(*ascii, jet::encodeJet4Text(jet::utf16FromUtf8(text), compressible)) << text;
+        }
+    EXPECT_FALSE(jet::encodeJet4Ascii(std::string("a\0b", 3), true));
+    EXPECT_FALSE(jet::encodeJet4Ascii("caf\xC3\xA9", true));
+    EXPECT_FALSE(jet::encodeJet4Ascii("\x7F\x80", false));
+}
+
 // The one reading of UTF-8 every layer uses: what it refuses, the encoder refuses at that byte.
 TEST(Text, OnlyWellFormedUtf8Decodes) {
     const std::string good = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"; // a, é, €, U+1F600
