@@ -87,8 +87,8 @@ std::size_t Executor::run(const sql::Update& s) {
     const std::vector<StoreColumn>& columns = shape.columns;
 
     // Everything is checked before the first row changes.
-    std::vector<std::pair<std::size_t, Variant>> values;
-    values.reserve(s.assignments.size());
+    std::vector<std::pair<std::size_t, Variant>>& values = values_;
+    values.clear();
     for (const auto& a : s.assignments) {
         const std::size_t i = position(shape, a.column);
         values.emplace_back(i, assignedValue(columns[i], a.value));
@@ -97,11 +97,16 @@ std::size_t Executor::run(const sql::Update& s) {
     std::span<const RowKey> rows;
     std::vector<RowKey> all;
     std::optional<RowTest> test; // the rows the index gives are tested against the WHERE
-    std::optional<std::string> key;
+    std::optional<std::string> madeKey;
+    const std::string* key = nullptr;
     if (s.where) {
         const std::size_t w = position(shape, s.where->column);
         const ValueDomain domain = domainOf(columns[w].adoType);
-        key = keyOfLiteral(domain, s.where->value);
+        // A text compared with a text column is its own key, used where it lies.
+        if (domain == ValueDomain::Text && s.where->value.kind == sql::Literal::Kind::Text)
+            key = &s.where->value.text;
+        else if ((madeKey = keyOfLiteral(domain, s.where->value)))
+            key = &*madeKey;
         if (key) {
             const ValueIndex::Candidates candidates = indexOf(table, w, columns[w]).candidates(*key);
             rows = candidates.rows;
@@ -112,7 +117,7 @@ std::size_t Executor::run(const sql::Update& s) {
                                const auto found = keyOfValue(domain, v);
                                return found && *found == k;
                            },
-                           domain == ValueDomain::Text ? &*key : nullptr, candidates.holdKey};
+                           domain == ValueDomain::Text ? key : nullptr, candidates.holdKey};
         }
     } else {
         store_.scan(table, 0, [&](RowKey row, const Variant&) { all.push_back(row); });

@@ -52,6 +52,8 @@ private:
     // copy of either name).
     std::map<std::string, std::map<std::string, ValueIndex, std::less<>>, std::less<>> indexes_;
     std::size_t built_ = 0;
+    // An UPDATE's values, kept for their room: the split sends a million statements of one value.
+    std::vector<std::pair<std::size_t, Variant>> values_;
 };
 
 } // namespace db

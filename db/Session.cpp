@@ -198,8 +198,8 @@ std::size_t Session::updateRows(const std::string& name, std::span<const RowKey>
     // at the next checkpoint.
     jet::DatabaseWriter& w = writer();
     const auto def = translatingErrors([&] { return w.table(name); });
-    std::vector<std::pair<std::size_t, jet::Value>> changes;
-    changes.reserve(values.size());
+    std::vector<std::pair<std::size_t, jet::Value>>& changes = changes_;
+    changes.clear();
     for (const auto& [i, v] : values)
         changes.emplace_back(i, toJetValue(v, def->columns.at(i)));
     const std::optional<jet::RowCondition> condition = conditionOf(only);

@@ -88,6 +88,7 @@ private:
     std::unique_ptr<jet::Database> reader_;       // a session that only reads
     std::unique_ptr<jet::DatabaseWriter> writer_; // a session that may change the file
     std::size_t sinceCheckpoint_ = 0;             // UPDATE statements not yet in the file
+    std::vector<std::pair<std::size_t, jet::Value>> changes_; // a statement's values, kept for their room
     Executor executor_{*this};
 };
 

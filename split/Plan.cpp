@@ -79,9 +79,10 @@ private:
             std::size_t rowBytes = 4 + 2 * views.size() + (textField ? leastBytes(text, codePage) : 0);
             pieces += views.size();
             for (std::string_view piece : views) {
-                facts_[id].tooLong = facts_[id].tooLong || TextLength(piece) > MaxTextLength;
+                const std::size_t length = TextLength(piece);
+                facts_[id].tooLong = facts_[id].tooLong || length > MaxTextLength;
                 rowBytes += leastBytes(piece, codePage);
-                growth_ += static_cast<double>(s_.holders[id]) * (2.0 * TextLength(piece) + 2);
+                growth_ += static_cast<double>(s_.holders[id]) * (2.0 * static_cast<double>(length) + 2);
             }
             if (!views.empty())
                 growth_ += static_cast<double>(s_.holders[id]) * (2.0 * TextLength(text) + 32);

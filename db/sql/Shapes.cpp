@@ -1,5 +1,7 @@
 #include "db/sql/Shapes.h"
 
+#include <array>
+
 #include "db/sql/Parser.h"
 
 namespace db::sql {
@@ -24,6 +26,14 @@ bool readTextLiteral(std::string_view text, std::size_t& i, std::string& value) 
     }
 }
 
+// The characters that open a name, a date or a literal.
+constexpr std::array<bool, 256> opensAPart = [] {
+    std::array<bool, 256> opens{};
+    for (const unsigned char c : {'[', '`', '#', '\''})
+        opens[c] = true;
+    return opens;
+}();
+
 // The statement's shape (its text with every text literal's inside left out) into `key`, and the
 // literals' values, in order, into the first `count` of `literals`. Names in [ ] or back-quotes and
 // dates in # # are kept whole, as the lexer reads them. False when one of them is not closed, or a
@@ -46,7 +56,7 @@ bool shapeOf(std::string_view text, std::string& key, std::vector<std::string>& 
         } else {
             // Up to the next name, date or literal, as it stands.
             std::size_t end = i + 1;
-            while (end < text.size() && text[end] != '[' && text[end] != '`' && text[end] != '#' && text[end] != '\'')
+            while (end < text.size() && !opensAPart[static_cast<unsigned char>(text[end])])
                 ++end;
             key.append(text.substr(i, end - i));
             i = end;

@@ -350,11 +350,11 @@ FieldValue RowUpdater::encodeValue(RowId id, std::size_t i, const Value& v) cons
 
 const std::vector<std::pair<std::size_t, FieldValue>>& RowUpdater::encoded(RowId id, SetValues& values) const {
     if (!values.encoded) {
-        std::vector<std::pair<std::size_t, FieldValue>> fields;
-        fields.reserve(values.values.size());
+        // A value that does not fit throws before the values count as encoded.
+        setFields_.clear();
         for (const auto& [i, v] : values.values)
-            fields.emplace_back(i, encodeValue(id, i, v));
-        values.encoded = std::move(fields);
+            setFields_.emplace_back(i, encodeValue(id, i, v));
+        values.encoded = &setFields_;
     }
     return *values.encoded;
 }

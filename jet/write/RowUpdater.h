@@ -42,11 +42,12 @@ struct RowCondition {
 
 // The values a statement sets, in each row it changes: encoded once, for the first row that needs
 // them (a value too long for its column is told then, and not for a row that fails the statement's
-// test before).
+// test before). One statement's at a time: the encoded values lie in the updater's room, which the
+// next statement's take.
 struct SetValues {
     explicit SetValues(const std::vector<std::pair<std::size_t, Value>>& v) : values(v) {}
     const std::vector<std::pair<std::size_t, Value>>& values;
-    std::optional<std::vector<std::pair<std::size_t, FieldValue>>> encoded; // filled by RowUpdater
+    const std::vector<std::pair<std::size_t, FieldValue>>* encoded = nullptr; // set by RowUpdater
 };
 
 class RowUpdater {
@@ -159,6 +160,7 @@ private:
     std::vector<std::size_t> offsets_;
     std::vector<FieldValue> encoded_;
     std::vector<PageWriter::Order> orders_;
+    mutable std::vector<std::pair<std::size_t, FieldValue>> setFields_; // see SetValues
     Value tested_; // the value a condition tests, kept for its room
     // Rows of out_ never outgrow a page: a row changed unread cannot prove too long when it is read.
     bool rowsFit_ = false;
