@@ -68,6 +68,8 @@ const ValueIndex& Executor::indexOf(const std::string& table, std::size_t column
     ValueIndex index;
     const ValueDomain domain = domainOf(info.adoType);
     store_.scan(table, column, [&](RowKey row, const Variant& value) {
+        // A text in a text column is its own key.
+        if (domain == ValueDomain::Text && value.isText()) return index.add(value.get<std::string>(), row);
         if (auto k = keyOfValue(domain, value)) index.add(*k, row);
     });
     index.finish();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -67,6 +68,14 @@ public:
                std::holds_alternative<Decimal>(v_);
     }
     bool isArray() const { return std::holds_alternative<Array>(v_); }
+
+    // Makes the value this text, in the room of the text it held, if it held one.
+    void setText(std::string_view text) {
+        if (auto* held = std::get_if<std::string>(&v_))
+            held->assign(text);
+        else
+            v_ = std::string(text);
+    }
 
     template <class T> bool is() const { return std::holds_alternative<T>(v_); }
     template <class T> const T& get() const { return std::get<T>(v_); }

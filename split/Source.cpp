@@ -82,7 +82,11 @@ void readValues(ADODB::Connection& cn, Source& s, Reporter& r) {
     for (std::int64_t i = 0; i < n; ++i) {
         r.yield();
         r.require(Step::ReadValue, [&] {
-            const std::string text = db::valueText(rs.Fields()(0).Value()).value_or(std::string());
+            // A text is taken where the record set holds it; other values are made text.
+            const db::Variant& value = rs.Fields()(0).Value();
+            std::string made;
+            if (!value.isText()) made = db::valueText(value).value_or(std::string());
+            const std::string_view text = value.isText() ? std::string_view(value.get<std::string>()) : made;
             const auto [id, added] = s.texts.insert(text);
             if (added) s.holders.push_back(0);
             ++s.holders[id];
