@@ -33,11 +33,12 @@ TableRows::TableRows(std::shared_ptr<Session> session, const std::string& table,
 
 bool TableRows::next(std::vector<Variant>& row) {
     return translatingErrors([&] {
-        if (!reader_->next(values_)) return false;
+        // Only the columns chosen are decoded: a field's values are read without the row's others.
+        if (!reader_->next(values_, chosen_)) return false;
         row.clear();
         row.reserve(chosen_.size());
-        for (std::size_t i : chosen_)
-            row.push_back(toVariant(values_[i]));
+        for (const jet::Value& v : values_)
+            row.push_back(toVariant(v));
         return true;
     });
 }

@@ -155,6 +155,10 @@ bool RowReader::next(std::vector<Value>& values) {
     return db_.guarded([&] { return scan_->next(values); });
 }
 
+bool RowReader::next(std::vector<Value>& values, std::span<const std::size_t> columns) {
+    return db_.guarded([&] { return scan_->next(values, columns); });
+}
+
 bool RowReader::nextFields(std::vector<FieldBytes>& fields, RowId* id) {
     return db_.guarded([&] { return scan_->nextFields(fields, id); });
 }

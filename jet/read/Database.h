@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ class RowReader {
 public:
     const TableDef& def() const { return *def_; }
     bool next(std::vector<Value>& values);
+    // The values of the columns at `columns` only (see TableScan).
+    bool next(std::vector<Value>& values, std::span<const std::size_t> columns);
     bool nextFields(std::vector<FieldBytes>& fields, RowId* id = nullptr);
     ScanMark mark() const { return scan_->mark(); }
     // The length in bytes of the row read last.

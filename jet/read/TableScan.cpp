@@ -89,4 +89,16 @@ bool TableScan::next(std::vector<Value>& values) {
     return true;
 }
 
+bool TableScan::next(std::vector<Value>& values, std::span<const std::size_t> columns) {
+    if (!nextFields(fields_)) return false;
+    values.resize(columns.size());
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        const std::size_t i = columns[k];
+        if (i >= def_.columns.size())
+            throw Error("internal error: the table has no column " + std::to_string(i + 1));
+        decodeValue(pager_, def_.columns[i], fields_[i], codePage_, values[k]);
+    }
+    return true;
+}
+
 } // namespace jet

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "jet/read/RowLayout.h"
@@ -35,6 +36,9 @@ public:
     bool nextFields(std::vector<FieldBytes>& fields, RowId* id = nullptr);
     // Reads and decodes the next row; false at the end.
     bool next(std::vector<Value>& values);
+    // The same for the columns at `columns` (positions in def.columns) only, their values in that
+    // order: the other columns' values are not decoded (nor their long values read).
+    bool next(std::vector<Value>& values, std::span<const std::size_t> columns);
     // The length in bytes of the row nextFields() or next() gave last (where a moved row lives).
     std::size_t rowSize() const { return rowSize_; }
 
