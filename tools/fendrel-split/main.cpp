@@ -57,16 +57,18 @@ void printSummary(const split::Inputs& in, const split::Result& r, double second
         std::printf("the split was refused; nothing was changed\n");
         break;
     case split::Outcome::Stopped:
+        // Its columns now hold the pieces written: the same split again refuses to replace them
+        // unless told to.
         if (r.statementsSent == 0)
             std::printf("the split stopped before its end; nothing was changed\n");
         else if (!r.allWritten)
             std::printf("the split stopped before its end (%lld statements executed, those since the last "
-                        "checkpoint not written); run it again to complete it\n",
+                        "checkpoint not written); run it again with --replace to complete it\n",
                         static_cast<long long>(r.statementsSent));
         else
             std::printf(
                 "the split stopped before its end (%lld statements executed, all of them in the file); "
-                "run it again to complete it\n",
+                "run it again with --replace to complete it\n",
                 static_cast<long long>(r.statementsSent));
         break;
     case split::Outcome::Busy:
