@@ -12,7 +12,7 @@ skip() { echo "skip: $*"; exit 77; }
 [ -x "$bin/fendrel-db" ] || skip "fendrel-db is not built"
 launcher=/usr/libexec/at-spi-bus-launcher
 [ -x "$launcher" ] || skip "at-spi-bus-launcher is missing (at-spi2-core)"
-for tool in Xvfb xdotool dbus-daemon; do
+for tool in Xvfb xdotool dbus-daemon dbus-send; do
     command -v "$tool" >/dev/null || skip "$tool is missing"
 done
 # pyatspi is Debian's, for Debian's python.
@@ -64,6 +64,28 @@ export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$tmp/bus")
 
 "$launcher" --launch-immediately >"$tmp/atspi.log" 2>&1 &
 pids+=($!)
+
+# The accessibility bus and its registry are up before the program starts: on a busy machine a
+# program that came first was at times never listed in the tree. Asking the registry for the
+# desktop's children starts it and waits for it (30 s at most for each).
+a11y=""
+for ((i = 0; i < 300; i++)); do
+    a11y=$(dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus \
+        org.a11y.Bus.GetAddress 2>/dev/null | tr -d ' ')
+    [ -n "$a11y" ] && break
+    sleep 0.1
+done
+[ -n "$a11y" ] || { echo "FAILED: the accessibility bus did not start"; cat "$tmp/atspi.log"; exit 1; }
+registry=no
+for ((i = 0; i < 300; i++)); do
+    if dbus-send --bus="$a11y" --print-reply --dest=org.a11y.atspi.Registry /org/a11y/atspi/accessible/root \
+        org.freedesktop.DBus.Properties.Get string:org.a11y.atspi.Accessible string:ChildCount >/dev/null 2>&1; then
+        registry=yes
+        break
+    fi
+    sleep 0.1
+done
+[ "$registry" = yes ] || { echo "FAILED: the accessibility registry did not start"; cat "$tmp/atspi.log"; exit 1; }
 
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 "$bin/fendrel" >"$tmp/fendrel.log" 2>&1 &
