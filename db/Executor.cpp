@@ -68,8 +68,7 @@ const ValueIndex& Executor::indexOf(const std::string& table, std::size_t column
     ValueIndex index;
     const ValueDomain domain = domainOf(info.adoType);
     store_.scan(table, column, [&](RowKey row, const Variant& value) {
-        // A text in a text column is its own key.
-        if (domain == ValueDomain::Text && value.isText()) return index.add(value.get<std::string>(), row);
+        if (const std::string* own = ownKey(domain, value)) return index.add(*own, row);
         if (auto k = keyOfValue(domain, value)) index.add(*k, row);
     });
     index.finish();
@@ -104,11 +103,8 @@ std::size_t Executor::run(const sql::Update& s) {
     if (s.where) {
         const std::size_t w = position(shape, s.where->column);
         const ValueDomain domain = domainOf(columns[w].adoType);
-        // A text compared with a text column is its own key, used where it lies.
-        if (domain == ValueDomain::Text && s.where->value.kind == sql::Literal::Kind::Text)
-            key = &s.where->value.text;
-        else if ((madeKey = keyOfLiteral(domain, s.where->value)))
-            key = &*madeKey;
+        key = ownKey(domain, s.where->value);
+        if (!key && (madeKey = keyOfLiteral(domain, s.where->value))) key = &*madeKey;
         if (key) {
             const ValueIndex::Candidates candidates = indexOf(table, w, columns[w]).candidates(*key);
             rows = candidates.rows;

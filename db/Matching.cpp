@@ -153,12 +153,20 @@ std::optional<std::string> keyOfValue(ValueDomain domain, const Variant& v) {
         if (auto* t = std::get_if<std::string>(&s)) return upper(*t);
         break;
     case ValueDomain::Text:
-        if (auto* t = std::get_if<std::string>(&s)) return *t;
+        if (const std::string* own = ownKey(domain, v)) return *own;
         break;
     case ValueDomain::Binary:
         return std::nullopt;
     }
     return valueText(v); // a value of another kind than its column: compare by its text
+}
+
+const std::string* ownKey(ValueDomain domain, const Variant& value) {
+    return domain == ValueDomain::Text ? std::get_if<std::string>(&value.storage()) : nullptr;
+}
+
+const std::string* ownKey(ValueDomain domain, const Literal& lit) {
+    return domain == ValueDomain::Text && lit.kind == Literal::Kind::Text ? &lit.text : nullptr;
 }
 
 std::optional<std::string> keyOfLiteral(ValueDomain domain, const Literal& lit) {
@@ -168,7 +176,7 @@ std::optional<std::string> keyOfLiteral(ValueDomain domain, const Literal& lit) 
     constexpr std::int64_t max64 = std::numeric_limits<std::int64_t>::max();
     switch (domain) {
     case ValueDomain::Text:
-        if (lit.kind == K::Text) return lit.text;
+        if (const std::string* own = ownKey(domain, lit)) return *own;
         break;
     case ValueDomain::Guid:
         if (lit.kind == K::Text) return upper(lit.text);

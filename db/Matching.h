@@ -21,6 +21,11 @@ ValueDomain domainOf(int adoType);
 // The key of a stored value; nullopt for Null, which equals nothing.
 std::optional<std::string> keyOfValue(ValueDomain domain, const Variant& value);
 
+// A text in a text column is its own key: the text itself when keyOfValue / keyOfLiteral would give
+// a copy of it, so that a look-up by the million need not copy; null otherwise.
+const std::string* ownKey(ValueDomain domain, const Variant& value);
+const std::string* ownKey(ValueDomain domain, const sql::Literal& literal);
+
 // The key a value must have to equal the literal, compared in the column's own type; nullopt when
 // no value of the column can equal it: a Null literal, a number beyond the type's range or finer
 // than it (a fifth decimal for Currency, a fraction for a whole-number column), 1 for Yes/No
