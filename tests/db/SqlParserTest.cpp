@@ -198,14 +198,20 @@ TEST(SqlShapes, StatementsOfAShapeSeenBeforeReadAsIfParsedAnew) {
     };
     Shapes shapes;
     std::size_t next = 0;
+    const auto check = [&](const std::string& form) {
+        std::string text;
+        for (char c : form)
+            text += c == '%' ? pieces[next++ % pieces.size()] : std::string(1, c);
+        Statement fresh;
+        const std::string expected = outcome([&]() -> const Statement& { return fresh = parse(text); });
+        ASSERT_EQ(outcome([&]() -> const Statement& { return shapes.parse(text); }), expected) << text;
+    };
+    // Each shape many times in a row, then the shapes in turn (as a split sends its columns').
     for (int round = 0; round < 3; ++round)
         for (const auto& form : forms)
-            for (std::size_t n = 0; n < pieces.size(); ++n) {
-                std::string text;
-                for (char c : form)
-                    text += c == '%' ? pieces[next++ % pieces.size()] : std::string(1, c);
-                Statement fresh;
-                const std::string expected = outcome([&]() -> const Statement& { return fresh = parse(text); });
-                ASSERT_EQ(outcome([&]() -> const Statement& { return shapes.parse(text); }), expected) << text;
-            }
+            for (std::size_t n = 0; n < pieces.size(); ++n)
+                check(form);
+    for (std::size_t n = 0; n < 3 * pieces.size(); ++n)
+        for (std::size_t f = 0; f < forms.size(); f += 1 + n % 3)
+            check(forms[f]);
 }
