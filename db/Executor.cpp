@@ -59,11 +59,18 @@ void Executor::run(const sql::DropColumn& s) {
                     "Can't find field '" + s.column + "' in table '" + table + "'.");
     const std::string exact = columns[columnIndex(columns, s.column, table)].name;
     store_.dropColumn(table, exact);
-    forget(table, exact);
+    if (auto ofTable = indexes_.find(table); ofTable != indexes_.end()) forget(ofTable->second, exact);
 }
 
-const ValueIndex& Executor::indexOf(const std::string& table, std::size_t column, const StoreColumn& info) {
-    auto& ofTable = indexes_[table];
+Executor::ColumnIndexes& Executor::indexesOf(TableShape& t) {
+    if (!t.indexes) t.indexes = &indexes_[t.exact];
+    return *t.indexes;
+}
+
+const ValueIndex& Executor::indexOf(TableShape& t, std::size_t column) {
+    const std::string& table = t.exact;
+    const StoreColumn& info = t.columns[column];
+    ColumnIndexes& ofTable = indexesOf(t);
     if (auto found = ofTable.find(info.name); found != ofTable.end()) return found->second;
     ValueIndex index;
     const ValueDomain domain = domainOf(info.adoType);
@@ -76,10 +83,21 @@ const ValueIndex& Executor::indexOf(const std::string& table, std::size_t column
     return ofTable.emplace(info.name, std::move(index)).first->second;
 }
 
-void Executor::forget(const std::string& table, const std::string& column) {
-    auto ofTable = indexes_.find(table);
-    if (ofTable == indexes_.end()) return;
-    if (auto found = ofTable->second.find(column); found != ofTable->second.end()) ofTable->second.erase(found);
+ValueIndex::Candidates Executor::candidates(const ValueIndex& index, const std::string& key) {
+    if (lastIndex_ != &index || key != lastKey_) {
+        lastCandidates_ = index.candidates(key);
+        lastIndex_ = &index;
+        lastKey_ = key;
+    }
+    return lastCandidates_;
+}
+
+void Executor::forget(ColumnIndexes& indexes, const std::string& column) {
+    if (indexes.empty()) return;
+    if (auto found = indexes.find(column); found != indexes.end()) {
+        if (lastIndex_ == &found->second) lastIndex_ = nullptr;
+        indexes.erase(found);
+    }
 }
 
 std::size_t Executor::run(const sql::Update& s) {
@@ -106,7 +124,7 @@ std::size_t Executor::run(const sql::Update& s) {
         key = ownKey(domain, s.where->value);
         if (!key && (madeKey = keyOfLiteral(domain, s.where->value))) key = &*madeKey;
         if (key) {
-            const ValueIndex::Candidates candidates = indexOf(table, w, columns[w]).candidates(*key);
+            const ValueIndex::Candidates candidates = this->candidates(indexOf(shape, w), *key);
             rows = candidates.rows;
             // Rows known to hold the key are still tested where they are read, but need not be read
             // to be counted.
@@ -127,15 +145,14 @@ std::size_t Executor::run(const sql::Update& s) {
     // one of them (SET Name = 'x' WHERE Name = 'y' reads its rows from the index of the column it writes).
     struct Forget {
         Executor& self;
-        const std::string& table;
+        ColumnIndexes& indexes;
         const std::vector<StoreColumn>& columns;
         const std::vector<std::pair<std::size_t, Variant>>& values;
         ~Forget() {
-            if (self.indexes_.empty()) return;
             for (const auto& v : values)
-                self.forget(table, columns[v.first].name);
+                self.forget(indexes, columns[v.first].name);
         }
-    } forgetAfterwards{*this, table, columns, values};
+    } forgetAfterwards{*this, indexesOf(shape), columns, values};
     if (rows.empty()) return 0;
     return store_.updateRows(table, rows, values, test ? &*test : nullptr);
 }

@@ -35,22 +35,31 @@ private:
     // it (they name the same table and columns again and again): the catalog's spelling, the
     // columns, and the positions of the column names seen so far. Dropped whenever a column is
     // added or dropped.
+    using ColumnIndexes = std::map<std::string, ValueIndex, std::less<>>;
     struct TableShape {
         std::string exact;
         std::vector<StoreColumn> columns;
         std::unordered_map<std::string, std::size_t> positions;
+        ColumnIndexes* indexes = nullptr; // the table's in indexes_, once looked up
     };
     // The table a statement may change (a system table is refused).
     TableShape& changeableTable(const std::string& name);
     std::size_t position(TableShape& t, const std::string& column);
-    const ValueIndex& indexOf(const std::string& table, std::size_t column, const StoreColumn& info);
-    void forget(const std::string& table, const std::string& column);
+    ColumnIndexes& indexesOf(TableShape& t);
+    const ValueIndex& indexOf(TableShape& t, std::size_t column);
+    // The rows the index may hold `key` in. The statements of a split send each key several times
+    // in a row: the last answer is kept.
+    ValueIndex::Candidates candidates(const ValueIndex& index, const std::string& key);
+    void forget(ColumnIndexes& indexes, const std::string& column);
 
     TableStore& store_;
     std::unordered_map<std::string, TableShape> shapes_;
     // By table, then column, as the catalog spells them (looked up by every statement, without a
     // copy of either name).
-    std::map<std::string, std::map<std::string, ValueIndex, std::less<>>, std::less<>> indexes_;
+    std::map<std::string, ColumnIndexes, std::less<>> indexes_;
+    const ValueIndex* lastIndex_ = nullptr; // what candidates() answered last
+    std::string lastKey_;
+    ValueIndex::Candidates lastCandidates_;
     std::size_t built_ = 0;
     // An UPDATE's values, kept for their room: the split sends a million statements of one value.
     std::vector<std::pair<std::size_t, Variant>> values_;

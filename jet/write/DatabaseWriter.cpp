@@ -41,6 +41,7 @@ template <class F> void DatabaseWriter::changing(Table& t, F&& f) {
             for (auto& [page, other] : tables_)
                 movedBefore_ += other.updater->moves();
             tables_.clear();
+            last_ = nullptr;
             healed_.clear(); // what they released went with the batch
             batch_ = lasting_;
         }
@@ -88,10 +89,11 @@ std::string DatabaseWriter::tableName(const std::string& name) {
 }
 
 DatabaseWriter::Table& DatabaseWriter::open(const std::string& name) {
+    if (last_ && name == lastName_) return *last_;
     auto known = pageOf_.find(name);
     if (known != pageOf_.end()) {
         auto it = tables_.find(known->second);
-        if (it != tables_.end()) return it->second;
+        if (it != tables_.end()) return remember(name, it->second);
     }
     const std::string exact = tableName(name);
     if (isSystemTable(*db_->findTable(exact)))
@@ -99,11 +101,17 @@ DatabaseWriter::Table& DatabaseWriter::open(const std::string& name) {
     std::shared_ptr<const TableDef> def = db_->table(exact);
     pageOf_[name] = def->page;
     auto it = tables_.find(def->page);
-    if (it != tables_.end()) return it->second;
+    if (it != tables_.end()) return remember(name, it->second);
     Table& t = tables_[def->page];
     t.def = def;
     t.updater = std::make_unique<RowUpdater>(*pages_, *t.def);
     t.updater->holdRows(heldLimit_, pendingLimit_);
+    return remember(name, t);
+}
+
+DatabaseWriter::Table& DatabaseWriter::remember(const std::string& name, Table& t) {
+    lastName_ = name;
+    last_ = &t;
     return t;
 }
 
@@ -128,6 +136,7 @@ void DatabaseWriter::forget(std::uint32_t tdefPage) {
     auto it = tables_.find(tdefPage);
     if (it == tables_.end()) return;
     movedBefore_ += it->second.updater->moves();
+    if (last_ == &it->second) last_ = nullptr;
     tables_.erase(it);
 }
 
@@ -135,6 +144,7 @@ void DatabaseWriter::forgetAll() {
     for (const auto& [page, t] : tables_)
         movedBefore_ += t.updater->moves();
     tables_.clear();
+    last_ = nullptr;
     pageOf_.clear();
     healed_.clear();
     lost_.clear();

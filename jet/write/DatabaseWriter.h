@@ -103,6 +103,7 @@ private:
         std::unique_ptr<RowUpdater> updater;
     };
     Table& open(const std::string& name);
+    Table& remember(const std::string& name, Table& t);
     // The table, its stray copies released once a session before it is first changed.
     Table& openForChange(const std::string& name);
     template <class F> auto guarded(F&& f) -> decltype(f());
@@ -119,6 +120,9 @@ private:
     std::unique_ptr<PageWriter> pages_;
     std::map<std::uint32_t, Table> tables_;       // by definition page
     std::map<std::string, std::uint32_t> pageOf_; // table names as callers give them
+    // The table opened last, by the name it was opened by: a run of statements names one table.
+    std::string lastName_;
+    Table* last_ = nullptr;
     std::set<std::uint32_t> healed_;              // tables whose stray copies went (by definition page)
     bool batch_ = false;
     bool lasting_ = false;

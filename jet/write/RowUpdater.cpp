@@ -96,7 +96,8 @@ bool RowUpdater::update(RowId id, const std::vector<std::pair<std::size_t, Value
 
 bool RowUpdater::update(RowId id, SetValues& values, const RowCondition* only) {
     halfway_ = false;
-    check(values.values);
+    if (!values.checked) check(values.values);
+    values.checked = true;
     const std::optional<HeldRows::Held> held = holdLimit_ ? held_.find(id) : std::nullopt;
     if ((!held || held->changes) && mayChangeUnread(only)) {
         // Values that do not fit their columns are told now, by this statement.

@@ -48,6 +48,7 @@ struct SetValues {
     explicit SetValues(const std::vector<std::pair<std::size_t, Value>>& v) : values(v) {}
     const std::vector<std::pair<std::size_t, Value>>& values;
     const std::vector<std::pair<std::size_t, FieldValue>>* encoded = nullptr; // set by RowUpdater
+    bool checked = false; // the columns may be set (RowUpdater)
 };
 
 class RowUpdater {
