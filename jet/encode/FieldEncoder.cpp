@@ -66,12 +66,14 @@ Bytes codePageText(const Column& c, const Value& v, unsigned codePage, bool limi
 
 } // namespace
 
-FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, const Value& v,
-                       LongValueWriter* longValues, bool inlineAllowed) {
-    FieldValue out;
+void encodeField(const Format& f, unsigned codePage, const Column& c, const Value& v,
+                 LongValueWriter* longValues, bool inlineAllowed, FieldValue& out) {
+    out.null = true;
+    out.bit = false;
+    out.bytes.clear();
     if (v.kind == K::Null) {
         if (c.type == ColumnType::Boolean) out.null = false; // No
-        return out;
+        return;
     }
     out.null = false;
     Bytes& b = out.bytes;
@@ -83,27 +85,27 @@ FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, cons
             out.bit = v.integer != 0;
         else
             mismatch(c, "true or false");
-        return out;
+        return;
     case ColumnType::Byte:
         b.push_back(static_cast<std::uint8_t>(integral(c, v, 0, 255)));
-        return out;
+        return;
     case ColumnType::Integer:
         appendU16(b, static_cast<std::uint16_t>(integral(c, v, -32768, 32767)));
-        return out;
+        return;
     case ColumnType::Long:
         appendU32(b, static_cast<std::uint32_t>(integral(c, v, std::numeric_limits<std::int32_t>::min(),
                                                          std::numeric_limits<std::int32_t>::max())));
-        return out;
+        return;
     case ColumnType::Single: {
         double d = real(c, v);
         if (std::isfinite(d) && std::fabs(d) > std::numeric_limits<float>::max())
             throw Error("the value " + std::to_string(d) + " lies outside the range of Single");
         appendF32(b, static_cast<float>(d));
-        return out;
+        return;
     }
     case ColumnType::Double:
         appendF64(b, real(c, v));
-        return out;
+        return;
     case ColumnType::DateTime: {
         double d;
         if (v.kind == K::DateTime)
@@ -113,7 +115,7 @@ FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, cons
         else
             mismatch(c, "dates (\"YYYY-MM-DD HH:MM:SS\")");
         appendF64(b, d);
-        return out;
+        return;
     }
     case ColumnType::Currency: {
         std::int64_t scaled;
@@ -129,13 +131,13 @@ FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, cons
         else
             mismatch(c, "amounts (\"12.3400\")");
         appendU64(b, static_cast<std::uint64_t>(scaled));
-        return out;
+        return;
     }
     case ColumnType::Guid:
         if (v.kind != K::Guid && v.kind != K::Text)
             mismatch(c, "GUIDs (\"{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}\")");
         b = parseGuid(v.text);
-        return out;
+        return;
     case ColumnType::Decimal: {
         std::string t;
         if (v.kind == K::Decimal || v.kind == K::Text)
@@ -145,25 +147,22 @@ FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, cons
         else
             mismatch(c, "decimal numbers as text (\"-12.50\")");
         b = parseDecimal(t, c.precision, c.scale);
-        return out;
+        return;
     }
     case ColumnType::Text: {
         if (f.jet3) {
             b = codePageText(c, v, codePage, true);
-            return out;
+            return;
         }
         // Most text is plain ASCII, one character a byte: encoded without a UTF-16 copy when it fits.
         if (v.kind == K::Text && v.text.size() <= c.length / 2u)
-            if (std::optional<Bytes> ascii = encodeJet4Ascii(v.text, c.compressedUnicode())) {
-                b = std::move(*ascii);
-                return out;
-            }
+            if (encodeJet4Ascii(v.text, c.compressedUnicode(), b)) return;
         std::u16string u = text(c, v);
         if (u.size() > c.length / 2u)
             throw Error("the text of " + std::to_string(u.size()) +
                         " characters is longer than the column's " + std::to_string(c.length / 2u));
         b = encodeJet4Text(u, c.compressedUnicode());
-        return out;
+        return;
     }
     case ColumnType::Binary:
     case ColumnType::Ole: {
@@ -172,11 +171,11 @@ FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, cons
             if (v.bytes.size() > c.length)
                 throw Error("the value is longer than the column's " + std::to_string(c.length) + " bytes");
             b = v.bytes;
-            return out;
+            return;
         }
         if (!longValues) throw Error("internal error: no long-value writer for column " + c.name);
         b = longValues->store(v.bytes, inlineAllowed);
-        return out;
+        return;
     }
     case ColumnType::Memo: {
         Bytes data;
@@ -190,11 +189,19 @@ FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, cons
         }
         if (!longValues) throw Error("internal error: no long-value writer for column " + c.name);
         b = longValues->store(data, inlineAllowed);
-        return out;
+        return;
     }
     default:
         throw Error("values of type " + columnTypeName(c.type) + " cannot be written");
     }
 }
+
+FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, const Value& v,
+                       LongValueWriter* longValues, bool inlineAllowed) {
+    FieldValue out;
+    encodeField(f, codePage, c, v, longValues, inlineAllowed, out);
+    return out;
+}
+
 
 } // namespace jet

@@ -17,5 +17,8 @@ namespace jet {
 // for a character the code page has no bytes for).
 FieldValue encodeField(const Format& f, unsigned codePage, const Column& c, const Value& v,
                        LongValueWriter* longValues, bool inlineAllowed = true);
+// The same into `out`, whose buffer serves again.
+void encodeField(const Format& f, unsigned codePage, const Column& c, const Value& v,
+                 LongValueWriter* longValues, bool inlineAllowed, FieldValue& out);
 
 } // namespace jet

@@ -117,6 +117,13 @@ void appendJet3Trailer(Bytes& row, const Starts& starts, std::size_t maskBytes) 
 
 Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields,
                 std::size_t minSize) {
+    Bytes row;
+    encodeRow(f, def, fields, row, minSize);
+    return row;
+}
+
+void encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields, Bytes& row,
+               std::size_t minSize) {
     if (fields.size() != def.columns.size()) throw Error("internal error: a row needs one value per column");
     const std::size_t columnCount = std::max<std::size_t>(def.maxColumns, def.columns.size());
     if (f.jet3 && columnCount > 0xFF) throw Error("internal error: a Jet3 row counts at most 255 columns");
@@ -133,7 +140,7 @@ Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldVal
     std::size_t valueBytes = 0;
     for (const FieldValue& v : fields)
         valueBytes += v.bytes.size();
-    Bytes row;
+    row.clear();
     row.reserve(std::max(fixedEnd + valueBytes + 2 * (slots + 2) + maskBytes, minSize));
     row.resize(fixedEnd, 0);
     if (countSize == 1)
@@ -195,7 +202,6 @@ Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldVal
     if (row.size() > maxRowSize(f))
         throw Error("the row takes " + std::to_string(row.size()) + " bytes, more than the " +
                     std::to_string(maxRowSize(f)) + " a row may take");
-    return row;
 }
 
 } // namespace jet

@@ -33,6 +33,9 @@ struct FieldValue {
 // Throws Error when a fixed value has the wrong size or the row is longer than MaxRowSize.
 Bytes encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields,
                 std::size_t minSize = 0);
+// The same into `row`, whose buffer serves again.
+void encodeRow(const Format& f, const TableDef& def, const std::vector<FieldValue>& fields, Bytes& row,
+               std::size_t minSize = 0);
 
 // The most bytes a row of `def` takes beside its variable-length values: column count, fixed area,
 // null mask and the trailer of offsets (for Jet3 with a jump table as long as a row may need).

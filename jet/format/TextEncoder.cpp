@@ -1,5 +1,7 @@
 #include "jet/format/TextEncoder.h"
 
+#include <algorithm>
+
 #include "jet/base/Error.h"
 #include "jet/format/Utf8.h"
 
@@ -46,23 +48,22 @@ Bytes encodeJet4Text(const std::u16string& text, bool compressible) {
     return out;
 }
 
-std::optional<Bytes> encodeJet4Ascii(std::string_view text, bool compressible) {
+bool encodeJet4Ascii(std::string_view text, bool compressible, Bytes& out) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0 || byte >= 0x80) return std::nullopt;
+        if (byte == 0 || byte >= 0x80) return false;
     }
-    Bytes out;
     if (compressible && text.size() > 2) {
-        out.reserve(text.size() + 2);
-        out.push_back(0xFF);
-        out.push_back(0xFE);
-        out.insert(out.end(), text.begin(), text.end());
+        out.resize(text.size() + 2);
+        out[0] = 0xFF;
+        out[1] = 0xFE;
+        std::copy(text.begin(), text.end(), out.begin() + 2);
     } else {
         out.assign(text.size() * 2, 0);
         for (std::size_t i = 0; i < text.size(); ++i)
             out[2 * i] = static_cast<std::uint8_t>(text[i]);
     }
-    return out;
+    return true;
 }
 
 } // namespace jet

@@ -23,7 +23,8 @@ Bytes encodeUcs2(const std::u16string& text);
 Bytes encodeJet4Text(const std::u16string& text, bool compressible);
 
 // The same for text that is plain ASCII (no NUL, nothing from 0x80 up), from its UTF-8 bytes without
-// a UTF-16 copy; nothing when the text is not plain ASCII.
-std::optional<Bytes> encodeJet4Ascii(std::string_view text, bool compressible);
+// a UTF-16 copy, into `out` (whose buffer serves again); false, `out` untouched, when the text is not
+// plain ASCII.
+bool encodeJet4Ascii(std::string_view text, bool compressible, Bytes& out);
 
 } // namespace jet

@@ -1,6 +1,7 @@
 #include "jet/write/RowUpdater.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -118,9 +119,9 @@ bool RowUpdater::update(RowId id, SetValues& values, const RowCondition* only) {
     Location at;
     if (held && held->changes) {
         // The row as its waiting changes leave it.
-        at = locate(id);
-        Bytes now = withChanges(at, held->bytes);
-        at.bytes = std::move(now);
+        locate(id, at);
+        const ByteView now = withChanges(at, held->bytes);
+        at.bytes.assign(now.data(), now.data() + now.size());
     } else if (held) {
         // A held row is as its image says; where it lies is looked up when it is placed.
         at.home = id;
@@ -128,7 +129,7 @@ bool RowUpdater::update(RowId id, SetValues& values, const RowCondition* only) {
         at.row = id.row;
         at.bytes.assign(held->bytes.data(), held->bytes.data() + held->bytes.size());
     } else {
-        at = locate(id);
+        locate(id, at);
     }
     split(at);
     if (only && !meets(*only)) return false;
@@ -208,10 +209,11 @@ void RowUpdater::placeHeld(std::uint32_t page) {
     // write set, whose pages may hold some of them already.
     for (const HeldRows::Held& held : held_.of(page)) {
         halfway_ = true;
-        const Location at = locate({page, static_cast<std::uint8_t>(held.row)});
+        Location& at = placing_;
+        locate({page, static_cast<std::uint8_t>(held.row)}, at);
         if (held.changes) {
-            const Bytes row = withChanges(at, held.bytes);
-            if (row != at.bytes) place(at, ByteView(row.data(), row.size()));
+            const ByteView row = withChanges(at, held.bytes);
+            if (!std::equal(row.data(), row.data() + row.size(), at.bytes.begin(), at.bytes.end())) place(at, row);
         } else if (!std::equal(at.bytes.begin(), at.bytes.end(), held.bytes.data(),
                                held.bytes.data() + held.bytes.size())) {
             place(at, held.bytes);
@@ -241,9 +243,9 @@ bool RowUpdater::meets(const RowCondition& only) {
     return only.holds(tested_);
 }
 
-RowUpdater::Location RowUpdater::locate(RowId id) {
-    Location at;
+void RowUpdater::locate(RowId id, Location& at) {
     at.home = id;
+    at.homeLength = 0;
     if (!read(id.page, id.row, at)) throw Error("the table has no " + describe(id));
     if (at.flags & row_slot::Deleted) throw Error("the table has no " + describe(id) + " (it was deleted)");
     at.homeLength = at.bytes.size();
@@ -256,7 +258,6 @@ RowUpdater::Location RowUpdater::locate(RowId id) {
             corrupt(describe(id) + " points into page " + std::to_string(to.page) +
                     ", which is not one of its table's");
     }
-    return at;
 }
 
 bool RowUpdater::read(std::uint32_t page, unsigned row, Location& at) {
@@ -334,12 +335,14 @@ void RowUpdater::takeFields() {
     }
 }
 
-FieldValue RowUpdater::encodeValue(RowId id, std::size_t i, const Value& v) const {
+void RowUpdater::encodeValue(RowId id, std::size_t i, const Value& v, FieldValue& out) const {
     const Format& f = w_.format();
     const Column& c = def_.columns[i];
     try {
-        return isLongValue(c.type) ? encodeShortLongValue(f, def_.codePage, c, v)
-                                   : encodeField(f, def_.codePage, c, v, nullptr);
+        if (isLongValue(c.type))
+            out = encodeShortLongValue(f, def_.codePage, c, v);
+        else
+            encodeField(f, def_.codePage, c, v, nullptr, true, out);
     } catch (const Unsupported&) {
         throw;
     } catch (const Unencodable& e) {
@@ -352,9 +355,13 @@ FieldValue RowUpdater::encodeValue(RowId id, std::size_t i, const Value& v) cons
 const std::vector<std::pair<std::size_t, FieldValue>>& RowUpdater::encoded(RowId id, SetValues& values) const {
     if (!values.encoded) {
         // A value that does not fit throws before the values count as encoded.
-        setFields_.clear();
-        for (const auto& [i, v] : values.values)
-            setFields_.emplace_back(i, encodeValue(id, i, v));
+        // The values' buffers serve the next statement's.
+        setFields_.resize(values.values.size());
+        for (std::size_t k = 0; k < values.values.size(); ++k) {
+            const auto& [i, v] = values.values[k];
+            setFields_[k].first = i;
+            encodeValue(id, i, v, setFields_[k].second);
+        }
         values.encoded = &setFields_;
     }
     return *values.encoded;
@@ -368,7 +375,7 @@ Bytes RowUpdater::encode(const Location& at, SetValues& values) {
     return encodeRow(w_.format(), out_, encoded_);
 }
 
-Bytes RowUpdater::withChanges(const Location& at, ByteView changes) {
+ByteView RowUpdater::withChanges(const Location& at, ByteView changes) {
     split(at);
     takeFields();
     RowChanges::Reader steps(changes);
@@ -389,7 +396,8 @@ Bytes RowUpdater::withChanges(const Location& at, ByteView changes) {
         while (steps.nextValue(set, value))
             setField(encoded_.at(set), value);
     }
-    return encodeRow(w_.format(), out_, encoded_);
+    encodeRow(w_.format(), out_, encoded_, row_);
+    return ByteView(row_.data(), row_.size());
 }
 
 bool RowUpdater::placeWhereItIs(const Location& at, ByteView row) {
@@ -461,8 +469,10 @@ void RowUpdater::placeElsewhere(const Location& at, const Move& move, ByteView r
         maps_.addOwned(def_.ownedPages, move.target);
         maps_.markUsed(move.target);
     }
-    Bytes pointer(kPointerSize, 0);
-    putU32(pointer, 0, rowPointerValue(move.target, static_cast<std::uint8_t>(targetRow)));
+    std::array<std::uint8_t, kPointerSize> pointer{};
+    const std::uint32_t to = rowPointerValue(move.target, static_cast<std::uint8_t>(targetRow));
+    for (std::size_t i = 0; i < kPointerSize; ++i)
+        pointer[i] = static_cast<std::uint8_t>(to >> (8 * i));
     if (!setRow(at.home.page, at.home.row, ByteView(pointer.data(), pointer.size()), row_slot::Overflow))
         throw Error("internal error: " + describe(at.home) + " has no room for its pointer");
     if (at.moved()) {

@@ -107,7 +107,8 @@ private:
     };
 
     void check(const std::vector<std::pair<std::size_t, Value>>& values) const;
-    Location locate(RowId id);
+    // Finds row `id` into `at`, whose buffer serves again.
+    void locate(RowId id, Location& at);
     // Reads slot `row` of `page` into `at` (page, row, flags, bytes); false when the page is not one
     // of the table's data pages or has no such slot.
     bool read(std::uint32_t page, unsigned row, Location& at);
@@ -125,11 +126,12 @@ private:
     // The values as stored (encoded once; see SetValues).
     const std::vector<std::pair<std::size_t, FieldValue>>& encoded(RowId id, SetValues& values) const;
     // Column `i`'s value as stored; throws as update() does for a value that does not fit.
-    FieldValue encodeValue(RowId id, std::size_t i, const Value& v) const;
+    void encodeValue(RowId id, std::size_t i, const Value& v, FieldValue& out) const;
     // The fields split() made, as values to encode again.
     void takeFields();
     // The row `at` with `changes` (what RowChanges::add made) made, those whose tests pass.
-    Bytes withChanges(const Location& at, ByteView changes);
+    // The row lies in row_ until the next call.
+    ByteView withChanges(const Location& at, ByteView changes);
     bool mayHold(const Location& at) const;
     // Whether a row passing `only` may be changed without being read now, and (fitsUnread) with the
     // values it holds already, `held` bytes of changes, and those given, `adding` bytes.
@@ -171,6 +173,8 @@ private:
     std::optional<std::size_t> longest_;
     std::uint64_t unread_ = 0;
     Bytes changes_; // a row's changes while they are added to
+    Location placing_; // the held row being placed
+    Bytes row_;        // the row withChanges() made
     HeldRows held_;
     std::size_t holdLimit_ = 0;
     std::size_t pageLimit_ = 0;

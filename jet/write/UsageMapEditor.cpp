@@ -48,10 +48,10 @@ std::uint32_t UsageMapEditor::pageChangedFor(RowPointer where, std::uint32_t pag
     return bitmap ? bitmap : where.page;
 }
 
-std::vector<std::uint32_t> UsageMapEditor::pagesListing(RowPointer where, std::uint32_t page) {
+UsageMapEditor::Listing UsageMapEditor::pagesListing(RowPointer where, std::uint32_t page) {
     const std::uint32_t bit = pageChangedFor(where, page);
-    if (bit == where.page) return {where.page};
-    return {where.page, bit};
+    if (bit == where.page) return {{where.page, 0}, 1};
+    return {{where.page, bit}, 2};
 }
 
 std::uint32_t UsageMapEditor::appendBitmapPage(bool global) {

@@ -5,6 +5,7 @@
 // map gains bitmap pages as it needs them. New bitmap pages are appended to the file, marked used
 // in the global map, and ordered before the map row that points at them.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -25,7 +26,13 @@ public:
     std::uint32_t pageChangedFor(RowPointer where, std::uint32_t page);
     // The pages through which the map at `where` lists `page` now: the map's row page, and the
     // bitmap page holding its bit when the map is a reference map.
-    std::vector<std::uint32_t> pagesListing(RowPointer where, std::uint32_t page);
+    struct Listing {
+        std::array<std::uint32_t, 2> pages{};
+        std::size_t count = 0;
+        const std::uint32_t* begin() const { return pages.data(); }
+        const std::uint32_t* end() const { return pages.data() + count; }
+    };
+    Listing pagesListing(RowPointer where, std::uint32_t page);
 
     // A table's map: `page` is now one of its pages.
     void addOwned(RowPointer where, std::uint32_t page);
