@@ -16,7 +16,7 @@
 
 namespace jet {
 
-class DataPageDraft : public PageDraft {
+class DataPageDraft final : public PageDraft {
 public:
     // The rows of `page`, a data page that must outlive the draft (a page of the write set: see
     // PageWriter::keepDraft); the draft lays its rows out into it when the rows set since the last

@@ -1,6 +1,7 @@
 #include "jet/write/RowChanges.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "jet/base/ByteWriter.h"
 #include "jet/base/Error.h"
@@ -34,9 +35,7 @@ void RowChanges::add(Bytes& changes, std::size_t column, std::string_view text,
     ByteView was;
     while (in.nextStep(tested, was)) {
         same = tested == column && was.size() == text.size() &&
-               std::equal(text.begin(), text.end(), was.data(), [](char a, std::uint8_t b) {
-                   return static_cast<std::uint8_t>(a) == b;
-               });
+               (text.empty() || std::memcmp(text.data(), was.data(), text.size()) == 0);
         countAt = in.at() - 2; // the count: the two bytes before the step's values
         std::size_t set = 0;
         FieldBytes value;
@@ -87,6 +86,8 @@ bool RowChanges::Reader::nextValue(std::size_t& column, FieldBytes& value) {
 }
 
 std::size_t RowChanges::Reader::varint() {
+    // Most numbers here (columns, short lengths) take one byte.
+    if (at_ < v_.size() && v_.data()[at_] < 0x80) return v_.data()[at_++];
     std::size_t v = 0;
     for (int shift = 0; shift < 64; shift += 7) {
         const std::uint8_t b = v_.u8(take(1));

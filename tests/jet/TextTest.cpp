@@ -52,6 +52,10 @@ TEST(Text, OnlyWellFormedUtf8Decodes) {
         read.push_back(jet::nextCodePoint(good, at).value_or(0));
     EXPECT_EQ(read, (std::vector<char32_t>{U'a', 0xE9, 0x20AC, 0x1F600}));
     EXPECT_EQ(jet::utf16Length(good), 5u); // the emoji is a surrogate pair
+    // Plain ASCII is counted eight bytes at a time: up to a word holding more, and after it.
+    EXPECT_EQ(jet::utf16Length("Ada K. Lovelace17"), 17u);
+    EXPECT_EQ(jet::utf16Length("abcdef\xC3\xA9xyz"), 10u);
+    EXPECT_EQ(jet::utf16Length("abcdefgh" + good + "12345678"), 21u);
 
     for (const std::string bad : {"\x80", "\xC3", "\xE2\x82", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
                                   "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80",
