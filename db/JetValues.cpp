@@ -38,6 +38,13 @@ Variant toVariant(const jet::Value& v) {
     return Variant();
 }
 
+void assignVariant(Variant& to, const jet::Value& v) {
+    if (v.kind == jet::Value::Kind::Text)
+        to.setText(v.text);
+    else
+        to = toVariant(v);
+}
+
 jet::Value toJetValue(const Variant& value, const jet::Column& column) {
     using K = jet::Value::Kind;
     using V = jet::Value;

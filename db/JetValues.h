@@ -10,6 +10,8 @@
 namespace db {
 
 Variant toVariant(const jet::Value& value);
+// The same into `to`; a text in the room of the text `to` holds, if it holds one.
+void assignVariant(Variant& to, const jet::Value& value);
 
 // The engine's value for a column of this kind.
 jet::Value toJetValue(const Variant& value, const jet::Column& column);

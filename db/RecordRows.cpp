@@ -61,23 +61,39 @@ void RecordRows::dropOldBlocks(std::size_t keep) {
     }
 }
 
+RecordRows::Block RecordRows::spareBlock(std::size_t b) {
+    // Block b's rows, read in part, or those of the block the window would let go for it: their rows'
+    // room serves block b's, read a block at a time over a long table.
+    Block spare;
+    auto it = blocks_.find(b);
+    if (it == blocks_.end() && seekable_ && blocks_.size() >= HeldBlocks) {
+        it = blocks_.begin();
+        for (auto other = blocks_.begin(); other != blocks_.end(); ++other)
+            if (other->second.used < it->second.used) it = other;
+    }
+    if (it == blocks_.end()) return spare;
+    spare = std::move(it->second);
+    blocks_.erase(it);
+    partial_ = true;
+    return spare;
+}
+
 RecordRows::Block& RecordRows::load(std::size_t b) {
     if (!source_)
         throw Error(ErrorNumber::Unspecified, "The record set's rows can no longer be read.");
     const std::size_t first = b * BlockRows, n = std::min(BlockRows, count_ - first);
     if (at_ == count_) resume_ = source_->mark();
-    Block block;
-    block.rows.reserve(n);
+    Block block = spareBlock(b);
+    block.rows.resize(n);
     if (at_ != first) {
         at_ = SIZE_MAX; // unknown until the seek is done
         source_->seek(marks_.at(b));
         at_ = first;
     }
     for (std::size_t i = 0; i < n; ++i) {
-        std::vector<Variant> row;
         bool more = false;
         try {
-            more = source_->next(row);
+            more = source_->next(block.rows[i]);
         } catch (...) {
             at_ = SIZE_MAX;
             throw;
@@ -89,7 +105,6 @@ RecordRows::Block& RecordRows::load(std::size_t b) {
                             " is no longer there.");
         }
         ++at_;
-        block.rows.push_back(std::move(row));
     }
     block.used = ++clock_;
     Block& held = blocks_[b] = std::move(block);

@@ -47,6 +47,8 @@ private:
     // Reads row count_ from the source, holding it or only passing over it.
     void step(bool hold);
     Block& load(std::size_t block);
+    // A block to read block `block` into (see load), taken out of the window.
+    Block spareBlock(std::size_t block);
     void dropOldBlocks(std::size_t keep);
     void finish(); // the end or a failure: the source goes when nothing needs it again
 

@@ -19,7 +19,8 @@ class RowSource {
 public:
     virtual ~RowSource() = default;
     virtual const std::vector<FieldInfo>& fields() const = 0;
-    // The next row, one value per field; false at the end. Throws db::Error.
+    // The next row, one value per field; false at the end. Throws db::Error. `row` may hold a row
+    // read before, whose room the next one may take: it is made the next row whole.
     virtual bool next(std::vector<Variant>& row) = 0;
 
     // A source that can come back to a place it passed: a record set over it then holds only some

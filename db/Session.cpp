@@ -166,11 +166,10 @@ void Session::scan(const std::string& name, std::size_t column,
                    const std::function<void(RowKey, const Variant&)>& visit) {
     translatingErrors([&] {
         // A text is made in the room of the one before: a scan of a million names makes no million texts.
-        Variant text{std::string()};
+        Variant value{std::string()};
         writer().scan(name, column, [&](jet::RowKey key, const jet::Value& v) {
-            if (v.kind != jet::Value::Kind::Text) return visit(key, toVariant(v));
-            text.setText(v.text);
-            visit(key, text);
+            assignVariant(value, v);
+            visit(key, value);
         });
     });
 }

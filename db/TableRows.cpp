@@ -35,10 +35,10 @@ bool TableRows::next(std::vector<Variant>& row) {
     return translatingErrors([&] {
         // Only the columns chosen are decoded: a field's values are read without the row's others.
         if (!reader_->next(values_, chosen_)) return false;
-        row.clear();
-        row.reserve(chosen_.size());
-        for (const jet::Value& v : values_)
-            row.push_back(toVariant(v));
+        // A row read before may be given to be read into: its texts' room serves again.
+        row.resize(chosen_.size());
+        for (std::size_t k = 0; k < chosen_.size(); ++k)
+            assignVariant(row[k], values_[k]);
         return true;
     });
 }
