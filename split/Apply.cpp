@@ -71,7 +71,9 @@ private:
     void update() {
         const WhereForm form = WhereFormOf(source_.fieldType);
         const std::int64_t n = source_.recordCount();
-        std::string value, text;
+        std::string value;
+        std::vector<std::string_view> pieces;
+        UpdateTexts texts(table_, source_.inputs.fieldReference, form);
         for (std::int64_t i = 0; i < n; ++i) {
             record_ = i;
             r_.yield();
@@ -80,11 +82,12 @@ private:
             // Records sharing a value were written by the statements of its first record.
             if (!source_.first[static_cast<std::size_t>(i)] || plan_.pieceCount(id) == 0) continue;
             value.assign(source_.text(id));
-            const std::vector<std::string_view> pieces = plan_.piecesOf(id);
+            texts.setValue(value);
+            plan_.piecesInto(id, pieces);
             for (std::size_t k = 0; k < pieces.size(); ++k) {
                 r_.yield();
                 const std::string& column = plan_.columns[k].name;
-                UpdateTextInto(text, table_, column, pieces[k], source_.inputs.fieldReference, form, value);
+                const std::string& text = texts.text(k, column, pieces[k]);
                 auto aboutThis = [&] {
                     Failure about;
                     about.value = value;

@@ -263,12 +263,17 @@ private:
 } // namespace
 
 std::vector<std::string_view> Plan::piecesOf(std::uint32_t value) const {
-    // Cut again rather than kept: cutting is cheaper than the memory the pieces of every value
-    // would take, and gives the same pieces.
     std::vector<std::string_view> out;
     out.reserve(pieceCount(value));
-    CutInto(source->text(value), separator, out);
+    piecesInto(value, out);
     return out;
+}
+
+void Plan::piecesInto(std::uint32_t value, std::vector<std::string_view>& pieces) const {
+    // Cut again rather than kept: cutting is cheaper than the memory the pieces of every value
+    // would take, and gives the same pieces.
+    pieces.clear();
+    CutInto(source->text(value), separator, pieces);
 }
 
 std::vector<const PlannedColumn*> Plan::replacedWithValues() const {

@@ -68,6 +68,8 @@ struct Plan {
     bool refused() const { return !refusals.empty() || !notWritable().empty(); }
     // The pieces of distinct value `value` (a number of the source's texts), as views into it.
     std::vector<std::string_view> piecesOf(std::uint32_t value) const;
+    // The same into `pieces` (emptied first, its room kept).
+    void piecesInto(std::uint32_t value, std::vector<std::string_view>& pieces) const;
     std::size_t pieceCount(std::uint32_t value) const { return firstPiece_[value + 1] - firstPiece_[value]; }
     // Columns that exist and hold values the split would lose.
     std::vector<const PlannedColumn*> replacedWithValues() const;

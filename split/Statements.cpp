@@ -77,14 +77,14 @@ std::string AddColumnText(const std::string& table, const std::string& column) {
 }
 
 
-void UpdateTextInto(std::string& out, const std::string& table, const std::string& column, std::string_view piece,
-                    const std::string& fieldReference, WhereForm form, std::string_view value) {
-    out.clear();
-    out.append("UPDATE `").append(table).append("` SET ").append(column).append("='");
-    appendDoubledQuotes(out, piece);
-    out.append("' WHERE ").append(fieldReference).append(" = ");
+UpdateTexts::UpdateTexts(const std::string& table, const std::string& fieldReference, WhereForm form)
+    : table_(table), fieldReference_(fieldReference), form_(form) {}
+
+void UpdateTexts::setValue(std::string_view value) {
+    std::string& out = where_;
+    out.assign("' WHERE ").append(fieldReference_).append(" = ");
     const std::size_t at = out.size();
-    switch (form) {
+    switch (form_) {
     case WhereForm::Bare:
         out.append(value);
         std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), ',', '.');
@@ -103,11 +103,24 @@ void UpdateTextInto(std::string& out, const std::string& table, const std::strin
     out += '\'';
 }
 
+const std::string& UpdateTexts::text(std::size_t k, const std::string& column, std::string_view piece) {
+    if (k >= heads_.size()) heads_.resize(k + 1);
+    Head& head = heads_[k];
+    if (head.text.empty() || head.column != column) {
+        head.column = column;
+        head.text.assign("UPDATE `").append(table_).append("` SET ").append(column).append("='");
+    }
+    text_.assign(head.text);
+    appendDoubledQuotes(text_, piece);
+    text_.append(where_);
+    return text_;
+}
+
 std::string UpdateText(const std::string& table, const std::string& column, std::string_view piece,
                        const std::string& fieldReference, WhereForm form, std::string_view value) {
-    std::string out;
-    UpdateTextInto(out, table, column, piece, fieldReference, form, value);
-    return out;
+    UpdateTexts texts(table, fieldReference, form);
+    texts.setValue(value);
+    return texts.text(0, column, piece);
 }
 
 std::string SelectAllText(const std::string& table) {

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace split {
 
@@ -34,9 +35,28 @@ std::string AddColumnText(const std::string& table, const std::string& column);
 // The value is the record's value as text, as read; the piece as cut.
 std::string UpdateText(const std::string& table, const std::string& column, std::string_view piece,
                        const std::string& fieldReference, WhereForm form, std::string_view value);
-// The same into `out` (its room kept for the next statement).
-void UpdateTextInto(std::string& out, const std::string& table, const std::string& column, std::string_view piece,
-                    const std::string& fieldReference, WhereForm form, std::string_view value);
+// The UPDATE texts of one table and field, made from parts kept: each column's head, and a value's
+// WHERE once for all its pieces. A text stays valid until the next one is made.
+class UpdateTexts {
+public:
+    UpdateTexts(const std::string& table, const std::string& fieldReference, WhereForm form);
+    // The value whose pieces the next texts write.
+    void setValue(std::string_view value);
+    // The text setting `column`, the value's piece number `k` + 1 (its head kept by that number).
+    const std::string& text(std::size_t k, const std::string& column, std::string_view piece);
+
+private:
+    struct Head {
+        std::string column;
+        std::string text; // up to the quote opening the piece
+    };
+    std::string table_;
+    std::string fieldReference_;
+    WhereForm form_;
+    std::string where_; // from the quote closing the piece to the end
+    std::vector<Head> heads_;
+    std::string text_;
+};
 std::string SelectAllText(const std::string& table);
 
 } // namespace split
