@@ -41,13 +41,13 @@ std::uint64_t mixed(std::uint64_t h, std::string_view run) {
 // then its WHERE's.
 template <class Visit> void forEachTextLiteral(Update& u, Visit&& visit) {
     for (Assignment& a : u.assignments)
-        if (a.value.kind == sql::Literal::Kind::Text) visit(a.value);
-    if (u.where && u.where->value.kind == sql::Literal::Kind::Text) visit(u.where->value);
+        if (a.value.kind == Literal::Kind::Text) visit(a.value);
+    if (u.where && u.where->value.kind == Literal::Kind::Text) visit(u.where->value);
 }
 
 } // namespace
 
-bool Shapes::close(std::string_view text, Literal& l) {
+bool Shapes::close(std::string_view text, LiteralAt& l) {
     for (std::size_t j = l.begin + 1;;) {
         const std::size_t quote = text.find('\'', j);
         if (quote == std::string_view::npos) return false;
@@ -73,7 +73,7 @@ bool Shapes::read(std::string_view text, std::uint64_t& hash) {
             if (end == std::string_view::npos) return false;
             i = end + 1;
         } else if (c == '\'') {
-            Literal l{i, 0, false};
+            LiteralAt l{i, 0, false};
             if (!close(text, l)) return false;
             hash = mixed(hash, text.substr(from, l.begin - from));
             literals_.push_back(l);
@@ -98,7 +98,7 @@ bool Shapes::matches(const Shape& shape, std::string_view text) {
         const std::size_t n = mark - k;
         if (text.size() - t < n + 1 || text.compare(t, n, key.substr(k, n)) != 0 || text[t + n] != '\'')
             return false;
-        Literal l{t + n, 0, false};
+        LiteralAt l{t + n, 0, false};
         if (!close(text, l)) return false;
         literals_.push_back(l);
         t = l.end;
@@ -114,29 +114,33 @@ Shapes::Shape* Shapes::expected(std::string_view text) {
     return nullptr;
 }
 
-const Statement& Shapes::reuse(Shape& shape, std::string_view text) {
+void Shapes::follow(Shape& shape) {
     if (last_) last_->next = &shape;
     last_ = &shape;
+}
+
+const Statement& Shapes::reuse(Shape& shape, std::string_view text) {
+    follow(shape);
     std::size_t next = 0;
-    forEachTextLiteral(std::get<Update>(shape.statement), [&](sql::Literal& l) { valueOf(text, next++, l.text); });
+    forEachTextLiteral(std::get<Update>(shape.statement), [&](Literal& l) { valueOf(text, next++, l.text); });
     return shape.statement;
 }
 
-std::string Shapes::keyOf(std::string_view text) const {
-    std::string key;
+void Shapes::keyOf(std::string_view text, Shape& shape) const {
+    std::string& key = shape.key;
     key.reserve(text.size());
     std::size_t from = 0;
-    for (const Literal& l : literals_) {
+    for (const LiteralAt& l : literals_) {
         key.append(text.substr(from, l.begin - from));
+        shape.marks.push_back(key.size());
         key += "''";
         from = l.end;
     }
     key.append(text.substr(from));
-    return key;
 }
 
 void Shapes::valueOf(std::string_view text, std::size_t i, std::string& value) const {
-    const Literal& l = literals_[i];
+    const LiteralAt& l = literals_[i];
     const std::string_view inside = text.substr(l.begin + 1, l.end - l.begin - 2);
     if (!l.doubled) {
         value.assign(inside);
@@ -158,18 +162,13 @@ const Statement& Shapes::parse(std::string_view text) {
         if (shape.reusable && matches(shape, text)) return reuse(shape, text);
         return other_ = sql::parse(text);
     }
-    Shape shape{keyOf(text), {}, sql::parse(text), false, nullptr};
-    for (std::size_t i = 0, at = 0, from = 0; i < literals_.size(); ++i) {
-        at += literals_[i].begin - from;
-        shape.marks.push_back(at);
-        at += 2;
-        from = literals_[i].end;
-    }
+    Shape shape{{}, {}, sql::parse(text), false, nullptr};
+    keyOf(text, shape);
     if (auto* update = std::get_if<Update>(&shape.statement)) {
         // Reusable only when the parse holds exactly the literals read, in the order read.
         std::size_t next = 0;
         bool same = true;
-        forEachTextLiteral(*update, [&](const sql::Literal& l) {
+        forEachTextLiteral(*update, [&](const Literal& l) {
             if (next < literals_.size()) valueOf(text, next, value_);
             same = same && next < literals_.size() && l.text == value_;
             ++next;
@@ -181,9 +180,7 @@ const Statement& Shapes::parse(std::string_view text) {
         last_ = nullptr;
     }
     Shape& kept = shapes_.emplace(hash, std::move(shape)).first->second;
-    if (!kept.reusable) return kept.statement;
-    if (last_) last_->next = &kept;
-    last_ = &kept;
+    if (kept.reusable) follow(kept);
     return kept.statement;
 }
 

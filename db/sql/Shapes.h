@@ -26,7 +26,7 @@ public:
 private:
     // A text literal of the statement: where it lies (its quotes included), and whether it holds a
     // doubled quote.
-    struct Literal {
+    struct LiteralAt {
         std::size_t begin = 0;
         std::size_t end = 0;
         bool doubled = false;
@@ -44,7 +44,7 @@ private:
     // date or literal is not closed, or a literal holds a NUL: the full parse says what is wrong.
     bool read(std::string_view text, std::uint64_t& hash);
     // Finds where literal `l`, from its opening quote, ends; false as for read().
-    static bool close(std::string_view text, Literal& l);
+    static bool close(std::string_view text, LiteralAt& l);
     // Whether `text` has the shape, its literals found into literals_ on the way: the text between
     // them is compared whole with the key's, not read again character by character.
     bool matches(const Shape& shape, std::string_view text);
@@ -52,14 +52,17 @@ private:
     // tried first.
     Shape* expected(std::string_view text);
     const Statement& reuse(Shape& shape, std::string_view text);
-    std::string keyOf(std::string_view text) const;
+    // The key of `text`, whose literals read() found, and where they stand in it, into `shape`.
+    void keyOf(std::string_view text, Shape& shape) const;
+    // `shape` is the last one sent, and the one that followed the shape sent before it.
+    void follow(Shape& shape);
     // Literal `i`'s value, a doubled quote standing for one.
     void valueOf(std::string_view text, std::size_t i, std::string& value) const;
 
     std::unordered_map<std::uint64_t, Shape> shapes_;
     Statement other_; // the last statement of no reusable shape
     Shape* last_ = nullptr;
-    std::vector<Literal> literals_;
+    std::vector<LiteralAt> literals_;
     std::string value_;
 };
 

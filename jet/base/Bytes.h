@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "jet/base/Error.h"
 
@@ -19,6 +20,11 @@ public:
     const std::uint8_t* data() const { return data_; }
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
+
+    // Whether the bytes are those of `text`.
+    bool holds(std::string_view text) const {
+        return size_ == text.size() && (size_ == 0 || std::memcmp(data_, text.data(), size_) == 0);
+    }
 
     bool contains(std::size_t offset, std::size_t length) const {
         return offset <= size_ && length <= size_ - offset;

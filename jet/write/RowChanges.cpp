@@ -1,7 +1,6 @@
 #include "jet/write/RowChanges.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "jet/base/ByteWriter.h"
 #include "jet/base/Error.h"
@@ -34,8 +33,7 @@ void RowChanges::add(Bytes& changes, std::size_t column, std::string_view text,
     std::size_t tested = 0;
     ByteView was;
     while (in.nextStep(tested, was)) {
-        same = tested == column && was.size() == text.size() &&
-               (text.empty() || std::memcmp(text.data(), was.data(), text.size()) == 0);
+        same = tested == column && was.holds(text);
         countAt = in.at() - 2; // the count: the two bytes before the step's values
         std::size_t set = 0;
         FieldBytes value;

@@ -1,8 +1,6 @@
 #include "jet/write/RowUpdater.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <typeinfo>
@@ -390,9 +388,7 @@ ByteView RowUpdater::withChanges(const Location& at, ByteView changes) {
         const FieldValue& tested = encoded_[column];
         const FieldBytes field{tested.null, tested.bit, ByteView(tested.bytes.data(), tested.bytes.size())};
         decodeValue(w_.pager(), def_.columns[column], field, def_.codePage, tested_);
-        if (tested_.kind != Value::Kind::Text || tested_.text.size() != text.size() ||
-            (!text.empty() && std::memcmp(tested_.text.data(), text.data(), text.size()) != 0))
-            continue;
+        if (tested_.kind != Value::Kind::Text || !text.holds(tested_.text)) continue;
         std::size_t set = 0;
         FieldBytes value;
         while (steps.nextValue(set, value))
@@ -471,10 +467,9 @@ void RowUpdater::placeElsewhere(const Location& at, const Move& move, ByteView r
         maps_.addOwned(def_.ownedPages, move.target);
         maps_.markUsed(move.target);
     }
-    std::array<std::uint8_t, kPointerSize> pointer{};
-    const std::uint32_t to = rowPointerValue(move.target, static_cast<std::uint8_t>(targetRow));
-    for (std::size_t i = 0; i < kPointerSize; ++i)
-        pointer[i] = static_cast<std::uint8_t>(to >> (8 * i));
+    Bytes& pointer = pointer_;
+    pointer.resize(kPointerSize);
+    putU32(pointer, 0, rowPointerValue(move.target, static_cast<std::uint8_t>(targetRow)));
     if (!setRow(at.home.page, at.home.row, ByteView(pointer.data(), pointer.size()), row_slot::Overflow))
         throw Error("internal error: " + describe(at.home) + " has no room for its pointer");
     if (at.moved()) {

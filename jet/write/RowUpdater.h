@@ -175,6 +175,7 @@ private:
     Bytes changes_; // a row's changes while they are added to
     Location placing_; // the held row being placed
     Bytes row_;        // the row withChanges() made
+    Bytes pointer_;    // a moved row's pointer, made in placeElsewhere()
     HeldRows held_;
     std::size_t holdLimit_ = 0;
     std::size_t pageLimit_ = 0;
