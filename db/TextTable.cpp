@@ -20,9 +20,8 @@ std::uint32_t TextTable::find(std::string_view text) const {
     return ref == HashSlots::None ? None : idOf(entry(ref));
 }
 
-std::pair<std::uint32_t, bool> TextTable::insert(std::string_view text) {
+std::pair<std::uint32_t, bool> TextTable::insert(std::string_view text, std::uint32_t hash) {
     slots_.roomFor(refs_.size());
-    const std::uint32_t hash = HashSlots::hashOf(text);
     HashSlots::Slot& s = slots_.find(hash, [&](std::uint32_t r) { return textOf(entry(r)) == text; });
     if (s.id != HashSlots::None) return {idOf(entry(s.id)), false};
     const auto id = static_cast<std::uint32_t>(refs_.size());

@@ -21,7 +21,13 @@ public:
     static constexpr std::uint32_t None = HashSlots::None;
 
     // The number of `text`, and whether it was added now.
-    std::pair<std::uint32_t, bool> insert(std::string_view text);
+    std::pair<std::uint32_t, bool> insert(std::string_view text) { return insert(text, hashOf(text)); }
+    // The same, with the text's hashOf() known.
+    std::pair<std::uint32_t, bool> insert(std::string_view text, std::uint32_t hash);
+    static std::uint32_t hashOf(std::string_view text) { return HashSlots::hashOf(text); }
+    // Asks for the slot of a text of hash `hash` to be brought into the cache: a caller that knows
+    // the texts it will add a few ahead need not wait on each slot in turn.
+    void prefetch(std::uint32_t hash) const { slots_.prefetch(hash); }
     // The number of `text`, None when it was never added.
     std::uint32_t find(std::string_view text) const;
     // Text number `id`; the view stays good as long as the table.

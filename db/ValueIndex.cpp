@@ -21,24 +21,35 @@ std::uint32_t ValueIndex::secondHashOf(std::string_view key) {
 }
 
 void ValueIndex::add(std::string_view key, RowKey row) {
+    Pending& at = ahead_[added_ % Ahead];
+    if (added_ >= Ahead) file(at);
+    at = {hashOf(key), secondHashOf(key), row};
+    slots_.prefetch(at.hash);
+    ++added_;
+}
+
+void ValueIndex::file(const Pending& p) {
     slots_.roomFor(count_.size());
-    const std::uint32_t hash = hashOf(key);
-    HashSlots::Slot& s = slots_.find(hash, anyNumber);
+    HashSlots::Slot& s = slots_.find(p.hash, anyNumber);
     if (s.id == None) {
         s.id = static_cast<std::uint32_t>(count_.size());
-        s.hash = hash;
-        row_.push_back(row);
+        s.hash = p.hash;
+        row_.push_back(p.row);
         count_.push_back(1);
         mixed_.push_back(false);
-        print_.push_back(secondHashOf(key));
+        print_.push_back(p.print);
     } else {
         ++count_[s.id];
-        later_.emplace_back(s.id, row);
-        if (!mixed_[s.id] && print_[s.id] != secondHashOf(key)) mixed_[s.id] = true;
+        later_.emplace_back(s.id, p.row);
+        if (!mixed_[s.id] && print_[s.id] != p.print) mixed_[s.id] = true;
     }
 }
 
 void ValueIndex::finish() {
+    // The rows still waiting, in the order they were added.
+    for (std::uint64_t i = added_ > Ahead ? added_ - Ahead : 0; i < added_; ++i)
+        file(ahead_[i % Ahead]);
+    added_ = 0;
     if (!later_.empty()) {
         // Each hash of several rows gets its run in more_: its first row, then the others in order.
         std::vector<std::uint32_t> filled(count_.size(), 0);

@@ -13,15 +13,34 @@ std::size_t HeldRows::Page::imageOf(std::uint8_t row) const {
     throw Error("internal error: a held row has no image");
 }
 
+HeldRows::Page* HeldRows::pageOf(std::uint32_t page) const {
+    for (const Recent& r : recent_)
+        if (r.page && r.number == page) return r.page;
+    const auto it = pages_.find(page);
+    if (it == pages_.end()) return nullptr;
+    remember(page, const_cast<Page*>(&it->second));
+    return recent_[0].page;
+}
+
+void HeldRows::remember(std::uint32_t number, Page* page) const {
+    std::copy_backward(recent_.begin(), recent_.end() - 1, recent_.end());
+    recent_[0] = {number, page};
+}
+
 std::optional<HeldRows::Held> HeldRows::find(RowId id) const {
-    const auto p = pages_.find(id.page);
-    if (p == pages_.end() || !p->second.holds(id.row)) return std::nullopt;
-    const Image& i = p->second.images[p->second.imageOf(id.row)];
-    return Held{i.row, ByteView(p->second.bytes.data() + i.offset, i.length), i.changes};
+    const Page* p = pageOf(id.page);
+    if (!p || !p->holds(id.row)) return std::nullopt;
+    const Image& i = p->images[p->imageOf(id.row)];
+    return Held{i.row, ByteView(p->bytes.data() + i.offset, i.length), i.changes};
 }
 
 void HeldRows::hold(RowId id, ByteView bytes, bool changes) {
-    Page& p = pages_[id.page];
+    Page* found = pageOf(id.page);
+    if (!found) {
+        found = &pages_[id.page];
+        remember(id.page, found);
+    }
+    Page& p = *found;
     Image* image = p.holds(id.row) ? &p.images[p.imageOf(id.row)] : nullptr;
     if (image) image->changes = changes;
     if (image && bytes.size() <= image->length) {
@@ -104,12 +123,15 @@ std::vector<HeldRows::Held> HeldRows::of(std::uint32_t page) const {
 void HeldRows::drop(std::uint32_t page) {
     const auto it = pages_.find(page);
     if (it == pages_.end()) return;
+    for (Recent& r : recent_)
+        if (r.page == &it->second) r = {};
     rows_ -= it->second.images.size();
     bytes_ -= it->second.images.size() * sizeof(Image) + it->second.bytes.capacity();
     pages_.erase(it);
 }
 
 void HeldRows::clear() {
+    recent_ = {};
     pages_.clear();
     rows_ = 0;
     bytes_ = 0;

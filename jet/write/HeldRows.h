@@ -21,6 +21,11 @@ namespace jet {
 
 class HeldRows {
 public:
+    HeldRows() = default;
+    // Neither copied nor moved: the pages kept as found last are where these rows lie.
+    HeldRows(const HeldRows&) = delete;
+    HeldRows& operator=(const HeldRows&) = delete;
+
     struct Held {
         unsigned row = 0;
         ByteView bytes;
@@ -65,10 +70,19 @@ private:
         std::size_t imageOf(std::uint8_t row) const;
     };
     static void compact(Page& p);
+    // The held rows of `page`, or null. The pages found last are kept: a statement's rows, and the
+    // next statement's, mostly lie on a few pages (a value's rows, and the rows that follow them).
+    Page* pageOf(std::uint32_t page) const;
+    void remember(std::uint32_t number, Page* page) const;
     // A page's bytes grow by a quarter, and by this at least.
     static constexpr std::size_t MinGrowth = 64;
 
     std::unordered_map<std::uint32_t, Page> pages_;
+    struct Recent {
+        std::uint32_t number = 0;
+        Page* page = nullptr; // a map's elements stay where they are
+    };
+    mutable std::array<Recent, 4> recent_{}; // the pages pageOf() found last, the latest first
     std::size_t rows_ = 0;
     std::size_t bytes_ = 0;
 };
