@@ -10,7 +10,7 @@
 #include "jet/format/DateTime.h"      // isValidDateTime, dateTimeValue
 #include "jet/format/NameMatch.h"     // sameNameIgnoringCase
 #include "jet/format/Names.h"         // MaxNameLength, invalidNameReason
-#include "jet/format/Utf8.h"          // nextCodePoint, utf16Length, appendUtf8
+#include "jet/format/Utf8.h"          // nextCodePoint, utf16Length, asciiWords, appendUtf8
 #include "jet/read/Catalog.h"         // CatalogEntry, isSystemTable
 #include "jet/read/Database.h"        // Database, OpenOptions
 #include "jet/read/TableDef.h"        // TableDef, Column

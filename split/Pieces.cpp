@@ -1,27 +1,34 @@
 #include "split/Pieces.h"
 
+#include <utility>
+
 #include "jet/Jet.h"
 
 namespace split {
 
 namespace {
 
-// The separator's length at `at` in `value`, 0 when none starts there.
-std::size_t separatorAt(std::string_view value, std::size_t at, const Separator& s) {
-    const std::string_view rest = value.substr(at);
+// Where the first separator at or after `at` in `value` starts, and its length; npos when none.
+std::pair<std::size_t, std::size_t> nextSeparator(std::string_view value, std::size_t at,
+                                                  const Separator& s) {
+    constexpr std::size_t none = std::string_view::npos;
     switch (s.kind) {
     case Separator::Kind::Space:
-        return rest.front() == ' ' ? 1 : 0;
+        return {value.find(' ', at), 1};
     case Separator::Kind::Comma:
-        return rest.front() == ',' ? 1 : 0;
+        return {value.find(',', at), 1};
     case Separator::Kind::CommaSpace:
-        return rest.starts_with(", ") ? 2 : 0;
-    case Separator::Kind::LineBreak:
-        return rest.starts_with("\r\n") ? 2 : rest.front() == '\n' ? 1 : 0;
-    case Separator::Kind::Other:
-        return !s.text.empty() && rest.starts_with(s.text) ? s.text.size() : 0;
+        return {value.find(", ", at), 2};
+    case Separator::Kind::LineBreak: {
+        // A line feed, with the carriage return before it when there is one.
+        const std::size_t feed = value.find('\n', at);
+        if (feed != none && feed > at && value[feed - 1] == '\r') return {feed - 1, 2};
+        return {feed, 1};
     }
-    return 0;
+    case Separator::Kind::Other:
+        return {s.text.empty() ? none : value.find(s.text, at), s.text.size()};
+    }
+    return {none, 0};
 }
 
 } // namespace
@@ -29,14 +36,11 @@ std::size_t separatorAt(std::string_view value, std::size_t at, const Separator&
 void CutInto(std::string_view value, const Separator& separator, std::vector<std::string_view>& pieces) {
     if (value.empty()) return;
     std::size_t from = 0;
-    for (std::size_t at = 0; at < value.size();) {
-        if (const std::size_t n = separatorAt(value, at, separator)) {
-            pieces.push_back(value.substr(from, at - from));
-            at += n;
-            from = at;
-        } else {
-            ++at;
-        }
+    for (;;) {
+        const auto [at, length] = nextSeparator(value, from, separator);
+        if (at == std::string_view::npos) break;
+        pieces.push_back(value.substr(from, at - from));
+        from = at + length;
     }
     pieces.push_back(value.substr(from));
 }

@@ -2,6 +2,7 @@
 
 #include "db/Ado.h"
 #include "db/TextCase.h"
+#include "jet/Jet.h"
 #include "split/Excerpt.h"
 #include "split/Label.h"
 #include "split/Pieces.h"
@@ -26,8 +27,9 @@ bool holdsBytes(int adoType) {
 // A lower bound of the bytes a text takes in a row: Access compresses characters below U+0100 to a
 // byte each and keeps the others in UTF-16; a code page takes at least a byte a character.
 std::size_t leastBytes(std::string_view utf8, bool codePage) {
-    std::size_t bytes = 0;
-    for (unsigned char c : utf8) {
+    // Plain ASCII: a byte a character.
+    std::size_t bytes = codePage ? 0 : jet::asciiWords(utf8);
+    for (unsigned char c : utf8.substr(bytes)) {
         if ((c & 0xC0) == 0x80) continue;
         bytes += codePage || c < 0xC4 ? 1 : c >= 0xF0 ? 4 : 2;
     }

@@ -26,14 +26,19 @@ std::optional<char32_t> nextCodePoint(std::string_view s, std::size_t& at) {
     return cp;
 }
 
-std::size_t utf16Length(std::string_view utf8) {
-    // Plain ASCII, eight bytes at a time: a unit each.
+std::size_t asciiWords(std::string_view utf8) {
     std::size_t i = 0;
     for (; i + 8 <= utf8.size(); i += 8) {
         std::uint64_t word = 0;
         std::memcpy(&word, utf8.data() + i, 8);
         if (word & 0x8080808080808080ull) break;
     }
+    return i;
+}
+
+std::size_t utf16Length(std::string_view utf8) {
+    // Plain ASCII: a unit a byte.
+    const std::size_t i = asciiWords(utf8);
     std::size_t units = i;
     for (const unsigned char c : utf8.substr(i))
         if ((c & 0xC0) != 0x80) units += c >= 0xF0 ? 2 : 1;

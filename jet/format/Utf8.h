@@ -18,6 +18,10 @@ std::optional<char32_t> nextCodePoint(std::string_view utf8, std::size_t& at);
 // four-byte sequence) counts two. Counts lead bytes only, so it never fails.
 std::size_t utf16Length(std::string_view utf8);
 
+// How many leading bytes of `utf8` are plain ASCII, looked at eight at a time: a multiple of eight,
+// short of the first other byte or the text's last few bytes, which the caller counts one by one.
+std::size_t asciiWords(std::string_view utf8);
+
 // Appends one code point as UTF-8.
 void appendUtf8(std::string& out, char32_t cp);
 

@@ -1,7 +1,7 @@
 #include "db/ValueIndex.h"
 
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -10,7 +10,8 @@
 // the order added, however many were given before the index was finished (fewer than wait, exactly
 // as many, and many more, with keys repeated near and far apart).
 TEST(ValueIndex, FindsEveryRowOfEachKeyInTheOrderAdded) {
-    for (const std::size_t rows : {std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{9}, std::size_t{50000}}) {
+    for (const std::size_t rows :
+         {std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{9}, std::size_t{50000}}) {
         SCOPED_TRACE(rows);
         db::ValueIndex index;
         std::map<std::string, std::vector<db::RowKey>> model;
@@ -28,7 +29,9 @@ TEST(ValueIndex, FindsEveryRowOfEachKeyInTheOrderAdded) {
             std::vector<db::RowKey> found(got.rows.begin(), got.rows.end());
             // Keys that share a hash share their rows: this key's are among them, in order.
             if (!got.holdKey)
-                std::erase_if(found, [&](db::RowKey r) { return std::find(want.begin(), want.end(), r) == want.end(); });
+                std::erase_if(found, [&](db::RowKey r) {
+                    return std::find(want.begin(), want.end(), r) == want.end();
+                });
             EXPECT_EQ(found, want) << key;
         }
         EXPECT_TRUE(index.candidates("no such name").rows.empty());

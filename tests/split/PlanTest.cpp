@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace splittest;
@@ -71,6 +72,16 @@ TEST(SplitSeparator, PiecesJoinedByTheSeparatorGiveTheValueBack) {
             const auto cut = split::Cut(value, separator);
             EXPECT_EQ(joined(cut, text), value) << split::Describe(separator);
             EXPECT_EQ(cut.empty(), value.empty());
+            // Cut at every separator: none is left inside a piece.
+            for (const std::string& piece : cut)
+                EXPECT_EQ(piece.find(text), std::string::npos) << value;
+            // A line break: a piece for each line feed and one more, none holding a feed.
+            const auto lines = split::Cut(value, split::Separator::lineBreak());
+            if (!value.empty()) {
+                EXPECT_EQ(lines.size(), std::count(value.begin(), value.end(), '\n') + 1u) << value;
+            }
+            for (const std::string& line : lines)
+                EXPECT_EQ(line.find('\n'), std::string::npos) << value;
         }
     // A line break is CR LF or a lone LF, the pair taken first; a lone CR stays.
     EXPECT_EQ(split::Cut("a\r\r\nb\n\rc", split::Separator::lineBreak()), (Strings{"a\r", "b", "\rc"}));
