@@ -14,17 +14,7 @@ std::size_t HeldRows::Page::imageOf(std::uint8_t row) const {
 }
 
 HeldRows::Page* HeldRows::pageOf(std::uint32_t page) const {
-    for (const Recent& r : recent_)
-        if (r.page && r.number == page) return r.page;
-    const auto it = pages_.find(page);
-    if (it == pages_.end()) return nullptr;
-    remember(page, const_cast<Page*>(&it->second));
-    return recent_[0].page;
-}
-
-void HeldRows::remember(std::uint32_t number, Page* page) const {
-    std::copy_backward(recent_.begin(), recent_.end() - 1, recent_.end());
-    recent_[0] = {number, page};
+    return page < byNumber_.size() ? byNumber_[page] : nullptr;
 }
 
 std::optional<HeldRows::Held> HeldRows::find(RowId id) const {
@@ -38,7 +28,8 @@ void HeldRows::hold(RowId id, ByteView bytes, bool changes) {
     Page* found = pageOf(id.page);
     if (!found) {
         found = &pages_[id.page];
-        remember(id.page, found);
+        if (id.page >= byNumber_.size()) byNumber_.resize(std::max<std::size_t>(id.page + 1, byNumber_.size() * 2));
+        byNumber_[id.page] = found;
     }
     Page& p = *found;
     Image* image = p.holds(id.row) ? &p.images[p.imageOf(id.row)] : nullptr;
@@ -85,19 +76,28 @@ void HeldRows::compact(Page& p) {
     p.bytes.swap(packed);
 }
 
-std::vector<std::uint32_t> HeldRows::pagesByRows() const {
-    std::vector<std::pair<std::size_t, std::uint32_t>> counts;
-    counts.reserve(pages_.size());
-    for (const auto& [page, p] : pages_)
-        counts.emplace_back(p.images.size(), page);
-    std::sort(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first > b.first : a.second < b.second;
-    });
-    std::vector<std::uint32_t> out;
-    out.reserve(counts.size());
-    for (const auto& c : counts)
-        out.push_back(c.second);
-    return out;
+namespace {
+
+// The order pages are offered in: the most rows first, then the lower page number.
+bool offeredLater(const std::pair<std::size_t, std::uint32_t>& a, const std::pair<std::size_t, std::uint32_t>& b) {
+    return a.first != b.first ? a.first < b.first : a.second > b.second;
+}
+
+} // namespace
+
+HeldRows::ByRows::ByRows(const HeldRows& held) {
+    heap_.reserve(held.pages_.size());
+    for (const auto& [page, p] : held.pages_)
+        heap_.emplace_back(p.images.size(), page);
+    std::make_heap(heap_.begin(), heap_.end(), offeredLater);
+}
+
+std::optional<std::uint32_t> HeldRows::ByRows::next() {
+    if (heap_.empty()) return std::nullopt;
+    std::pop_heap(heap_.begin(), heap_.end(), offeredLater);
+    const std::uint32_t page = heap_.back().second;
+    heap_.pop_back();
+    return page;
 }
 
 std::vector<std::uint32_t> HeldRows::pages() const {
@@ -123,15 +123,14 @@ std::vector<HeldRows::Held> HeldRows::of(std::uint32_t page) const {
 void HeldRows::drop(std::uint32_t page) {
     const auto it = pages_.find(page);
     if (it == pages_.end()) return;
-    for (Recent& r : recent_)
-        if (r.page == &it->second) r = {};
+    byNumber_[page] = nullptr;
     rows_ -= it->second.images.size();
     bytes_ -= it->second.images.size() * sizeof(Image) + it->second.bytes.capacity();
     pages_.erase(it);
 }
 
 void HeldRows::clear() {
-    recent_ = {};
+    byNumber_.clear();
     pages_.clear();
     rows_ = 0;
     bytes_ = 0;

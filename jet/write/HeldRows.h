@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "jet/base/ByteWriter.h"
@@ -22,7 +23,7 @@ namespace jet {
 class HeldRows {
 public:
     HeldRows() = default;
-    // Neither copied nor moved: the pages kept as found last are where these rows lie.
+    // Neither copied nor moved: byNumber_ points among these rows.
     HeldRows(const HeldRows&) = delete;
     HeldRows& operator=(const HeldRows&) = delete;
 
@@ -42,8 +43,17 @@ public:
     // The memory the images take, with what earlier images of the same rows left.
     std::size_t bytes() const { return bytes_; }
 
-    // The pages with held rows, those holding the most first.
-    std::vector<std::uint32_t> pagesByRows() const;
+    // The pages with held rows as they are now, those holding the most first, taken one at a time:
+    // the few taken before the room is enough cost no sort of them all.
+    class ByRows {
+    public:
+        explicit ByRows(const HeldRows& held);
+        std::optional<std::uint32_t> next();
+
+    private:
+        std::vector<std::pair<std::size_t, std::uint32_t>> heap_; // rows, page
+    };
+    ByRows pagesByRows() const { return ByRows(*this); }
     // Every page with held rows, in page order.
     std::vector<std::uint32_t> pages() const;
     // The held rows of `page`, in the order first held; valid until the next hold or drop.
@@ -70,19 +80,15 @@ private:
         std::size_t imageOf(std::uint8_t row) const;
     };
     static void compact(Page& p);
-    // The held rows of `page`, or null. The pages found last are kept: a statement's rows, and the
-    // next statement's, mostly lie on a few pages (a value's rows, and the rows that follow them).
+    // The held rows of `page`, or null: found by its number, with no search. The rows of a value
+    // shared across a large table lie on pages far apart, each a search through a map, which at a
+    // million rows mostly waited on memory.
     Page* pageOf(std::uint32_t page) const;
-    void remember(std::uint32_t number, Page* page) const;
     // A page's bytes grow by a quarter, and by this at least.
     static constexpr std::size_t MinGrowth = 64;
 
     std::unordered_map<std::uint32_t, Page> pages_;
-    struct Recent {
-        std::uint32_t number = 0;
-        Page* page = nullptr; // a map's elements stay where they are
-    };
-    mutable std::array<Recent, 4> recent_{}; // the pages pageOf() found last, the latest first
+    std::vector<Page*> byNumber_; // by page number: its held rows in pages_ (a map's elements stay put)
     std::size_t rows_ = 0;
     std::size_t bytes_ = 0;
 };

@@ -198,9 +198,11 @@ void RowUpdater::placeHeld() {
 void RowUpdater::placeSome() {
     // An eighth of the room at a time: the pages left hold fewer rows and may gain more before they
     // are placed, where placing down to half placed many of them again and again.
-    for (std::uint32_t page : held_.pagesByRows()) {
-        if (held_.bytes() <= holdLimit_ / 8 * 7) break;
-        placeHeld(page);
+    HeldRows::ByRows pages = held_.pagesByRows();
+    while (held_.bytes() > holdLimit_ / 8 * 7) {
+        const std::optional<std::uint32_t> page = pages.next();
+        if (!page) break;
+        placeHeld(*page);
     }
 }
 
