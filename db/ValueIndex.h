@@ -44,7 +44,7 @@ private:
     static constexpr std::uint32_t None = HashSlots::None;
     // A row waiting to be filed: its slot was asked for, and is filed a few rows later, when it has
     // come from memory. A large index is filed a slot far from the last one each time, and waiting
-    // on each was the most of building one.
+    // on each was much of building one.
     struct Pending {
         std::uint32_t hash = 0;
         std::uint32_t print = 0;
