@@ -21,11 +21,9 @@ std::uint32_t ValueIndex::secondHashOf(std::string_view key) {
 }
 
 void ValueIndex::add(std::string_view key, RowKey row) {
-    Pending& at = ahead_[added_ % Ahead];
-    if (added_ >= Ahead) file(at);
+    Pending& at = ahead_.next([&](const Pending& p) { file(p); });
     at = {hashOf(key), secondHashOf(key), row};
     slots_.prefetch(at.hash);
-    ++added_;
 }
 
 void ValueIndex::file(const Pending& p) {
@@ -46,10 +44,7 @@ void ValueIndex::file(const Pending& p) {
 }
 
 void ValueIndex::finish() {
-    // The rows still waiting, in the order they were added.
-    for (std::uint64_t i = added_ > Ahead ? added_ - Ahead : 0; i < added_; ++i)
-        file(ahead_[i % Ahead]);
-    added_ = 0;
+    ahead_.finish([&](const Pending& p) { file(p); });
     if (!later_.empty()) {
         // Each hash of several rows gets its run in more_: its first row, then the others in order.
         std::vector<std::uint32_t> filled(count_.size(), 0);

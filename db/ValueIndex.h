@@ -8,10 +8,10 @@
 // those shared by several, and whether a key looked up is that one: its rows then hold it, as far as
 // 64 bits of hash tell, and a key that differs in the second hash is in none of them.
 
+#include "db/FiledAhead.h"
 #include "db/HashSlots.h"
 #include "db/TableStore.h"
 
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <span>
@@ -42,18 +42,14 @@ public:
 
 private:
     static constexpr std::uint32_t None = HashSlots::None;
-    // A row waiting to be filed: its slot was asked for, and is filed a few rows later, when it has
-    // come from memory. A large index is filed a slot far from the last one each time, and waiting
-    // on each was much of building one.
+    // A row waiting to be filed (FiledAhead), its slot asked for.
     struct Pending {
         std::uint32_t hash = 0;
         std::uint32_t print = 0;
         RowKey row = 0;
     };
-    static constexpr std::size_t Ahead = 8;
     void file(const Pending& p);
-    std::array<Pending, Ahead> ahead_;
-    std::uint64_t added_ = 0; // rows given to add(); those before the last Ahead are filed
+    FiledAhead<Pending, 8> ahead_;
     HashSlots slots_;
     std::vector<RowKey> row_;         // by id: its row, or where its rows start in more_
     std::vector<std::uint32_t> count_; // by id: how many rows

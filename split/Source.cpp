@@ -1,10 +1,9 @@
 #include "split/Source.h"
 
-#include <array>
-
 #include "jet/Jet.h"
 
 #include "db/Error.h"
+#include "db/FiledAhead.h"
 #include "db/RecordSet.h"
 #include "db/TextCase.h"
 #include "db/ValueText.h"
@@ -82,19 +81,14 @@ void readValues(ADODB::Connection& cn, Source& s, Reporter& r) {
     s.first.reserve(static_cast<std::size_t>(n));
     s.texts.reserve(static_cast<std::size_t>(n));
     // Each value's slot among the texts is asked for as the value is read, and the value filed a few
-    // records later, by then in the cache: in a large table each slot lies far from the last, and
-    // waiting on each was much of the read. Filed in the order read, the values keep their numbers.
-    constexpr std::size_t Ahead = 8;
+    // records later (FiledAhead). Filed in the order read, the values keep their numbers.
     struct Waiting {
         std::string text;
         std::uint32_t hash = 0;
     };
-    std::array<Waiting, Ahead> waiting;
-    std::size_t taken = 0, filed = 0;
-    auto fileOne = [&] {
-        const Waiting& w = waiting[filed % Ahead];
+    db::FiledAhead<Waiting, 8> waiting;
+    auto file = [&](const Waiting& w) {
         const auto [id, added] = s.texts.insert(w.text, w.hash);
-        ++filed;
         if (added) s.holders.push_back(0);
         ++s.holders[id];
         s.records.push_back(id);
@@ -108,19 +102,14 @@ void readValues(ADODB::Connection& cn, Source& s, Reporter& r) {
             std::string made;
             if (!value.isText()) made = db::valueText(value).value_or(std::string());
             const std::string_view text = value.isText() ? std::string_view(value.get<std::string>()) : made;
-            if (taken - filed == Ahead) fileOne();
-            Waiting& w = waiting[taken % Ahead];
+            Waiting& w = waiting.next(file);
             w.text.assign(text);
             w.hash = db::TextTable::hashOf(text);
             s.texts.prefetch(w.hash);
-            ++taken;
         });
         r.require(Step::NextRecord, [&] { rs.MoveNext(); });
     }
-    r.require(Step::ReadValue, [&] {
-        while (filed < taken)
-            fileOne();
-    });
+    r.require(Step::ReadValue, [&] { waiting.finish(file); });
     // Room was made for every record to hold a value of its own; most tables hold fewer.
     s.texts.shrinkToFit();
     s.holders.shrink_to_fit();
