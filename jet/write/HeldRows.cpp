@@ -14,7 +14,7 @@ std::size_t HeldRows::Page::imageOf(std::uint8_t row) const {
 }
 
 HeldRows::Page* HeldRows::pageOf(std::uint32_t page) const {
-    return page < byNumber_.size() ? byNumber_[page] : nullptr;
+    return page < pages_.size() ? pages_[page].get() : nullptr;
 }
 
 std::optional<HeldRows::Held> HeldRows::find(RowId id) const {
@@ -27,9 +27,8 @@ std::optional<HeldRows::Held> HeldRows::find(RowId id) const {
 void HeldRows::hold(RowId id, ByteView bytes, bool changes) {
     Page* found = pageOf(id.page);
     if (!found) {
-        found = &pages_[id.page];
-        if (id.page >= byNumber_.size()) byNumber_.resize(std::max<std::size_t>(id.page + 1, byNumber_.size() * 2));
-        byNumber_[id.page] = found;
+        if (id.page >= pages_.size()) pages_.resize(std::max<std::size_t>(id.page + 1, pages_.size() * 2));
+        found = (pages_[id.page] = std::make_unique<Page>()).get();
     }
     Page& p = *found;
     Image* image = p.holds(id.row) ? &p.images[p.imageOf(id.row)] : nullptr;
@@ -86,9 +85,8 @@ bool offeredLater(const std::pair<std::size_t, std::uint32_t>& a, const std::pai
 } // namespace
 
 HeldRows::ByRows::ByRows(const HeldRows& held) {
-    heap_.reserve(held.pages_.size());
-    for (const auto& [page, p] : held.pages_)
-        heap_.emplace_back(p.images.size(), page);
+    for (std::uint32_t page = 0; page < held.pages_.size(); ++page)
+        if (const Page* p = held.pages_[page].get()) heap_.emplace_back(p->images.size(), page);
     std::make_heap(heap_.begin(), heap_.end(), offeredLater);
 }
 
@@ -102,18 +100,16 @@ std::optional<std::uint32_t> HeldRows::ByRows::next() {
 
 std::vector<std::uint32_t> HeldRows::pages() const {
     std::vector<std::uint32_t> out;
-    out.reserve(pages_.size());
-    for (const auto& [page, p] : pages_)
-        out.push_back(page);
-    std::sort(out.begin(), out.end());
+    for (std::uint32_t page = 0; page < pages_.size(); ++page)
+        if (pages_[page]) out.push_back(page);
     return out;
 }
 
 std::vector<HeldRows::Held> HeldRows::of(std::uint32_t page) const {
     std::vector<Held> out;
-    const auto it = pages_.find(page);
-    if (it == pages_.end()) return out;
-    const Page& p = it->second;
+    const Page* held = pageOf(page);
+    if (!held) return out;
+    const Page& p = *held;
     out.reserve(p.images.size());
     for (const Image& i : p.images)
         out.push_back({i.row, ByteView(p.bytes.data() + i.offset, i.length), i.changes});
@@ -121,16 +117,14 @@ std::vector<HeldRows::Held> HeldRows::of(std::uint32_t page) const {
 }
 
 void HeldRows::drop(std::uint32_t page) {
-    const auto it = pages_.find(page);
-    if (it == pages_.end()) return;
-    byNumber_[page] = nullptr;
-    rows_ -= it->second.images.size();
-    bytes_ -= it->second.images.size() * sizeof(Image) + it->second.bytes.capacity();
-    pages_.erase(it);
+    const Page* p = pageOf(page);
+    if (!p) return;
+    rows_ -= p->images.size();
+    bytes_ -= p->images.size() * sizeof(Image) + p->bytes.capacity();
+    pages_[page].reset();
 }
 
 void HeldRows::clear() {
-    byNumber_.clear();
     pages_.clear();
     rows_ = 0;
     bytes_ = 0;

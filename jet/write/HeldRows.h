@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <unordered_map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -22,11 +22,6 @@ namespace jet {
 
 class HeldRows {
 public:
-    HeldRows() = default;
-    // Neither copied nor moved: byNumber_ points among these rows.
-    HeldRows(const HeldRows&) = delete;
-    HeldRows& operator=(const HeldRows&) = delete;
-
     struct Held {
         unsigned row = 0;
         ByteView bytes;
@@ -80,15 +75,15 @@ private:
         std::size_t imageOf(std::uint8_t row) const;
     };
     static void compact(Page& p);
-    // The held rows of `page`, or null: found by its number, with no search. The rows of a value
-    // shared across a large table lie on pages far apart, each a search through a map, which at a
-    // million rows mostly waited on memory.
+    // The held rows of `page`, or null.
     Page* pageOf(std::uint32_t page) const;
     // A page's bytes grow by a quarter, and by this at least.
     static constexpr std::size_t MinGrowth = 64;
 
-    std::unordered_map<std::uint32_t, Page> pages_;
-    std::vector<Page*> byNumber_; // by page number: its held rows in pages_ (a map's elements stay put)
+    // By page number, null where none is held: found with no search. The rows of a value shared
+    // across a large table lie on pages far apart, and a search through a map for each of them mostly
+    // waited on memory.
+    std::vector<std::unique_ptr<Page>> pages_;
     std::size_t rows_ = 0;
     std::size_t bytes_ = 0;
 };
