@@ -36,6 +36,7 @@ void ValueIndex::file(const Pending& p) {
         count_.push_back(1);
         mixed_.push_back(false);
         print_.push_back(p.print);
+        hash_.push_back(p.hash);
     } else {
         ++count_[s.id];
         later_.emplace_back(s.id, p.row);
@@ -68,19 +69,27 @@ void ValueIndex::finish() {
     count_.shrink_to_fit();
     mixed_.shrink_to_fit();
     print_.shrink_to_fit();
+    hash_.shrink_to_fit();
 }
 
 ValueIndex::Candidates ValueIndex::candidates(std::string_view key) const {
     if (slots_.empty()) return {};
-    const HashSlots::Slot& s = slots_.find(hashOf(key), anyNumber);
-    if (s.id == None) return {};
-    const bool oneKey = count_[s.id] == 1 || !mixed_[s.id];
-    const bool sameKey = print_[s.id] == secondHashOf(key);
+    const std::uint32_t hash = hashOf(key);
+    // A hash has one number, so when the number after the last one answered has this hash, it is the
+    // one the slots would give: keys looked up in the order their rows were added are found without a
+    // search of the slots, which lies far from the last one in memory.
+    std::uint32_t id = next_;
+    if (id >= hash_.size() || hash_[id] != hash) {
+        id = slots_.find(hash, anyNumber).id;
+        if (id == None) return {};
+    }
+    next_ = id + 1;
+    const bool oneKey = count_[id] == 1 || !mixed_[id];
+    const bool sameKey = print_[id] == secondHashOf(key);
     // The rows of one key hold another when its second hash differs.
     if (oneKey && !sameKey) return {};
-    const std::span<const RowKey> rows =
-        count_[s.id] == 1 ? std::span<const RowKey>(&row_[s.id], 1)
-                          : std::span<const RowKey>(more_.data() + row_[s.id], count_[s.id]);
+    const std::span<const RowKey> rows = count_[id] == 1 ? std::span<const RowKey>(&row_[id], 1)
+                                                         : std::span<const RowKey>(more_.data() + row_[id], count_[id]);
     return {rows, oneKey};
 }
 

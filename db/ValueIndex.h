@@ -33,7 +33,8 @@ public:
         // counted. Otherwise each must be tested.
         bool holdKey = false;
     };
-    // The rows whose keys may be `key`: none when the rows of its hash hold one key, another.
+    // The rows whose keys may be `key`: none when the rows of its hash hold one key, another. Keys
+    // looked up in the order their first rows were added cost least.
     Candidates candidates(std::string_view key) const;
     // The hash a key is filed under.
     static std::uint32_t hashOf(std::string_view key) { return HashSlots::hashOf(key); }
@@ -56,6 +57,9 @@ private:
     std::vector<RowKey> more_;
     std::vector<bool> mixed_;           // by id: keys of the hash differ
     std::vector<std::uint32_t> print_; // by id: the second hash of its first key
+    std::vector<std::uint32_t> hash_;  // by id: its hash
+    // The number after the one candidates() answered last: where the next look-up is tried first.
+    mutable std::uint32_t next_ = 0;
     // While adding: rows of hashes seen before, in order; in blocks, so that growing never holds
     // two copies.
     std::deque<std::pair<std::uint32_t, RowKey>> later_;

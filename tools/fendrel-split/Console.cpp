@@ -84,8 +84,6 @@ Console::Console(bool terminal, const std::atomic<bool>& stop, std::string field
     : terminal_(terminal), field_(std::move(field)), stop_(stop) {}
 
 void Console::onProgress(const split::Progress& p) {
-    const auto now = std::chrono::steady_clock::now();
-    if (p.record == 1) start_ = now; // the rate counts from the update step's start
     if (!terminal_) {
         const int tenth = p.value / 10;
         if (tenth > lastTenth_ || p.record == 1) {
@@ -95,6 +93,9 @@ void Console::onProgress(const split::Progress& p) {
         }
         return;
     }
+    // Only the bar needs the clock: a plain line is told by the count.
+    const auto now = std::chrono::steady_clock::now();
+    if (p.record == 1) start_ = now; // the rate counts from the update step's start
     if (now - drawn_ < Redraw && p.record != p.records) return;
     drawn_ = now;
     const double elapsed = std::chrono::duration<double>(now - start_).count();
