@@ -88,8 +88,9 @@ ValueIndex::Candidates ValueIndex::candidates(std::string_view key) const {
     const bool sameKey = print_[id] == secondHashOf(key);
     // The rows of one key hold another when its second hash differs.
     if (oneKey && !sameKey) return {};
-    const std::span<const RowKey> rows = count_[id] == 1 ? std::span<const RowKey>(&row_[id], 1)
-                                                         : std::span<const RowKey>(more_.data() + row_[id], count_[id]);
+    const std::span<const RowKey> rows = count_[id] == 1
+                                             ? std::span<const RowKey>(&row_[id], 1)
+                                             : std::span<const RowKey>(more_.data() + row_[id], count_[id]);
     return {rows, oneKey};
 }
 
