@@ -1,13 +1,15 @@
 #pragma once
-// How a program that splits gives memory back. A split holds a few large blocks at once (the values
-// read, the plan's pieces, the executor's index of the rows) and frees others while it works (the
-// room a block outgrew, an index being built). Called once at the start of main.
+// How a program that splits takes its memory. A split looks up its tables of values and rows at
+// random across tens of megabytes and builds them as it goes: with the system's small pages, most of
+// those look-ups wait on a walk of the page tables and every fresh small page is a fault. Called once
+// at the start of main.
 
 namespace split {
 
-// Large blocks are taken from the system one by one and given back as soon as they are freed, so
-// that a split's peak is what it holds at once. Without this, glibc raises its threshold for such
-// blocks after the first one freed and serves the later ones from its heap, which seldom shrinks.
-void ReturnLargeBlocksWhenFreed();
+// On Linux with glibc, the heap grows in large steps, its first step marked for huge pages
+// (MADV_HUGEPAGE, which Linux honours where transparent huge pages are "always" or "madvise"), and
+// blocks up to glibc's largest threshold (32 MB) are served from the heap rather than mapped one by
+// one. Elsewhere it does nothing.
+void TakeMemoryInHugePages();
 
 } // namespace split

@@ -80,7 +80,7 @@ void printSummary(const split::Inputs& in, const split::Result& r, double second
 } // namespace
 
 int main(int argc, char** argv) {
-    split::ReturnLargeBlocksWhenFreed();
+    split::TakeMemoryInHugePages();
     CLI::App app{"Splits the values of one field of an Access table (.mdb or .accdb) at a separator into "
                  "new text columns LABEL1, LABEL2, ..., in place in the file.",
                  "fendrel-split"};

@@ -7,7 +7,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    split::ReturnLargeBlocksWhenFreed();
+    split::TakeMemoryInHugePages();
     QApplication application(argc, argv);
     QApplication::setWindowIcon(app::ProgramIcon());
     // The program ends when a page's window is closed, through the page itself.
