@@ -39,7 +39,7 @@ void ValueIndex::file(const Pending& p) {
         hash_.push_back(p.hash);
     } else {
         ++count_[s.id];
-        later_.emplace_back(s.id, p.row);
+        later_.push_back({s.id, static_cast<std::uint32_t>(p.row), static_cast<std::uint32_t>(p.row >> 32)});
         if (!mixed_[s.id] && print_[s.id] != p.print) mixed_[s.id] = true;
     }
 }
@@ -48,7 +48,7 @@ void ValueIndex::finish() {
     ahead_.finish([&](const Pending& p) { file(p); });
     if (!later_.empty()) {
         // Each hash of several rows gets its run in more_: its first row, then the others in order.
-        std::vector<std::uint32_t> filled(count_.size(), 0);
+        // Its count is how many are in while they are put in, and so ends as it was.
         std::size_t total = 0;
         for (std::uint32_t id = 0; id < count_.size(); ++id)
             if (count_[id] > 1) total += count_[id];
@@ -58,12 +58,12 @@ void ValueIndex::finish() {
             if (count_[id] > 1) {
                 more_[at] = row_[id];
                 row_[id] = at;
-                filled[id] = 1;
                 at += count_[id];
+                count_[id] = 1;
             }
-        for (const auto& [id, row] : later_)
-            more_[row_[id] + filled[id]++] = row;
-        std::deque<std::pair<std::uint32_t, RowKey>>().swap(later_);
+        for (const Later& l : later_)
+            more_[row_[l.id] + count_[l.id]++] = l.row();
+        std::deque<Later>().swap(later_);
     }
     row_.shrink_to_fit();
     count_.shrink_to_fit();

@@ -61,8 +61,14 @@ private:
     // The number after the one candidates() answered last: where the next look-up is tried first.
     mutable std::uint32_t next_ = 0;
     // While adding: rows of hashes seen before, in order; in blocks, so that growing never holds
-    // two copies.
-    std::deque<std::pair<std::uint32_t, RowKey>> later_;
+    // two copies. Twelve bytes each, not a pair's sixteen: they peak beside the rows laid out from them.
+    struct Later {
+        std::uint32_t id = 0;
+        std::uint32_t rowLow = 0;
+        std::uint32_t rowHigh = 0;
+        RowKey row() const { return RowKey{rowHigh} << 32 | rowLow; }
+    };
+    std::deque<Later> later_;
 };
 
 } // namespace db

@@ -19,9 +19,11 @@ TEST(ValueIndex, FindsEveryRowOfEachKeyInTheOrderAdded) {
         auto keyOf = [](std::size_t i) {
             return "name " + std::to_string(i % 3 == 0 ? i / 7 : i % 5 == 0 && i > 0 ? i - 1 : i);
         };
+        // Rows past 32 bits too: a row is kept in two halves until the index is finished.
+        auto rowOf = [](std::size_t i) { return (db::RowKey{i % 4} << 40) + 1000 + i; };
         for (std::size_t i = 0; i < rows; ++i) {
             const std::string key = keyOf(i);
-            const db::RowKey row = 1000 + i;
+            const db::RowKey row = rowOf(i);
             index.add(key, row);
             model[key].push_back(row);
         }
@@ -31,7 +33,7 @@ TEST(ValueIndex, FindsEveryRowOfEachKeyInTheOrderAdded) {
         std::vector<std::string> added;
         for (std::size_t i = 0; i < rows; ++i) {
             const std::string key = keyOf(i);
-            if (model[key].front() == 1000 + i) added.push_back(key);
+            if (model[key].front() == rowOf(i)) added.push_back(key);
         }
         std::vector<std::string> orders = added;
         orders.insert(orders.end(), added.rbegin(), added.rend());
