@@ -6,10 +6,11 @@
 
 namespace split {
 
-// On Linux with glibc, the heap grows in large steps, its first step marked for huge pages
-// (MADV_HUGEPAGE, which Linux honours where transparent huge pages are "always" or "madvise"), and
-// blocks up to glibc's largest threshold (32 MB) are served from the heap rather than mapped one by
-// one. Elsewhere it does nothing.
+// On Linux with glibc, the heap's first step is 64 MB, marked for huge pages (MADV_HUGEPAGE, which
+// Linux honours where transparent huge pages are "always" or "madvise") and kept rather than given
+// back, and blocks up to glibc's largest threshold (32 MB) are served from the heap rather than
+// mapped one by one. Where the address space is too tight for the step, the heap grows as before.
+// Elsewhere it does nothing.
 void TakeMemoryInHugePages();
 
 } // namespace split
